@@ -1,0 +1,30 @@
+// The document: opens the photograph named on the command line into the frame's
+// workspace. It keeps no simulation data and is never saved.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+class CMainFrame;
+
+class CKestrinDoc : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit CKestrinDoc(CMainFrame *frame, QObject *parent = nullptr);
+
+    // Loads and orients the photograph, resets the simulation, sets the frame title
+    // and gives the panes their initial update. Succeeds even when the file holds
+    // no loadable picture: the workspace is then empty.
+    bool OnOpenDocument(const QString &path);
+
+    QString pathName() const { return m_pathName; }
+
+    // The host's marker whose existence enables registering a picture.
+    QString m_strPatientIdFile;
+
+private:
+    CMainFrame *m_frame;
+    QString m_pathName;
+};

@@ -1,0 +1,67 @@
+// The practice's photo records (SQLite): which folder and file stem a photograph
+// has, its orientation flags, the patient it belongs to and when it was added.
+// Kestrin only looks records up; the molvex-photodb tool and picture registration
+// also write them.
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QVector>
+
+class PhotoCatalog
+{
+public:
+    enum OpenMode { ReadOnly = 0, ReadWrite = 1 };
+
+    struct Record {
+        qint64 id = 0;
+        QString folderName;
+        QString fileStem;
+        QString path;
+        unsigned char flags = 0;
+        QString patientId;
+        QDateTime added;
+    };
+
+    PhotoCatalog();
+    ~PhotoCatalog();
+    PhotoCatalog(const PhotoCatalog &) = delete;
+    PhotoCatalog &operator=(const PhotoCatalog &) = delete;
+
+    // $MOLVEX_PHOTODB when set, else ~/.local/share/Molvex/photos.db.
+    static QString databasePath();
+
+    // 0 on success. ReadOnly fails when the database is missing, damaged or not a
+    // photo database; ReadWrite creates it (and its folder) when missing.
+    int open(int mode);
+    // 0 when a record with this folder name and file stem exists; it then becomes
+    // the current record. Strings are UTF-8 (the "narrow" form of the path).
+    int findPhoto(const QByteArray &folderName, const QByteArray &fileStem);
+    // Orientation flag byte of the current record; 0 without one.
+    unsigned char orientationFlags() const { return m_current.flags; }
+    const Record &current() const { return m_current; }
+    void close();
+
+    // Writing, for the practice tool and registration; all need ReadWrite.
+    // Returns the new record's id, or -1.
+    qint64 addPhoto(const QString &path, unsigned char flags, const QString &patientId);
+    bool removePhoto(qint64 id);
+    // Sets the flags of every record for this folder name and stem; false when none.
+    bool setFlags(const QString &folderName, const QString &fileStem, unsigned char flags);
+    QVector<Record> list() const;
+    QString lastError() const { return m_error; }
+
+    // Keys of a photograph's record, derived from its path: the name of the folder
+    // that directly holds the file, and the file name without its last extension.
+    static QString folderNameOf(const QString &path);
+    static QString fileStemOf(const QString &path);
+
+private:
+    bool ensureSchema();
+
+    QString m_connection;
+    bool m_open = false;
+    Record m_current;
+    QString m_error;
+};

@@ -1,0 +1,17 @@
+// The texts the user sees that are not command texts, keyed by their string ids,
+// in UTF-8.
+#pragma once
+
+#include <QString>
+
+namespace Res {
+
+enum StringId : int {
+    IdsAppTitle = 57344,
+    IdsIdle = 57345,
+};
+
+// Text for `id`; an empty string for an unknown id.
+QString text(int id);
+
+} // namespace Res

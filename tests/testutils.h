@@ -1,0 +1,69 @@
+// Shared helpers for the Qt Test executables: a private environment (INI, photo
+// database, temporary folder, gallery) per test run, and image comparison.
+#pragma once
+
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace testutils {
+
+// Points every host path at a fresh temporary folder so that no test reads or
+// writes the user's own INI, photo database or temporary folder.
+class IsolatedHost
+{
+public:
+    IsolatedHost()
+    {
+        qputenv("MOLVEX_INI", path("Molvex.ini").toLocal8Bit());
+        qputenv("MOLVEX_PHOTODB", path("photos.db").toLocal8Bit());
+        QDir(dir.path()).mkpath("temp");
+        qputenv("MOLVEX_TEMP", path("temp/").toLocal8Bit());
+    }
+    ~IsolatedHost()
+    {
+        qunsetenv("MOLVEX_INI");
+        qunsetenv("MOLVEX_PHOTODB");
+        qunsetenv("MOLVEX_TEMP");
+    }
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    QTemporaryDir dir;
+};
+
+// A picture of the given size whose pixels encode their own position, so that a
+// turned or mirrored copy can be checked pixel by pixel.
+inline QImage positionImage(int w, int h, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage img(w, h, format);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgba(x * 255 / qMax(1, w - 1), y * 255 / qMax(1, h - 1), 128, 255));
+    return img;
+}
+
+// True when both pictures have the same size and every pixel differs by at most
+// `tolerance` in each channel (JPEG round trips need a little slack).
+inline bool sameImage(const QImage &a, const QImage &b, int tolerance = 0)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (qAbs(qRed(p) - qRed(q)) > tolerance || qAbs(qGreen(p) - qGreen(q)) > tolerance
+                || qAbs(qBlue(p) - qBlue(q)) > tolerance || qAbs(qAlpha(p) - qAlpha(q)) > tolerance)
+                return false;
+        }
+    return true;
+}
+
+inline QString sourceDir()
+{
+    return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR"));
+}
+
+} // namespace testutils

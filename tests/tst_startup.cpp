@@ -1,0 +1,170 @@
+// Start-up and shut-down of the whole program: the command line, the window
+// state kept in the INI file, the frame title, the first view of the photograph
+// and the About box.
+#include "app/caboutdlg.h"
+#include "app/ckestrinapp.h"
+#include "frame/cmainframe.h"
+#include "testutils.h"
+#include "view/ckestrinview.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+
+using testutils::IsolatedHost;
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void withoutPathTheProcessEndsSilently();
+    void withoutPathNoWindowIsCreated();
+    void switchesAreIgnored();
+    void winzoomRoundTrip();
+    void photographIsFittedAndCentred();
+    void missingPhotographKeepsRunning();
+    void unwritableIniDoesNotStopTheProgram();
+    void aboutBox();
+
+private:
+    CKestrinApp *app() { return static_cast<CKestrinApp *>(qApp); }
+    void closeFrame()
+    {
+        app()->mainFrame()->close();
+        app()->ExitInstance();
+    }
+};
+
+void TestStartup::withoutPathTheProcessEndsSilently()
+{
+    IsolatedHost host;
+    QProcess kestrin;
+    kestrin.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/kestrin", {});
+    QVERIFY(kestrin.waitForFinished(20000));
+    QCOMPARE(kestrin.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(kestrin.exitCode(), 0);
+    QVERIFY(kestrin.readAllStandardOutput().isEmpty());
+}
+
+void TestStartup::withoutPathNoWindowIsCreated()
+{
+    IsolatedHost host;
+    QVERIFY(!app()->InitInstance({ "kestrin" }));
+    QVERIFY(!app()->InitInstance({ "kestrin", "-p" }));
+    QVERIFY(app()->mainFrame() == nullptr);
+    QVERIFY(QApplication::topLevelWidgets().isEmpty());
+}
+
+void TestStartup::switchesAreIgnored()
+{
+    QCOMPARE(CKestrinApp::photoPathFromArguments({ "kestrin", "-p", "/x/a.jpg" }), QString("/x/a.jpg"));
+    QCOMPARE(CKestrinApp::photoPathFromArguments({ "kestrin", "/x/a.jpg", "-pt" }), QString("/x/a.jpg"));
+}
+
+void TestStartup::winzoomRoundTrip()
+{
+    IsolatedHost host;
+    QVERIFY(testutils::positionImage(40, 30).save(host.path("p.png")));
+    {
+        QSettings ini(host.path("Molvex.ini"), QSettings::IniFormat);
+        ini.setValue("BRACKET/WINZOOM", 1);
+    }
+    QVERIFY(app()->InitInstance({ "kestrin", host.path("p.png") }));
+    QVERIFY(app()->mainFrame()->windowState() & Qt::WindowMaximized);
+    app()->mainFrame()->showNormal();
+    closeFrame();
+    QCOMPARE(QSettings(host.path("Molvex.ini"), QSettings::IniFormat).value("BRACKET/WINZOOM").toInt(), 0);
+
+    QVERIFY(app()->InitInstance({ "kestrin", host.path("p.png") }));
+    QVERIFY(!(app()->mainFrame()->windowState() & Qt::WindowMaximized));
+    app()->mainFrame()->showMaximized();
+    closeFrame();
+    QSettings ini(host.path("Molvex.ini"), QSettings::IniFormat);
+    QCOMPARE(ini.value("BRACKET/WINZOOM").toInt(), 1);
+    QCOMPARE(ini.value("Recent File List/File1").toString(), QFileInfo(host.path("p.png")).absoluteFilePath());
+}
+
+void TestStartup::photographIsFittedAndCentred()
+{
+    IsolatedHost host;
+    QVERIFY(testutils::positionImage(400, 200).save(host.path("smile.png")));
+    QVERIFY(app()->InitInstance({ "kestrin", host.path("smile.png") }));
+    CMainFrame *frame = app()->mainFrame();
+    QCOMPARE(frame->windowTitle(), QString("smile.png - Kestrin"));
+    frame->resize(900, 700);
+    CKestrinView *view = frame->pane(0, 0);
+    QTRY_VERIFY(view->isVisible() && view->viewport()->width() > 100);
+    QCOMPARE(frame->shownPanes().size(), 1);
+    QVERIFY(view->workingPane);
+    QCOMPARE(view->slotNumber, 1);
+    const QSize client = view->viewport()->size();
+    QTRY_VERIFY(qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
+
+    // The rendered pane: photograph centred on the shadow background.
+    const QImage shot = view->viewport()->grab().toImage();
+    const int drawnH = int(200 * view->viewScale());
+    const int top = int(view->offsetY() * view->viewScale());
+    QVERIFY(drawnH < client.height() - 4);
+    QCOMPARE(shot.pixel(client.width() / 2, top / 2), view->palette().color(QPalette::Dark).rgb());
+    const QColor centre = shot.pixel(client.width() / 2, top + drawnH / 2);
+    QVERIFY(qAbs(centre.red() - 127) <= 3 && qAbs(centre.green() - 127) <= 3);
+    closeFrame();
+}
+
+void TestStartup::missingPhotographKeepsRunning()
+{
+    IsolatedHost host;
+    QVERIFY(app()->InitInstance({ "kestrin", host.path("gone.jpg") }));
+    QVERIFY(!app()->mainFrame()->workspace().hasPhoto());
+    QCOMPARE(app()->mainFrame()->windowTitle(), QString("gone.jpg - Kestrin"));
+    const QImage shot = app()->mainFrame()->pane(0, 0)->viewport()->grab().toImage();
+    QCOMPARE(shot.pixel(5, 5), app()->mainFrame()->palette().color(QPalette::Dark).rgb());
+    closeFrame();
+}
+
+void TestStartup::unwritableIniDoesNotStopTheProgram()
+{
+    IsolatedHost host;
+    QVERIFY(testutils::positionImage(4, 4).save(host.path("p.png")));
+    // A directory where the INI file should be: nothing can be written there.
+    QVERIFY(QDir().mkpath(host.path("Molvex.ini")));
+    QVERIFY(app()->InitInstance({ "kestrin", host.path("p.png") }));
+    QVERIFY(app()->mainFrame()->workspace().hasPhoto());
+    closeFrame();
+}
+
+void TestStartup::aboutBox()
+{
+    IsolatedHost host;
+    QVERIFY(app()->InitInstance({ "kestrin", host.path("none.jpg") }));
+    QAction *about = app()->mainFrame()->action(57664);
+    QVERIFY(about);
+    QCOMPARE(about->text(), QString("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)"));
+    bool seen = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *box = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        seen = true;
+        QCOMPARE(box->windowTitle(), QString("About Kestrin"));
+        QStringList texts;
+        for (QLabel *label : box->findChildren<QLabel *>())
+            texts << label->text();
+        QVERIFY(texts.contains("Kestrin Version 1.0"));
+        box->findChild<QPushButton *>()->click();
+    });
+    about->trigger();
+    QVERIFY(seen);
+    closeFrame();
+}
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    CKestrinApp app(argc, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_startup.moc"

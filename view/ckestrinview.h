@@ -1,0 +1,63 @@
+// One pane: shows the photograph of its workspace slot at the pane's scale,
+// centred, scrolled, and (in a working pane) the slot's clip and brackets.
+// It keeps no simulation data beyond its slot number; the state is the frame's.
+#pragma once
+
+#include "view/panegeometry.h"
+
+#include <QAbstractScrollArea>
+
+class CMainFrame;
+class Workspace;
+
+class CKestrinView : public QAbstractScrollArea
+{
+    Q_OBJECT
+
+public:
+    explicit CKestrinView(QWidget *parent = nullptr);
+
+    // Called by the frame after every zoom, fit or layout change; in fit mode the
+    // zoom is not used.
+    void setScale(double zoom, int photoW, int photoH, bool fit);
+    void updateScrollSizes(int photoW, int photoH, double zoom);
+    // Scroll sizes at a fixed scale with the default page and line steps.
+    void setScrollSizes(int totalCx, int totalCy);
+    QPoint clientToPhoto(int x, int y) const;
+    QPoint photoToDrawing(QPoint p) const { return m_geometry.photoToDrawing(p); }
+
+    void OnInitialUpdate();
+    void setWorkingPane(bool working);
+
+    double viewScale() const { return m_geometry.viewScale; }
+    int offsetX() const { return m_geometry.offsetX; }
+    int offsetY() const { return m_geometry.offsetY; }
+
+    bool workingPane = false; // false for the reference pane (slot 0)
+    int slotNumber = 0;
+
+signals:
+    void activated(CKestrinView *view);
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    CMainFrame *frame() const;
+    Workspace *workspace() const;
+    // Pushes the geometry's scroll state to the scroll bars, and back.
+    void applyScroll();
+    void readScrollPositions();
+    void OnSize(int cx, int cy);
+
+    void paintPhotograph(QPainter &painter, const Workspace &ws);
+
+    PaneGeometry m_geometry;
+    int lastClientCx = 0, lastClientCy = 0;
+    bool lastFitMode = false;
+    bool m_applyingScroll = false;
+};
