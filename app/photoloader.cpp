@@ -7,7 +7,10 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QTransform>
+
+#include <sys/mman.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -64,6 +67,97 @@ Orientation orientationOf(unsigned char flags)
     return o;
 }
 
+// A picture buffer backed by huge pages where the kernel offers them. The first
+// write to fresh memory costs a page fault per 4 KiB page, which dominates turning
+// a 96 MB photograph; with 2 MiB pages the same buffer faults 512 times less.
+QImage allocatePicture(int w, int h, QImage::Format format)
+{
+    const qsizetype bytesPerLine = qsizetype(w) * 4;
+    const size_t bytes = size_t(bytesPerLine) * size_t(h);
+    if (w <= 0 || h <= 0 || bytes < (size_t(8) << 20))
+        return QImage(w, h, format);
+    void *data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (data == MAP_FAILED)
+        return QImage(w, h, format);
+#ifdef MADV_HUGEPAGE
+    madvise(data, bytes, MADV_HUGEPAGE);
+#endif
+    struct Mapping {
+        void *data;
+        size_t bytes;
+    };
+    auto *mapping = new Mapping { data, bytes };
+    return QImage(
+        static_cast<uchar *>(data), w, h, bytesPerLine, format,
+        [](void *info) {
+            auto *m = static_cast<Mapping *>(info);
+            munmap(m->data, m->bytes);
+            delete m;
+        },
+        mapping);
+}
+
+// Quarter turn of a 32-bit picture into a new buffer, in tiles so that both the
+// reads and the writes stay in cache.
+QImage turnQuarter(const QImage &src, bool clockwise)
+{
+    const int w = src.width(), h = src.height();
+    QImage dst = allocatePicture(h, w, src.format());
+    if (dst.isNull())
+        return {};
+    const qsizetype srcStride = src.bytesPerLine() / 4, dstStride = dst.bytesPerLine() / 4;
+    const auto *in = reinterpret_cast<const quint32 *>(src.constBits());
+    auto *out = reinterpret_cast<quint32 *>(dst.bits());
+    constexpr int Tile = 64;
+    for (int ty = 0; ty < h; ty += Tile) {
+        const int yEnd = qMin(h, ty + Tile);
+        for (int tx = 0; tx < w; tx += Tile) {
+            const int xEnd = qMin(w, tx + Tile);
+            for (int y = ty; y < yEnd; ++y) {
+                const quint32 *line = in + y * srcStride;
+                // Clockwise, source (x, y) lands at (h - 1 - y, x); counter-clockwise
+                // at (y, w - 1 - x).
+                if (clockwise) {
+                    quint32 *column = out + (h - 1 - y);
+                    for (int x = tx; x < xEnd; ++x)
+                        column[x * dstStride] = line[x];
+                } else {
+                    quint32 *column = out + y;
+                    for (int x = tx; x < xEnd; ++x)
+                        column[(w - 1 - x) * dstStride] = line[x];
+                }
+            }
+        }
+    }
+    return dst;
+}
+
+// Mirrors a 32-bit picture in its own buffer. Qt's in-place mirror copies pictures
+// whose memory it does not own, which ours from allocatePicture are.
+void mirrorInPlace(QImage &img, bool horizontal, bool vertical)
+{
+    const int w = img.width(), h = img.height();
+    const qsizetype stride = img.bytesPerLine() / 4;
+    auto *bits = reinterpret_cast<quint32 *>(img.bits());
+    if (vertical) {
+        for (int y = 0; y < h / 2; ++y) {
+            quint32 *a = bits + y * stride, *b = bits + (h - 1 - y) * stride;
+            if (horizontal) {
+                std::reverse(a, a + w);
+                std::reverse(b, b + w);
+            }
+            std::swap_ranges(a, a + w, b);
+        }
+        if (horizontal && (h & 1)) {
+            quint32 *middle = bits + (h / 2) * stride;
+            std::reverse(middle, middle + w);
+        }
+    } else if (horizontal) {
+        for (int y = 0; y < h; ++y)
+            std::reverse(bits + y * stride, bits + y * stride + w);
+    }
+}
+
 } // namespace
 
 QImage PhotoLoader::decode(const QString &path)
@@ -81,8 +175,12 @@ QImage PhotoLoader::decode(const QString &path)
     const int neededMb = int(MaxPixels * 4 / (1024 * 1024)) + 1;
     if (QImageReader::allocationLimit() < neededMb)
         QImageReader::setAllocationLimit(neededMb);
-    QImage image = reader.read();
-    if (image.isNull() || image.width() == 0)
+    // JPEGs decode straight into RGB32: hand the reader a buffer that is cheap to
+    // fill. Any other format simply makes the reader allocate its own.
+    QImage image;
+    if (format == "jpeg")
+        image = allocatePicture(size.width(), size.height(), QImage::Format_RGB32);
+    if (!reader.read(&image) || image.isNull() || image.width() == 0)
         return {};
     if (!image.hasAlphaChannel())
         return image.format() == QImage::Format_RGB32 ? image
@@ -117,19 +215,19 @@ void PhotoLoader::orient(QImage &photo, unsigned char flags)
     const Orientation o = orientationOf(flags);
     if (photo.isNull())
         return;
+    if (photo.depth() != 32)
+        photo = std::move(photo).convertToFormat(QImage::Format_RGB32);
     // Mirrors and half turns work in place; only quarter turns need a new buffer.
     switch (o.quarterTurns) {
     case 0:
-        if (o.mirrorX)
-            photo = std::move(photo).mirrored(true, false);
+        mirrorInPlace(photo, o.mirrorX, false);
         break;
     case 2:
-        photo = o.mirrorX ? std::move(photo).mirrored(false, true) : std::move(photo).mirrored(true, true);
+        mirrorInPlace(photo, !o.mirrorX, true);
         break;
     default:
-        if (o.mirrorX)
-            photo = std::move(photo).mirrored(true, false);
-        photo = photo.transformed(QTransform().rotate(90 * o.quarterTurns));
+        mirrorInPlace(photo, o.mirrorX, false);
+        photo = turnQuarter(photo, o.quarterTurns == 1);
         break;
     }
 }

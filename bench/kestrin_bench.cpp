@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
@@ -159,7 +158,7 @@ int benchOpen(const QString &program)
 
 int main(int argc, char **argv)
 {
-    QGuiApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() >= 3 && args.at(1) == QLatin1String("open-memory-child"))
         return openMemoryChild(args.at(2));

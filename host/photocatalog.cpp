@@ -141,7 +141,7 @@ qint64 PhotoCatalog::addPhoto(const QString &path, unsigned char flags, const QS
     q.addBindValue(fileStemOf(absolute));
     q.addBindValue(absolute);
     q.addBindValue(int(flags));
-    q.addBindValue(patientId);
+    q.addBindValue(patientId.isNull() ? QString(QLatin1String("")) : patientId); // a null string would bind as NULL
     q.addBindValue(QDateTime::currentDateTime().toString(Qt::ISODate));
     if (!q.exec()) {
         m_error = q.lastError().text();
