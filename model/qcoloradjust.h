@@ -1,0 +1,26 @@
+// Pixel rules of the bracket colour adjustments (brightness/contrast and colour
+// balance): image in, image out, no drawing library involved.
+#pragma once
+
+#include <QImage>
+
+#include <array>
+
+class QColorAdjust {
+public:
+    // One output byte for each input byte of a channel.
+    using Table = std::array<uchar, 256>;
+
+    // contrast and brightness are percentages (0 to 200, neutral 100).
+    static Table brightnessContrastTable(int contrast, int brightness);
+
+    // packed = red + green * 256 + blue * 65536, each 0 to 255, neutral 128.
+    // Returns the tables in memory byte order: blue, green, red.
+    static std::array<Table, 3> colorBalanceTables(quint32 packed);
+
+    // Writes src into dst with every blue, green and red byte passed through its
+    // table and alpha copied unchanged. Both are Format_ARGB32 of the same size;
+    // dst must already be allocated.
+    static void apply(
+        const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red);
+};
