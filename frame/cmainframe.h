@@ -1,14 +1,21 @@
-// The main window: owns the one Workspace, the four pane views, the menus, tool
-// bars and status bar, and carries out the commands that act on the workspace.
+// The main window: owns the one Workspace and the splitter with the four pane
+// views, builds the menus, tool bars and status bar from the command table, runs
+// the single update pass over them and carries out the workspace-wide commands.
 #pragma once
 
+#include "frame/commandrules.h"
 #include "frame/workspace.h"
 
 #include <QHash>
 #include <QMainWindow>
 
 class QAction;
+class QLabel;
+class QMenu;
+class QToolBar;
+class QToolButton;
 class CKestrinView;
+class QSplitterWnd;
 
 class CMainFrame : public QMainWindow
 {
@@ -21,23 +28,38 @@ public:
     Workspace &workspace() { return m_ws; }
     const Workspace &workspace() const { return m_ws; }
 
-    CKestrinView *pane(int row, int col) const { return m_panes[row * 2 + col]; }
-    // The panes the current layout shows, row by row.
+    QSplitterWnd *splitter() const { return m_wndSplitter; }
+    // The view created at (row, col), whether shown or not.
+    CKestrinView *pane(int row, int col) const;
+    // The panes the splitter shows, row by row.
     QVector<CKestrinView *> shownPanes() const;
-    CKestrinView *activePane() const { return m_activePane; }
+    CKestrinView *activePane() const;
+    void setActivePane(CKestrinView *view);
 
     int activeSlot() const;
     void invalidatePanes();
     void applyZoom();
     void resetScrollSizes();
+    void setPaneCount(int n);
+    // Width and height available to the panes.
+    QSize GetPaneArea() const;
     // Every pane's initial update after a photograph was opened.
     void initialUpdatePanes();
+
+    void showClipBar();
     void hideClipBar();
+    QToolBar *clipBar() const { return m_wndClipBar; }
+    QToolBar *toolBar() const { return m_wndToolBar; }
 
     QAction *action(int id) const { return m_actions.value(id); }
+    // Offers `id` to the active pane, then to the frame, then to the application.
+    void dispatch(int id);
+    // Evaluates every command's enable and check rule and applies it.
+    void updateActions();
+    CommandContext commandContext() const;
 
 signals:
-    // A command the frame does not handle itself, offered to the application.
+    // A command neither the active pane nor the frame handles.
     void applicationCommand(int id);
 
 protected:
@@ -47,11 +69,22 @@ private:
     void createPanes();
     void createActions();
     void createMenus();
-    void arrangePanes();
-    void onCommand(int id);
+    void createToolBars();
+    void createStatusBar();
+    void recalcLayout();
+    bool onCommand(int id);
+    void showZoomMenu();
+    void moveWorkSlot(bool forward);
+    void activateNeighbourPane(int step);
+    void saveBarState();
+    void restoreBarState();
 
     Workspace m_ws;
+    QSplitterWnd *m_wndSplitter = nullptr;
     CKestrinView *m_panes[4] = {};
-    CKestrinView *m_activePane = nullptr;
+    QToolBar *m_wndToolBar = nullptr;
+    QToolBar *m_wndClipBar = nullptr;
+    QMenu *m_zoomMenu = nullptr;
     QHash<int, QAction *> m_actions;
+    QVector<QLabel *> m_lockIndicators;
 };

@@ -9,6 +9,14 @@ namespace Res {
 enum StringId : int {
     IdsAppTitle = 57344,
     IdsIdle = 57345,
+    IdsNoPasteOnReference = 61452,
+    IdsInformation = 61453,
+    IdsDefineClipFirst = 61454,
+    IdsSaveFailed = 61455,
+    IdsClipToolTitle = 61456,
+    IdsBracketListTitle = 61457,
+    IdsTipFormat = 61461,
+    IdsDeleteBracketsHere = 61462,
 };
 
 // Text for `id`; an empty string for an unknown id.

@@ -6,12 +6,13 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$1"
 photo="${2:-$root/samples/smile.jpg}"
 wait="${3:-4}"
+build="${KESTRIN_BUILD:-$root/build}"
 display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'kill $app $xvfb 2>/dev/null || true' EXIT
 sleep 1
-DISPLAY="$display" "$root/build/app/kestrin" "$photo" &
+DISPLAY="$display" "$build/app/kestrin" "$photo" &
 app=$!
 sleep "$wait"
 DISPLAY="$display" import -window root "$out"

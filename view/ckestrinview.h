@@ -8,6 +8,7 @@
 #include <QAbstractScrollArea>
 
 class CMainFrame;
+class QMenu;
 class Workspace;
 
 class CKestrinView : public QAbstractScrollArea
@@ -29,6 +30,11 @@ public:
     void OnInitialUpdate();
     void setWorkingPane(bool working);
 
+    // Commands the pane handles itself (the clip point commands); false for the
+    // rest, which then go to the frame.
+    bool onCommand(int id);
+    QMenu *clipMenu() const { return m_clipMenu; }
+
     double viewScale() const { return m_geometry.viewScale; }
     int offsetX() const { return m_geometry.offsetX; }
     int offsetY() const { return m_geometry.offsetY; }
@@ -45,6 +51,8 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     CMainFrame *frame() const;
@@ -54,10 +62,17 @@ private:
     void readScrollPositions();
     void OnSize(int cx, int cy);
 
+    void buildClipMenu();
+    void updateClipMenu();
+    void showClipMenu(QPoint globalPos);
+
     void paintPhotograph(QPainter &painter, const Workspace &ws);
+    void paintClipOutline(QPainter &painter, const Workspace &ws);
+    void paintBrackets(QPainter &painter, CMainFrame &frame, const Workspace &ws);
 
     PaneGeometry m_geometry;
     int lastClientCx = 0, lastClientCy = 0;
     bool lastFitMode = false;
     bool m_applyingScroll = false;
+    QMenu *m_clipMenu = nullptr;
 };
