@@ -369,7 +369,17 @@ void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, 
     // Replaces the caller's zoom scaling: everything below is in device pixels, so
     // the decorations keep their pixel size at every zoom.
     painter->setWorldTransform(turnAbout(QPointF(pivotX, pivotY), m_dAngle));
-    painter->drawImage(QRect(int(x * zoom), int(y * zoom), int(w * zoom), int(h * zoom)), m_pImage);
+    const QRect target(int(x * zoom), int(y * zoom), int(w * zoom), int(h * zoom));
+    if (target.width() > 0 && target.height() > 0 && target.width() < m_pImage.width()
+        && target.height() < m_pImage.height()) {
+        if (m_drawCacheKey != m_pImage.cacheKey() || m_drawCache.size() != target.size()) {
+            m_drawCache = m_pImage.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            m_drawCacheKey = m_pImage.cacheKey();
+        }
+        painter->drawImage(target, m_drawCache);
+    } else {
+        painter->drawImage(target, m_pImage);
+    }
 
     if (!m_bSelected || !active)
         return;

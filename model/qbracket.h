@@ -143,6 +143,12 @@ public:
     QRect m_rcInner; // body inset by 6; a press here moves or scales
 
 private:
+    // m_pImage scaled smoothly to the size it was last drawn at, when smaller: a
+    // drag repaints on every mouse move, and sampling a large canvas down anew
+    // each time costs more than the rest of the paint. Dropped by its key.
+    mutable QImage m_drawCache;
+    mutable qint64 m_drawCacheKey = 0;
+
     bool onPicture(int x, int y) const;
     // Makes m_pImage an unshared buffer of the base's size, ready to be overwritten;
     // false when it cannot be allocated.

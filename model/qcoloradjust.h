@@ -23,4 +23,12 @@ public:
     // dst must already be allocated.
     static void apply(
         const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red);
+
+    // apply() through the plain one-byte-at-a-time loop whatever the processor, so
+    // that tests and the benchmark can hold the vector path against it.
+    static void applyPortable(
+        const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red);
+
+    // True when apply() takes the 64-byte table-permute path on this processor.
+    static bool hasVectorPath();
 };
