@@ -164,6 +164,18 @@ bool PhotoCatalog::removePhoto(qint64 id)
     return q.numRowsAffected() > 0;
 }
 
+qint64 PhotoCatalog::findPath(const QString &path) const
+{
+    if (!m_open)
+        return -1;
+    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    q.prepare(QStringLiteral("SELECT id FROM photos WHERE path = ? ORDER BY id DESC LIMIT 1"));
+    q.addBindValue(path);
+    if (!q.exec() || !q.next())
+        return -1;
+    return q.value(0).toLongLong();
+}
+
 bool PhotoCatalog::setFlags(const QString &folderName, const QString &fileStem, unsigned char flags)
 {
     if (!m_open)

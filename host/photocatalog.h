@@ -47,6 +47,8 @@ public:
     // Returns the new record's id, or -1.
     qint64 addPhoto(const QString &path, unsigned char flags, const QString &patientId);
     bool removePhoto(qint64 id);
+    // Id of the newest record whose stored path is exactly `path`, or -1.
+    qint64 findPath(const QString &path) const;
     // Sets the flags of every record for this folder name and stem; false when none.
     bool setFlags(const QString &folderName, const QString &fileStem, unsigned char flags);
     QVector<Record> list() const;

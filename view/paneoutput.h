@@ -1,0 +1,46 @@
+// The pane commands that send the composite out of the program: save as JPEG,
+// register in the photo database, print, print directly, preview, printer set-up.
+#pragma once
+
+#include <QString>
+#include <QVector>
+
+class CMainFrame;
+class QAbstractPrintDialog;
+class QPrinter;
+class QWidget;
+
+// Every function reads the frame's workspace and the panes its splitter shows at
+// the moment of the call; none keeps state apart from the one printer that the
+// set-up, print and preview commands share.
+class PaneOutput {
+public:
+    // A save that runs longer than this shows the busy cursor.
+    static constexpr int BusyCursorDelayMs = 500;
+
+    // Save (57603, 57604), register (32789), print (57607), print directly (57608)
+    // and preview (57609). Returns false for any other id.
+    static bool onCommand(CMainFrame* frame, int id);
+    // Printer set-up (57606), which belongs to the application. Returns false for
+    // any other id.
+    static bool onApplicationCommand(QWidget* parent, int id);
+
+    // The slot numbers of the shown panes, row by row, and the grid they form.
+    static QVector<int> shownSlots(const CMainFrame* frame, int* rows, int* cols);
+
+    static void saveAs(CMainFrame* frame);
+    // Shows the save failure message on failure.
+    static bool saveComposite(CMainFrame* frame, const QString& path);
+    static void registerComposite(CMainFrame* frame);
+
+    static void print(CMainFrame* frame, bool withDialog);
+    static void printPreview(CMainFrame* frame);
+    static void printerSetup(QWidget* parent);
+    // One page only, whatever the printer could do.
+    static void OnPreparePrinting(QAbstractPrintDialog* dialog);
+    static void OnPrint(CMainFrame* frame, QPrinter* printer);
+
+    // The application's printer, created on first use and kept until the
+    // application ends.
+    static QPrinter* printer();
+};
