@@ -6,6 +6,7 @@
 #include "frame/cmainframe.h"
 #include "frame/commandids.h"
 #include "res/strings.h"
+#include "view/paneoutput.h"
 
 CKestrinApp::CKestrinApp(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -84,6 +85,8 @@ void CKestrinApp::ExitInstance()
 
 void CKestrinApp::onCommand(int id)
 {
+    if (PaneOutput::onApplicationCommand(m_frame.get(), id)) // printer setup
+        return;
     if (id == Cmd::AppAbout) {
         CAboutDlg about(m_frame.get());
         about.exec();

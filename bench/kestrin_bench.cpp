@@ -1,9 +1,12 @@
 // kestrin-bench CASE: measures one case and prints each figure on its own line as
 // "NAME = VALUE UNIT" (medians over repeated runs), ending with "ratio = VALUE".
+#include "bench/benchutil.h"
+
 #include "app/photoloader.h"
 #include "frame/workspace.h"
 #include "host/photocatalog.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -16,35 +19,16 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <functional>
 #include <vector>
 
 namespace {
 
-QTextStream &out()
-{
-    static QTextStream s(stdout);
-    return s;
-}
-
-void figure(const QString &name, double value, const QString &unit)
-{
-    out() << name << " = " << QString::number(value, 'f', 3) << ' ' << unit << Qt::endl;
-}
-
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
+using bench::figure;
+using bench::medianMs;
+using bench::out;
 
 // A photograph-like 24-megapixel JPEG: smooth shading with fine noise, so the
 // decoder does the work a real photograph costs.
@@ -156,15 +140,35 @@ int benchOpen(const QString &program)
 
 } // namespace
 
+// Each in its own file.
+int benchAdjust();
+int benchHitTest();
+int benchSave(const QStringList &args);
+
+int benchPaint();
+
 int main(int argc, char **argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments();
+    // Painting needs widgets (on the offscreen platform unless a display is
+    // chosen); everything else runs without them.
+    const bool paint = argc >= 2 && qstrcmp(argv[1], "paint") == 0;
+    if (paint && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    std::unique_ptr<QCoreApplication> app(paint ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
+    const QStringList args = app->arguments();
     if (args.size() >= 3 && args.at(1) == QLatin1String("open-memory-child"))
         return openMemoryChild(args.at(2));
     const QString which = args.value(1);
     if (which == QLatin1String("open"))
         return benchOpen(args.at(0));
-    QTextStream(stderr) << "usage: kestrin-bench open\n";
+    if (which == QLatin1String("adjust"))
+        return benchAdjust();
+    if (which == QLatin1String("hittest"))
+        return benchHitTest();
+    if (which == QLatin1String("save") || which == QLatin1String("save-memory-child"))
+        return benchSave(args);
+    if (paint)
+        return benchPaint();
+    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|paint\n";
     return 2;
 }

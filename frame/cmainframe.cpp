@@ -1,10 +1,17 @@
 #include "frame/cmainframe.h"
 
 #include "app/profile.h"
+#include "bars/qbarlist.h"
+#include "gallery/qbracklistdiag.h"
+#include "model/qdialogbrightness.h"
+#include "model/qdialogcolorbalance.h"
+#include "view/bracketactions.h"
 #include "frame/commandids.h"
 #include "frame/commandtable.h"
 #include "frame/qsplitterwnd.h"
 #include "frame/workspacecommands.h"
+#include "host/hostdialogs.h"
+#include "host/hosttools.h"
 #include "res/strings.h"
 #include "res/toolicons.h"
 #include "view/ckestrinview.h"
@@ -29,6 +36,7 @@ const QString BarStateGroup = QStringLiteral("BarState");
 
 CMainFrame::CMainFrame(QWidget *parent)
     : QMainWindow(parent)
+    , m_patientIdFile(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"))
 {
     setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -38,7 +46,15 @@ CMainFrame::CMainFrame(QWidget *parent)
     createToolBars();
     createMenus();
     createStatusBar();
+    createBracketBar();
     restoreBarState();
+    m_wndBrackList->ReloadGallery();
+    m_wndBrackList->SetNotifyWindow(this);
+    m_wndBrackList->SetDropHandlerEx([this](int row, const QString &path, Qt::KeyboardModifiers, int x, int y,
+                                            int width, int height, int sideFlag) {
+        return onThumbDrop(row, path, x, y, width, height, sideFlag);
+    });
+    connect(m_wndBrackList, &QBrackListDiag::thumbDoubleClicked, this, &CMainFrame::onThumbDoubleClick);
     m_ws.m_bLayoutReady = true;
     hideClipBar();
     updateActions();
@@ -356,6 +372,104 @@ void CMainFrame::createToolBars()
     m_wndClipBar->move(x, y);
 }
 
+void CMainFrame::createBracketBar()
+{
+    m_wndBarList = new QBarList(Res::text(Res::IdsBracketListTitle), this);
+    m_wndBarList->setAllowedAreas(Qt::LeftDockWidgetArea);
+    m_wndBrackList = new QBrackListDiag(m_wndBarList);
+    m_wndBarList->setWidget(m_wndBrackList);
+    addDockWidget(Qt::LeftDockWidgetArea, m_wndBarList);
+}
+
+int CMainFrame::onThumbDrop(int row, const QString &path, int x, int y, int width, int height, int sideFlag)
+{
+    for (CKestrinView *view : shownPanes()) {
+        if (QRect(view->mapToGlobal(QPoint(0, 0)), view->size()).contains(x, y)) {
+            setActivePane(view);
+            view->pasteBracket(row, path, 0, x, y, width, height, sideFlag);
+            break;
+        }
+    }
+    return 0;
+}
+
+void CMainFrame::onThumbDoubleClick(int)
+{
+    CKestrinView *view = activePane();
+    if (!view)
+        return;
+    const int s = activeSlot();
+    PaneSlot &slot = m_ws.m_slot[size_t(s)];
+    const QString path = m_wndBrackList->SelectedPicturePath();
+    const int n = int(slot.arBrackets.size());
+    const int index = m_wndBrackList->SelectedIndex();
+    if (n == 0) {
+        view->pasteBracket(index, path, 0, 0, 0, 0, 0, m_wndBrackList->SelectedSideFlag());
+        return;
+    }
+    int target;
+    if (n == 1) {
+        slot.nSelected = 0;
+        target = 0;
+    } else {
+        // With several brackets and none selected, the first double click only
+        // selects the topmost one; the next replaces its picture.
+        target = slot.nSelected == -1 ? n - 1 : slot.nSelected;
+    }
+    if (slot.nSelected >= 0 && target < n) {
+        QBracket &bracket = slot.arBrackets[size_t(target)];
+        if (bracket.ReplaceImage(path)) {
+            bracket.SetOutputAndName(m_wndBrackList->SelectedSideFlag() != 0, QString());
+            bracket.SetListItem(index);
+            bracket.SetName(m_wndBrackList->BracketNameAt(index));
+        }
+    }
+    slot.nSelected = target;
+    invalidatePanes();
+}
+
+void CMainFrame::runBrightnessDialog()
+{
+    const int s = activeSlot();
+    QDialogBrightness dialog(this);
+    // Previews arrive queued while the dialog runs, like posted messages.
+    dialog.SetPreviewWindow(this, [this](int contrast, int brightness) {
+        if (CKestrinView *view = activePane())
+            view->UpdateBrightness(contrast, brightness, false);
+    });
+    if (dialog.exec() == QDialog::Accepted) {
+        if (dialog.Changed() && activePane())
+            activePane()->UpdateBrightness(dialog.Contrast(), dialog.Brightness(), true);
+    } else {
+        revertAdjustment(s);
+    }
+}
+
+void CMainFrame::runColorBalanceDialog()
+{
+    const int s = activeSlot();
+    QDialogColorBalance dialog(this);
+    dialog.SetPreviewWindow(this, [this](quint32 packed) {
+        if (CKestrinView *view = activePane())
+            view->UpdateColorBalance(packed, false);
+    });
+    if (dialog.exec() == QDialog::Accepted) {
+        if (dialog.Changed() && activePane())
+            activePane()->UpdateColorBalance(dialog.PackedColor(), true);
+    } else {
+        revertAdjustment(s);
+    }
+}
+
+void CMainFrame::revertAdjustment(int slot)
+{
+    if (m_ws.m_slot[size_t(slot)].arBrackets.empty())
+        return;
+    BracketActions::revertPreview(m_ws, slot);
+    if (CKestrinView *view = activePane())
+        view->viewport()->update();
+}
+
 void CMainFrame::createStatusBar()
 {
     statusBar()->showMessage(Res::text(Res::IdsIdle));
@@ -381,13 +495,17 @@ CommandContext CMainFrame::commandContext() const
     CommandContext context;
     context.activeSlot = activeSlot();
     context.statusBarVisible = statusBar()->isVisible();
-    context.bracketBarVisible = false;
+    context.bracketBarVisible = m_wndBarList && m_wndBarList->isVisible();
+    context.listHasSelection = m_wndBrackList && m_wndBrackList->SelectedIndex() >= 0;
+    context.patientFileExists = HostTools::fileExists(m_patientIdFile);
     return context;
 }
 
 void CMainFrame::updateActions()
 {
     const CommandContext context = commandContext();
+    // The bar's close box hides it behind the command's back; follow it.
+    m_ws.m_bBracketViewShown = context.bracketBarVisible;
     for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
         const CommandState state = CommandRules::evaluate(it.key(), m_ws, context);
         if (!state.known)
@@ -459,6 +577,12 @@ bool CMainFrame::onCommand(int id)
         if (WorkspaceCommands::deleteSelected(m_ws, activeSlot()))
             invalidatePanes();
         return true;
+    case Cmd::Brightness:
+        runBrightnessDialog();
+        return true;
+    case Cmd::ColorBalance:
+        runColorBalanceDialog();
+        return true;
     case Cmd::ShowInfo:
         m_ws.m_bShowInfo = !m_ws.m_bShowInfo;
         return true;
@@ -480,6 +604,10 @@ bool CMainFrame::onCommand(int id)
     case Cmd::ClipClose:
         if (WorkspaceCommands::closeClipCurve(m_ws))
             invalidatePanes();
+        return true;
+    case Cmd::BracketView:
+        m_ws.m_bBracketViewShown = !m_wndBarList->isVisible();
+        m_wndBarList->setVisible(m_ws.m_bBracketViewShown);
         return true;
     case Cmd::BracketTool:
         m_ws.m_bBracketToolShown = !m_ws.m_bBracketToolShown;
@@ -509,6 +637,7 @@ void CMainFrame::restoreBarState()
     const QByteArray state = settings->value(QStringLiteral("State")).toByteArray();
     const QStringList bars = settings->value(QStringLiteral("Bars")).toStringList();
     settings->endGroup();
+    QBarList::GlobalLoadState(this, BarStateGroup);
     if (state.isEmpty())
         return;
     // A saved arrangement naming a bar this frame does not have is left alone
@@ -521,6 +650,7 @@ void CMainFrame::restoreBarState()
 
 void CMainFrame::saveBarState()
 {
+    QBarList::GlobalSaveState(this, BarStateGroup);
     const auto settings = Profile::open();
     QStringList bars;
     for (const QToolBar *bar : findChildren<QToolBar *>())

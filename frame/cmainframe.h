@@ -16,6 +16,8 @@ class QToolBar;
 class QToolButton;
 class CKestrinView;
 class QSplitterWnd;
+class QBarList;
+class QBrackListDiag;
 
 class CMainFrame : public QMainWindow
 {
@@ -50,6 +52,15 @@ public:
     void hideClipBar();
     QToolBar *clipBar() const { return m_wndClipBar; }
     QToolBar *toolBar() const { return m_wndToolBar; }
+    QBarList *bracketBar() const { return m_wndBarList; }
+    QBrackListDiag *bracketList() const { return m_wndBrackList; }
+
+    // A row of the bracket list released at the global point (x, y): the pane
+    // under it becomes active and takes the picture.
+    int onThumbDrop(int row, const QString &path, int x, int y, int width, int height, int sideFlag);
+    // A double click in the bracket list: paste into, or replace the picture of,
+    // the active pane's bracket.
+    void onThumbDoubleClick(int row);
 
     QAction *action(int id) const { return m_actions.value(id); }
     // Offers `id` to the active pane, then to the frame, then to the application.
@@ -71,15 +82,24 @@ private:
     void createMenus();
     void createToolBars();
     void createStatusBar();
+    void createBracketBar();
     void recalcLayout();
     bool onCommand(int id);
     void showZoomMenu();
     void moveWorkSlot(bool forward);
+    void runBrightnessDialog();
+    void runColorBalanceDialog();
+    // A cancelled adjustment dialog: the selected bracket drops its preview.
+    void revertAdjustment(int slot);
     void activateNeighbourPane(int step);
     void saveBarState();
     void restoreBarState();
 
     Workspace m_ws;
+    // The host's marker whose existence enables registering a picture.
+    QString m_patientIdFile;
+    QBarList *m_wndBarList = nullptr;
+    QBrackListDiag *m_wndBrackList = nullptr;
     QSplitterWnd *m_wndSplitter = nullptr;
     CKestrinView *m_panes[4] = {};
     QToolBar *m_wndToolBar = nullptr;

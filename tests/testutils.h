@@ -4,9 +4,15 @@
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
+#include <QSettings>
 #include <QImage>
 #include <QString>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 namespace testutils {
@@ -22,6 +28,11 @@ public:
         qputenv("MOLVEX_PHOTODB", path("photos.db").toLocal8Bit());
         QDir(dir.path()).mkpath("temp");
         qputenv("MOLVEX_TEMP", path("temp/").toLocal8Bit());
+        // An empty gallery of its own, so no test depends on (or waits on a
+        // message about) the folder beside the test executable.
+        QDir(dir.path()).mkpath("gallery");
+        QFile(path("gallery/bracket.csv")).open(QIODevice::WriteOnly);
+        QSettings(path("Molvex.ini"), QSettings::IniFormat).setValue("DB_DIR/GALLERY", path("gallery/"));
     }
     ~IsolatedHost()
     {
@@ -60,6 +71,31 @@ inline bool sameImage(const QImage &a, const QImage &b, int tolerance = 0)
         }
     return true;
 }
+
+// Answers every message box that comes up while it lives (with its default
+// button) and remembers the texts, so a test can check what the user was told
+// without the modal loop blocking it.
+class MessageBoxCloser
+{
+public:
+    MessageBoxCloser()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts << box->text();
+                if (QPushButton *button = box->defaultButton())
+                    button->click();
+                else
+                    box->accept();
+            }
+        });
+        timer.start(20);
+    }
+    QStringList texts;
+
+private:
+    QTimer timer;
+};
 
 inline QString sourceDir()
 {

@@ -2,6 +2,8 @@
 
 #include <QtTest>
 
+#include <QRandomGenerator>
+
 #include <cmath>
 
 class TestQColorAdjust : public QObject {
@@ -13,6 +15,8 @@ private slots:
     void allBytes_data();
     void allBytes();
     void colorBalance();
+    void vectorPathMatchesPortable_data();
+    void vectorPathMatchesPortable();
 };
 
 void TestQColorAdjust::brightnessContrast_data()
@@ -99,6 +103,68 @@ void TestQColorAdjust::colorBalance()
     const auto neutral = QColorAdjust::colorBalanceTables(0x808080);
     for (int c = 0; c < 256; ++c)
         QVERIFY(neutral[0][c] == c && neutral[1][c] == c && neutral[2][c] == c);
+}
+
+void TestQColorAdjust::vectorPathMatchesPortable_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("a");
+    QTest::addColumn<int>("b");
+    for (int contrast : { 0, 37, 100, 101, 150, 200 })
+        for (int brightness : { 0, 63, 100, 177, 200 })
+            QTest::addRow("brightness c%d b%d", contrast, brightness)
+                << 0 << contrast << brightness;
+    for (int packed : { 0x808080, 0x000000, 0xFFFFFF, 0x60A0B0, 0x01FF7F })
+        QTest::addRow("balance %06x", packed) << 1 << packed << 0;
+    for (int seed : { 1, 2, 3 })
+        QTest::addRow("random tables %d", seed) << 2 << seed << 0;
+}
+
+// apply() may take a vector path; whatever it takes must give the portable loop's bytes,
+// for every byte value in every channel, over rows whose width leaves a partial block.
+void TestQColorAdjust::vectorPathMatchesPortable()
+{
+    QFETCH(int, kind);
+    QFETCH(int, a);
+    QFETCH(int, b);
+    if (!QColorAdjust::hasVectorPath())
+        QSKIP("apply() has no vector path on this processor");
+    std::array<QColorAdjust::Table, 3> tables;
+    if (kind == 0) {
+        tables.fill(QColorAdjust::brightnessContrastTable(a, b));
+    } else if (kind == 1) {
+        tables = QColorAdjust::colorBalanceTables(quint32(a));
+    } else {
+        // Unrelated entries, so that a lane reading the wrong table or half shows.
+        QRandomGenerator rng(a);
+        for (auto& table : tables)
+            for (uchar& entry : table)
+                entry = uchar(rng.bounded(256));
+    }
+
+    QImage src(1003, 40, QImage::Format_ARGB32);
+    for (int c = 0; c < 256; ++c)
+        src.setPixel(c, 0, qRgba(255 - c, (c * 37 + 11) & 0xFF, c, c ^ 0xA5));
+    QRandomGenerator rng(99);
+    for (int y = 0; y < src.height(); ++y) {
+        auto* line = reinterpret_cast<quint32*>(src.scanLine(y));
+        rng.fillRange(line + (y == 0 ? 256 : 0), src.width() - (y == 0 ? 256 : 0));
+    }
+
+    QImage expected(src.size(), QImage::Format_ARGB32);
+    QColorAdjust::applyPortable(src, expected, tables[0], tables[1], tables[2]);
+    QImage actual(src.size(), QImage::Format_ARGB32);
+    QColorAdjust::apply(src, actual, tables[0], tables[1], tables[2]);
+    QCOMPARE(actual, expected);
+    // In place, as a commit over its own picture would.
+    QImage same = src.copy();
+    QColorAdjust::apply(same, same, tables[0], tables[1], tables[2]);
+    QCOMPARE(same, expected);
+    // Narrower than one vector block: only the tail loop runs.
+    const QImage narrowSrc = src.copy(0, 0, 15, 3);
+    QImage narrow(narrowSrc.size(), QImage::Format_ARGB32);
+    QColorAdjust::apply(narrowSrc, narrow, tables[0], tables[1], tables[2]);
+    QCOMPARE(narrow, expected.copy(0, 0, 15, 3));
 }
 
 QTEST_GUILESS_MAIN(TestQColorAdjust)

@@ -42,7 +42,9 @@ void TestStartup::withoutPathTheProcessEndsSilently()
 {
     IsolatedHost host;
     QProcess kestrin;
-    kestrin.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/kestrin", {});
+    // The tests live in build/tests, the program in build/app.
+    kestrin.start(QCoreApplication::applicationDirPath() + "/../app/kestrin", {});
+    QVERIFY(kestrin.waitForStarted(20000));
     QVERIFY(kestrin.waitForFinished(20000));
     QCOMPARE(kestrin.exitStatus(), QProcess::NormalExit);
     QCOMPARE(kestrin.exitCode(), 0);
@@ -103,7 +105,10 @@ void TestStartup::photographIsFittedAndCentred()
     const QSize client = view->viewport()->size();
     QTRY_VERIFY(qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
 
-    // The rendered pane: photograph centred on the shadow background.
+    // The very first paint of the process lays grey over the photograph's
+    // unscaled rectangle; every later one shows the shadow background round it.
+    const QImage first = view->viewport()->grab().toImage();
+    QCOMPARE(first.pixel(2, 2), qRgb(0x80, 0x80, 0x80));
     const QImage shot = view->viewport()->grab().toImage();
     const int drawnH = int(200 * view->viewScale());
     const int top = int(view->offsetY() * view->viewScale());
@@ -129,9 +134,16 @@ void TestStartup::unwritableIniDoesNotStopTheProgram()
 {
     IsolatedHost host;
     QVERIFY(testutils::positionImage(4, 4).save(host.path("p.png")));
-    // A directory where the INI file should be: nothing can be written there.
-    QVERIFY(QDir().mkpath(host.path("Molvex.ini")));
+    // A directory where the INI file should be: nothing can be read or written.
+    QVERIFY(QDir().mkpath(host.path("ini-folder")));
+    qputenv("MOLVEX_INI", host.path("ini-folder").toLocal8Bit());
+    // Without its INI the gallery is looked for beside the program, and is not
+    // there: the user is told, and the program goes on.
+    testutils::MessageBoxCloser closer;
+    QTimer::singleShot(0, [] {}); // keep the event loop turning during start-up
     QVERIFY(app()->InitInstance({ "kestrin", host.path("p.png") }));
+    QTRY_VERIFY(!closer.texts.isEmpty());
+    QCOMPARE(closer.texts.first(), QString("bracket.csvが見つかりません"));
     QVERIFY(app()->mainFrame()->workspace().hasPhoto());
     closeFrame();
 }

@@ -5,9 +5,18 @@
 #include "frame/commandrules.h"
 #include "frame/commandtable.h"
 #include "frame/workspace.h"
+#include "frame/workspacecommands.h"
 #include "res/toolicons.h"
+#include "gallery/qbracklistdiag.h"
+#include "gallery/qtips.h"
+#include "gallery/tiptiming.h"
+#include "res/strings.h"
+#include "view/bracketactions.h"
 #include "view/clipactions.h"
+#include "view/paneoutput.h"
 
+#include <QMessageBox>
+#include <QTimerEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -115,10 +124,15 @@ void CKestrinView::OnInitialUpdate()
 void CKestrinView::setWorkingPane(bool working)
 {
     workingPane = working;
+    delete tipWnd;
+    tipWnd = new QTips(viewport());
+    tipWnd->CreateTip(viewport());
+    tipTicks = 0;
 }
 
 void CKestrinView::resizeEvent(QResizeEvent *event)
 {
+    m_photoCache.clear();
     QAbstractScrollArea::resizeEvent(event);
     OnSize(viewport()->width(), viewport()->height());
 }
@@ -171,23 +185,161 @@ void CKestrinView::mousePressEvent(QMouseEvent *event)
     if (ws->m_bClipEditing) {
         ClipActions::press(*ws, p);
         f->invalidatePanes();
+        return;
+    }
+    // Presses select; the mouse follows the drag even outside the pane, where
+    // a release asks whether to clear the pane.
+    BracketActions::press(*ws, slotNumber, p);
+    viewport()->update();
+    f->updateActions();
+}
+
+void CKestrinView::stopTip()
+{
+    tipTimer.stop();
+    tipTicks = 0;
+    if (tipWnd) {
+        tipWnd->ClearTip();
+        tipWnd->hide();
     }
 }
 
 void CKestrinView::mouseMoveEvent(QMouseEvent *event)
 {
+    stopTip();
+    const QPoint client = event->position().toPoint();
+    lastMouseX = client.x();
+    lastMouseY = client.y();
     Workspace *ws = workspace();
     CMainFrame *f = frame();
     if (!f || !ws || !workingPane || !ws->hasPhoto())
         return;
     if (ws->m_bClipEditing) {
         viewport()->setCursor(ToolIcons::lassoCursor());
-        const QPoint p = clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y());
-        ClipActions::move(*ws, p);
+        ClipActions::move(*ws, clientToPhoto(client.x(), client.y()));
         f->invalidatePanes();
         return;
     }
+    bracketMove(client, event->modifiers() & Qt::ControlModifier, event->buttons() & Qt::LeftButton);
+}
+
+void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
+{
+    Workspace *ws = workspace();
+    CMainFrame *f = frame();
     viewport()->setCursor(Qt::ArrowCursor);
+    const QPoint p = clientToPhoto(client.x(), client.y());
+    const PaneSlot &slot = ws->m_slot[size_t(slotNumber)];
+    if (ws->m_bShowInfo && !slot.arBrackets.empty()) {
+        const int target = BracketActions::tipTarget(*ws, slotNumber, p);
+        if (target >= 0 && tipWnd) {
+            const int listItem = slot.arBrackets[size_t(target)].m_nListItem;
+            QBrackListDiag *list = f->bracketList();
+            tipWnd->ClearTip();
+            tipWnd->SetTip(list ? list->TipTextAt(listItem) : QString(), client.x(), client.y());
+            tipTimer.start(TipTiming::IntervalMs, this);
+        }
+    }
+    if (const std::optional<Qt::CursorShape> cursor = BracketActions::move(*ws, slotNumber, p, ctrl, leftDown))
+        viewport()->setCursor(*cursor);
+    viewport()->update();
+}
+
+void CKestrinView::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != tipTimer.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    CMainFrame *f = frame();
+    switch (TipTiming::Tick(tipTicks, f && f->activeSlot() == slotNumber)) {
+    case TipTiming::Step::Wait:
+        break;
+    case TipTiming::Step::Show:
+        tipTimer.stop();
+        if (tipWnd) {
+            tipWnd->show();
+            tipWnd->raise();
+        }
+        break;
+    case TipTiming::Step::Cancel:
+        tipTimer.stop();
+        if (tipWnd)
+            tipWnd->hide();
+        break;
+    }
+}
+
+void CKestrinView::keyPressEvent(QKeyEvent *event)
+{
+    Workspace *ws = workspace();
+    CMainFrame *f = frame();
+    if (!f || !ws || ws->m_bClipDefining) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    PaneSlot &slot = ws->m_slot[size_t(slotNumber)];
+    const bool selected = slot.nSelected >= 0 && slot.nSelected < int(slot.arBrackets.size());
+    if (event->key() == Qt::Key_Control && selected && workingPane && !ws->m_bClipEditing) {
+        // Show the scale cursor at once, without waiting for the mouse to move.
+        bracketMove(viewport()->mapFromGlobal(QCursor::pos()), true, false);
+    } else if (event->key() == Qt::Key_Delete && selected) {
+        WorkspaceCommands::deleteSelected(*ws, slotNumber);
+        viewport()->update();
+        f->updateActions();
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+bool CKestrinView::pasteBracket(int listIndex, const QString &picturePath, unsigned mouseFlags, int screenX,
+                                int screenY, int pictureWidth, int pictureHeight, int sideFlag)
+{
+    Q_UNUSED(mouseFlags);
+    Q_UNUSED(pictureWidth);
+    Q_UNUSED(pictureHeight);
+    CMainFrame *f = frame();
+    Workspace *ws = workspace();
+    if (!f || !ws)
+        return true;
+    if (!workingPane) {
+        QMessageBox::information(this, Res::text(Res::IdsInformation), Res::text(Res::IdsNoPasteOnReference));
+        return true;
+    }
+    f->update();
+    const QPoint client = viewport()->mapFromGlobal(QPoint(screenX, screenY));
+    QBrackListDiag *list = f->bracketList();
+    const QString name = list ? list->BracketNameAt(listIndex) : QString();
+    bool closedNow = false;
+    const BracketActions::PasteResult result = BracketActions::paste(
+        *ws, slotNumber, listIndex, picturePath, clientToPhoto(client.x(), client.y()), name, sideFlag, &closedNow);
+    if (result == BracketActions::PasteResult::NoClip) {
+        if (closedNow)
+            f->invalidatePanes();
+        QMessageBox::information(this, Res::text(Res::IdsInformation), Res::text(Res::IdsDefineClipFirst));
+        return true;
+    }
+    if (result != BracketActions::PasteResult::NoPhoto)
+        f->hideClipBar();
+    if (closedNow)
+        f->invalidatePanes();
+    else
+        viewport()->update();
+    f->updateActions();
+    return true;
+}
+
+void CKestrinView::UpdateBrightness(int contrast, int brightness, bool commit)
+{
+    Workspace *ws = workspace();
+    if (ws && BracketActions::adjustBrightness(*ws, slotNumber, contrast, brightness, commit))
+        viewport()->repaint(); // at once, while the dialog's slider still moves
+}
+
+void CKestrinView::UpdateColorBalance(quint32 packed, bool commit)
+{
+    Workspace *ws = workspace();
+    if (ws && BracketActions::adjustColorBalance(*ws, slotNumber, packed, commit))
+        viewport()->repaint();
 }
 
 void CKestrinView::mouseReleaseEvent(QMouseEvent *event)
@@ -206,7 +358,21 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent *event)
     if (ws->m_bClipEditing) {
         ClipActions::release(*ws, clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y()));
         f->updateActions();
+        return;
     }
+    const PaneSlot &slot = ws->m_slot[size_t(slotNumber)];
+    if (slot.nSelected < 0 || slot.nSelected >= int(slot.arBrackets.size()))
+        return;
+    if (viewport()->rect().contains(event->position().toPoint())) {
+        BracketActions::releaseInside(*ws, slotNumber);
+    } else {
+        const auto answer = QMessageBox::question(this, Res::text(Res::IdsInformation),
+                                                  Res::text(Res::IdsDeleteBracketsHere),
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+        BracketActions::releaseOutside(*ws, slotNumber, answer == QMessageBox::Yes);
+    }
+    viewport()->update();
+    f->updateActions();
 }
 
 void CKestrinView::buildClipMenu()
@@ -257,6 +423,8 @@ bool CKestrinView::onCommand(int id)
     Workspace *ws = workspace();
     if (!f || !ws)
         return false;
+    if (PaneOutput::onCommand(f, id)) // saving, registering and printing
+        return true;
     switch (id) {
     case Cmd::ClipDeleteLastPoint:
     case Cmd::MenuClipDeleteLastPoint:
@@ -310,7 +478,7 @@ void CKestrinView::paintEvent(QPaintEvent *event)
         ws->m_bFirstPaintDone = true;
     }
     painter.scale(m_geometry.viewScale, m_geometry.viewScale);
-    paintPhotograph(painter, *ws);
+    paintPhotograph(painter, *ws, event->rect());
     // The reference pane shows the photograph alone.
     if (workingPane) {
         if (ws->m_bClipEditing)
@@ -352,10 +520,29 @@ void CKestrinView::paintBrackets(QPainter &painter, CMainFrame &frame, const Wor
     }
 }
 
-void CKestrinView::paintPhotograph(QPainter &painter, const Workspace &ws)
+void CKestrinView::paintPhotograph(QPainter &painter, const Workspace &ws, const QRect &exposed)
 {
-    // Fast, unsmoothed scaling: the pane repaints on every mouse move of a drag.
+    const double scale = m_geometry.viewScale;
+    // Cache up to a few panes' worth of pixels; beyond that (high zoom) the pane
+    // shows a small part of the picture, drawn straight from the original.
+    const qint64 limit = qMax<qint64>(4LL * viewport()->width() * viewport()->height(), 4LL << 20);
+    const QImage &cached = m_photoCache.scaled(*ws.m_pPhoto, scale, limit);
+    if (!cached.isNull()) {
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.drawImage(QPointF(m_geometry.offsetX * scale, m_geometry.offsetY * scale).toPoint(), cached);
+        painter.restore();
+        return;
+    }
+    // Only the source pixels under the exposed area, unsmoothed: the pane repaints
+    // on every mouse move of a drag.
+    const QRectF window = QRectF(exposed).translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    QRectF source(window.left() / scale - m_geometry.offsetX, window.top() / scale - m_geometry.offsetY,
+                  window.width() / scale, window.height() / scale);
+    source = source.adjusted(-1, -1, 1, 1).intersected(QRectF(ws.m_pPhoto->rect()));
+    const QRect sourceRect = source.toAlignedRect().intersected(ws.m_pPhoto->rect());
+    if (sourceRect.isEmpty())
+        return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(m_geometry.offsetX, m_geometry.offsetY, ws.photoWidth(), ws.photoHeight()),
-                      *ws.m_pPhoto);
+    painter.drawImage(sourceRect.translated(m_geometry.offsetX, m_geometry.offsetY), *ws.m_pPhoto, sourceRect);
 }

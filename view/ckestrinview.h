@@ -4,11 +4,14 @@
 #pragma once
 
 #include "view/panegeometry.h"
+#include "view/scaledphotocache.h"
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 
 class CMainFrame;
 class QMenu;
+class QTips;
 class Workspace;
 
 class CKestrinView : public QAbstractScrollArea
@@ -29,6 +32,17 @@ public:
 
     void OnInitialUpdate();
     void setWorkingPane(bool working);
+
+    // Pastes a gallery picture into this pane's slot (a drop at the global point
+    // (screenX, screenY), or a double click in the list). Refuses with a message in
+    // the reference pane and without a closed clip. Always true.
+    bool pasteBracket(int listIndex, const QString &picturePath, unsigned mouseFlags, int screenX, int screenY,
+                      int pictureWidth, int pictureHeight, int sideFlag);
+    // Applies an adjustment dialog's values to the selected bracket and shows the
+    // result at once; commit makes it stay, otherwise it is a preview.
+    void UpdateBrightness(int contrast, int brightness, bool commit);
+    void UpdateColorBalance(quint32 packed, bool commit);
+    QTips *tipWindow() const { return tipWnd; }
 
     // Commands the pane handles itself (the clip point commands); false for the
     // rest, which then go to the frame.
@@ -53,6 +67,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
 
 private:
     CMainFrame *frame() const;
@@ -62,11 +78,13 @@ private:
     void readScrollPositions();
     void OnSize(int cx, int cy);
 
+    void bracketMove(QPoint client, bool ctrl, bool leftDown);
+    void stopTip();
     void buildClipMenu();
     void updateClipMenu();
     void showClipMenu(QPoint globalPos);
 
-    void paintPhotograph(QPainter &painter, const Workspace &ws);
+    void paintPhotograph(QPainter &painter, const Workspace &ws, const QRect &exposed);
     void paintClipOutline(QPainter &painter, const Workspace &ws);
     void paintBrackets(QPainter &painter, CMainFrame &frame, const Workspace &ws);
 
@@ -75,4 +93,9 @@ private:
     bool lastFitMode = false;
     bool m_applyingScroll = false;
     QMenu *m_clipMenu = nullptr;
+    ScaledPhotoCache m_photoCache;
+    QTips *tipWnd = nullptr;
+    int tipTicks = 0;
+    int lastMouseX = 0, lastMouseY = 0;
+    QBasicTimer tipTimer;
 };
