@@ -8,6 +8,7 @@
 #include "view/bracketactions.h"
 #include "frame/commandids.h"
 #include "frame/commandtable.h"
+#include "frame/layoutreport.h"
 #include "frame/qsplitterwnd.h"
 #include "frame/workspacecommands.h"
 #include "host/hostdialogs.h"
@@ -61,6 +62,8 @@ CMainFrame::CMainFrame(QWidget *parent)
     // Tool-bar buttons follow state changes made outside any command too.
     auto *idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, &CMainFrame::updateActions);
+    if (LayoutReport::enabled())
+        connect(idle, &QTimer::timeout, this, [this] { LayoutReport::write(*this); });
     idle->start(250);
 }
 

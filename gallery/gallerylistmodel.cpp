@@ -27,6 +27,13 @@ QVariant GalleryListModel::data(const QModelIndex& index, int role) const
     return QVariant();
 }
 
+Qt::ItemFlags GalleryListModel::flags(const QModelIndex& index) const
+{
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsDragEnabled;
+}
+
 QVariant GalleryListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)

@@ -74,6 +74,7 @@ private slots:
     void folderPrefix_data();
     void folderPrefix();
     void galleryFolderDefault();
+    void galleryFolderInstalled();
     void galleryFolderConfigured_data();
     void galleryFolderConfigured();
     void catalogueFile();
@@ -223,6 +224,21 @@ void TestCatalogue::galleryFolderDefault()
         ini.setValue("DB_DIR/GALLERY", QString());
     }
     QCOMPARE(GalleryCatalogue::GalleryFolder(), expected);
+}
+
+void TestCatalogue::galleryFolderInstalled()
+{
+    // An installed program in <prefix>/bin finds <prefix>/share/kestrin/Gallery;
+    // a Gallery folder beside the program still comes first.
+    const QString prefix = m_host->path("prefix");
+    const QString bin = prefix + "/bin";
+    QVERIFY(QDir().mkpath(bin));
+    QCOMPARE(GalleryCatalogue::DefaultFolder(bin), bin + "/Gallery/");
+    QVERIFY(QDir().mkpath(prefix + "/share/kestrin/Gallery"));
+    QCOMPARE(GalleryCatalogue::DefaultFolder(bin), prefix + "/share/kestrin/Gallery/");
+    QCOMPARE(GalleryCatalogue::DefaultFolder(bin + "/"), prefix + "/share/kestrin/Gallery/");
+    QVERIFY(QDir().mkpath(bin + "/Gallery"));
+    QCOMPARE(GalleryCatalogue::DefaultFolder(bin), bin + "/Gallery/");
 }
 
 void TestCatalogue::galleryFolderConfigured_data()

@@ -15,7 +15,9 @@
 #include "view/clipactions.h"
 #include "view/paneoutput.h"
 
+#include <QDragEnterEvent>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QTimerEvent>
 #include <QMenu>
 #include <QMouseEvent>
@@ -33,6 +35,34 @@ CKestrinView::CKestrinView(QWidget *parent)
     // Every pixel is painted each time; nothing needs erasing first.
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     viewport()->setMouseTracking(true);
+    setAcceptDrops(true);
+}
+
+namespace {
+// Rows dragged from the bracket list carry this format; the list itself tells the
+// frame where it was released, so the pane only shows that it takes the drop.
+bool isBracketRow(const QMimeData *mime)
+{
+    return mime && mime->hasFormat(QStringLiteral("application/x-kestrin-bracket-row"));
+}
+} // namespace
+
+void CKestrinView::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (isBracketRow(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void CKestrinView::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (isBracketRow(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void CKestrinView::dropEvent(QDropEvent *event)
+{
+    if (isBracketRow(event->mimeData()))
+        event->acceptProposedAction();
 }
 
 CMainFrame *CKestrinView::frame() const
