@@ -146,12 +146,15 @@ int benchHitTest();
 int benchSave(const QStringList &args);
 
 int benchPaint();
+int benchGallery();
+int benchSlider();
 
 int main(int argc, char **argv)
 {
-    // Painting needs widgets (on the offscreen platform unless a display is
+    // Painting and the widget cases need widgets (on the offscreen platform unless a display is
     // chosen); everything else runs without them.
-    const bool paint = argc >= 2 && qstrcmp(argv[1], "paint") == 0;
+    const bool paint = argc >= 2
+        && (qstrcmp(argv[1], "paint") == 0 || qstrcmp(argv[1], "gallery") == 0 || qstrcmp(argv[1], "slider") == 0);
     if (paint && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app(paint ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
@@ -167,8 +170,12 @@ int main(int argc, char **argv)
         return benchHitTest();
     if (which == QLatin1String("save") || which == QLatin1String("save-memory-child"))
         return benchSave(args);
-    if (paint)
+    if (which == QLatin1String("paint"))
         return benchPaint();
-    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|paint\n";
+    if (which == QLatin1String("gallery"))
+        return benchGallery();
+    if (which == QLatin1String("slider"))
+        return benchSlider();
+    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|paint|gallery|slider\n";
     return 2;
 }

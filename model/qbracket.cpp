@@ -137,6 +137,7 @@ bool QBracket::Init(
     m_strPath = path;
     m_bOutput = output;
     m_pBase = QImage();
+    m_previewTables.reset();
     m_ptLastScale = QPoint(-1, -1);
     m_strName = name.isEmpty() ? FileStem(path) : name;
     m_sizeSrc = picture.size();
@@ -147,6 +148,7 @@ bool QBracket::Init(
     m_nHitPart = 0;
     m_pImage = canvas;
     m_pBase = canvas;
+    m_previewTables.reset();
 
     const int side = m_pBase.width();
     m_ptGrab = QPoint(side / 2, side / 2);
@@ -168,6 +170,7 @@ bool QBracket::ReplaceImage(const QString& path)
     m_sizeSrc = picture.size();
     m_pImage = canvas;
     m_pBase = canvas;
+    m_previewTables.reset();
     if (m_dScale != 0)
         ApplyScale();
     return true;
@@ -183,6 +186,7 @@ void QBracket::Release()
 {
     m_pImage = QImage();
     m_pBase = QImage();
+    m_previewTables.reset();
 }
 
 void QBracket::MakeCanvas()
@@ -192,6 +196,7 @@ void QBracket::MakeCanvas()
         return;
     m_pImage = canvas;
     m_pBase = canvas;
+    m_previewTables.reset();
 }
 
 void QBracket::ApplyScale()
@@ -372,11 +377,7 @@ void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, 
     const QRect target(int(x * zoom), int(y * zoom), int(w * zoom), int(h * zoom));
     if (target.width() > 0 && target.height() > 0 && target.width() < m_pImage.width()
         && target.height() < m_pImage.height()) {
-        if (m_drawCacheKey != m_pImage.cacheKey() || m_drawCache.size() != target.size()) {
-            m_drawCache = m_pImage.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            m_drawCacheKey = m_pImage.cacheKey();
-        }
-        painter->drawImage(target, m_drawCache);
+        painter->drawImage(target, scaledForDrawing(target.size()));
     } else {
         painter->drawImage(target, m_pImage);
     }
@@ -401,6 +402,29 @@ void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, 
     handlePen.setJoinStyle(Qt::MiterJoin);
     painter->setPen(handlePen);
     painter->drawRect(QRectF(handleX - 5, handleY - 5, 10, 10));
+}
+
+const QImage& QBracket::scaledForDrawing(QSize target) const
+{
+    if (m_drawCacheKey == m_pImage.cacheKey() && m_drawCache.size() == target)
+        return m_drawCache;
+    if (m_previewTables && !m_pBase.isNull()) {
+        // The colour rules work pixel by pixel, so adjusting the scaled base gives
+        // the scaled preview up to interpolation.
+        if (m_baseDrawCacheKey != m_pBase.cacheKey() || m_baseDrawCache.size() != target) {
+            m_baseDrawCache = m_pBase.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                  .convertToFormat(QImage::Format_ARGB32);
+            m_baseDrawCacheKey = m_pBase.cacheKey();
+        }
+        QImage adjusted(target, QImage::Format_ARGB32);
+        const auto& t = *m_previewTables;
+        QColorAdjust::apply(m_baseDrawCache, adjusted, t[0], t[1], t[2]);
+        m_drawCache = adjusted;
+    } else {
+        m_drawCache = m_pImage.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    }
+    m_drawCacheKey = m_pImage.cacheKey();
+    return m_drawCache;
 }
 
 void QBracket::AddMarkersToClip(
@@ -482,6 +506,7 @@ void QBracket::PreviewBrightness(int contrast, int brightness)
         return;
     const QColorAdjust::Table table = QColorAdjust::brightnessContrastTable(contrast, brightness);
     QColorAdjust::apply(m_pBase, m_pImage, table, table, table);
+    m_previewTables = std::array<QColorAdjust::Table, 3> { table, table, table };
 }
 
 void QBracket::PreviewColorBalance(quint32 packed)
@@ -492,6 +517,7 @@ void QBracket::PreviewColorBalance(quint32 packed)
         return;
     const auto tables = QColorAdjust::colorBalanceTables(packed);
     QColorAdjust::apply(m_pBase, m_pImage, tables[0], tables[1], tables[2]);
+    m_previewTables = tables;
 }
 
 void QBracket::CommitBrightness(int contrast, int brightness)
@@ -505,6 +531,7 @@ void QBracket::CommitBrightness(int contrast, int brightness)
     QColorAdjust::apply(m_pBase, adjusted, table, table, table);
     m_pBase = adjusted;
     m_pImage = adjusted;
+    m_previewTables.reset();
 }
 
 void QBracket::CommitColorBalance(quint32 packed)
@@ -518,11 +545,13 @@ void QBracket::CommitColorBalance(quint32 packed)
     QColorAdjust::apply(m_pBase, adjusted, tables[0], tables[1], tables[2]);
     m_pBase = adjusted;
     m_pImage = adjusted;
+    m_previewTables.reset();
 }
 
 void QBracket::RevertPreview()
 {
     if (m_pImage.isNull())
         return;
+    m_previewTables.reset();
     m_pImage = m_pBase;
 }

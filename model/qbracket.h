@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/bracketop.h"
+#include "model/qcoloradjust.h"
 
 #include <QImage>
 #include <QPoint>
@@ -11,6 +12,7 @@
 #include <QString>
 #include <Qt>
 
+#include <array>
 #include <optional>
 
 class QPainter;
@@ -148,6 +150,13 @@ private:
     // each time costs more than the rest of the paint. Dropped by its key.
     mutable QImage m_drawCache;
     mutable qint64 m_drawCacheKey = 0;
+    // While a preview is shown: m_pBase scaled the same way, and the tables of the
+    // preview, so each slider step adjusts the small copy instead of scaling the
+    // whole canvas again.
+    mutable QImage m_baseDrawCache;
+    mutable qint64 m_baseDrawCacheKey = 0;
+    std::optional<std::array<QColorAdjust::Table, 3>> m_previewTables;
+    const QImage& scaledForDrawing(QSize target) const;
 
     bool onPicture(int x, int y) const;
     // Makes m_pImage an unshared buffer of the base's size, ready to be overwritten;
