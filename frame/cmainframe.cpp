@@ -2,6 +2,7 @@
 
 #include "app/profile.h"
 #include "bars/qbarlist.h"
+#include "gallery/gallerycommands.h"
 #include "gallery/qbracklistdiag.h"
 #include "model/qdialogbrightness.h"
 #include "model/qdialogcolorbalance.h"
@@ -607,6 +608,15 @@ bool CMainFrame::onCommand(int id)
     case Cmd::ClipClose:
         if (WorkspaceCommands::closeClipCurve(m_ws))
             invalidatePanes();
+        return true;
+    case Cmd::GalleryAdd:
+        GalleryCommands::Add(this, m_wndBrackList);
+        return true;
+    case Cmd::GalleryEdit:
+        GalleryCommands::Edit(this, m_wndBrackList);
+        return true;
+    case Cmd::GalleryDelete:
+        GalleryCommands::Delete(this, m_wndBrackList);
         return true;
     case Cmd::BracketView:
         m_ws.m_bBracketViewShown = !m_wndBarList->isVisible();

@@ -3,6 +3,7 @@
 #include "host/hosttools.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -27,7 +28,6 @@ class LineDecoder {
 public:
     LineDecoder()
         : m_utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
-        , m_cp932("CP932", QStringDecoder::Flag::Stateless)
     {
     }
 
@@ -37,10 +37,13 @@ public:
         QString text = m_utf8.decode(bytes);
         if (!m_utf8.hasError())
             return text;
-        if (m_cp932.isValid()) {
-            m_cp932.resetState();
-            QString legacy = m_cp932.decode(bytes);
-            if (!m_cp932.hasError())
+        // A fresh decoder per line: Qt's ICU-backed decoders keep their error
+        // flag across resetState(), so one bad line would turn every later
+        // CP932 line into replacement characters.
+        QStringDecoder cp932("CP932", QStringDecoder::Flag::Stateless);
+        if (cp932.isValid()) {
+            QString legacy = cp932.decode(bytes);
+            if (!cp932.hasError())
                 return legacy;
         }
         // Neither encoding fits: keep the UTF-8 reading, with replacement
@@ -50,27 +53,31 @@ public:
 
 private:
     QStringDecoder m_utf8;
-    QStringDecoder m_cp932;
 };
 
 // Reads the next line, without its LF (and a CR before it), into `line`. Returns
 // false at the end of the device. An overlong line is consumed and reported as
 // skipped through `overlong`.
-bool readLine(QIODevice& in, QByteArray& line, bool& overlong)
+bool readLine(QIODevice& in, QByteArray& buffer, QByteArray& line, bool& overlong)
 {
     overlong = false;
     if (in.atEnd())
         return false;
-    line = in.readLine(maxLineBytes + 1);
+    // One buffer for the whole file: QIODevice::readLine(maxSize) would allocate
+    // (and fault in) a megabyte for every line.
+    if (buffer.size() < maxLineBytes + 2)
+        buffer.resize(maxLineBytes + 2);
+    const qint64 got = in.readLine(buffer.data(), maxLineBytes + 2);
     // Every line but an empty last one holds at least its LF; nothing read here
     // means the end or a read error.
-    if (line.isEmpty())
+    if (got <= 0)
         return false;
+    line = QByteArray(buffer.constData(), int(got));
     if (!line.endsWith('\n') && !in.atEnd()) {
         overlong = true;
         while (!in.atEnd()) {
-            const QByteArray rest = in.readLine(maxLineBytes + 1);
-            if (rest.isEmpty() || rest.endsWith('\n'))
+            const qint64 rest = in.readLine(buffer.data(), maxLineBytes + 2);
+            if (rest <= 0 || buffer.at(int(rest) - 1) == '\n')
                 break;
         }
         line.clear();
@@ -96,7 +103,19 @@ QString GalleryCatalogue::GalleryFolder()
         : value.toString();
     if (!configured.isEmpty())
         return FolderPrefix(configured);
-    return FolderPrefix(QCoreApplication::applicationDirPath()) + QStringLiteral("Gallery/");
+    return DefaultFolder(QCoreApplication::applicationDirPath());
+}
+
+QString GalleryCatalogue::DefaultFolder(const QString& programDir)
+{
+    const QString beside = FolderPrefix(programDir) + QStringLiteral("Gallery/");
+    if (QFileInfo(beside).isDir())
+        return beside;
+    const QString installed = QDir::cleanPath(
+        FolderPrefix(programDir) + QStringLiteral("../share/kestrin/Gallery")) + QLatin1Char('/');
+    // With neither present, the "not found" message names the folder beside
+    // the program, where a build puts it.
+    return QFileInfo(installed).isDir() ? installed : beside;
 }
 
 QString GalleryCatalogue::CatalogueFile() { return GalleryFolder() + catalogueName; }
@@ -145,10 +164,10 @@ void GalleryCatalogue::ReadCatalogue(
 {
     const QString prefix = FolderPrefix(folder);
     LineDecoder decoder;
-    QByteArray bytes;
+    QByteArray buffer, bytes;
     bool overlong = false;
     bool first = true;
-    while (readLine(in, bytes, overlong)) {
+    while (readLine(in, buffer, bytes, overlong)) {
         if (first && bytes.startsWith("\xEF\xBB\xBF"))
             bytes.remove(0, 3);
         first = false;

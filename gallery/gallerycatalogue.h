@@ -14,10 +14,16 @@ class QIODevice;
 class GalleryCatalogue {
 public:
     // The gallery folder, looked up anew on every call: "DB_DIR"/"GALLERY" of the
-    // host's INI file when set, else "Gallery/" beside the executable. Always
-    // ends with "/"; a configured value may use "\\" and may omit the final
-    // separator.
+    // host's INI file when set, else DefaultFolder() of the executable's folder.
+    // Always ends with "/"; a configured value may use "\\" and may omit the
+    // final separator.
     static QString GalleryFolder();
+
+    // The gallery that comes with the program, for an executable in `programDir`:
+    // "Gallery/" beside it (a build tree) when that folder exists, else
+    // "../share/kestrin/Gallery/" (an installed copy) when that one exists, else
+    // "Gallery/" beside it again.
+    static QString DefaultFolder(const QString& programDir);
 
     // GalleryFolder() + "bracket.csv".
     static QString CatalogueFile();

@@ -102,7 +102,16 @@ void QBrackListDiag::UpdateSelected(const std::optional<QString>& path, const QS
     m_list->UpdateSelected(path, bracket, material, wire);
 }
 
-void QBrackListDiag::DeleteSelected() { m_list->DeleteSelected(); }
+void QBrackListDiag::DeleteSelected()
+{
+    if (SelectedIndex() < 0)
+        return;
+    // A single-selection view selects the next row when the current one goes,
+    // which would move the preview on; after a delete no row is selected and
+    // the preview keeps the deleted picture until the user picks another row.
+    m_list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    m_list->DeleteSelected();
+}
 
 QString QBrackListDiag::BracketNameAt(int row) const { return m_list->BracketNameAt(row); }
 

@@ -34,6 +34,7 @@ public:
     bool SelectedTexts(QString& bracket, QString& material, QString& wire) const;
     void UpdateSelected(const std::optional<QString>& path, const QString& bracket,
         const QString& material, const QString& wire);
+    // Removes the selected row; afterwards no row is selected.
     void DeleteSelected();
     QString BracketNameAt(int row) const;
     QString TipTextAt(int row) const;

@@ -1,0 +1,26 @@
+// The frame's three gallery commands: add a picture to the gallery, edit the
+// texts of the selected entry, delete the selected entry. Picture files are
+// never deleted or renamed.
+#pragma once
+
+class QBrackListDiag;
+class QString;
+class QWidget;
+
+class GalleryCommands {
+public:
+    // Asks for a picture file, then adds it through the add dialog and reloads
+    // the list when the dialog ended with OK.
+    static void Add(QWidget* frame, QBrackListDiag* list);
+    // The part of Add after the file was chosen. True when the dialog ended with OK.
+    static bool AddPicture(QWidget* frame, QBrackListDiag* list, const QString& path);
+    // Edits the selected entry's three texts and rewrites the catalogue in the
+    // list's current order. Nothing without a selection or on cancel.
+    static void Edit(QWidget* frame, QBrackListDiag* list);
+    // Removes the selected row and rewrites the catalogue in the list's current
+    // order, without asking. Nothing without a selection.
+    static void Delete(QWidget* frame, QBrackListDiag* list);
+
+    // The file dialog's filter: image files by the extensions the gallery accepts.
+    static QString ImageFilter();
+};
