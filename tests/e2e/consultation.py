@@ -210,6 +210,14 @@ try:
     xdo("key", "Return")
     time.sleep(0.5)
 
+    # Two panes show the reference beside the first working slot; back to four.
+    click(*centre(l["toolbar"]["6050"]))
+    layout(lambda l: len(l["panes"]) == 2)
+    time.sleep(0.5)
+    shoot("07-two-panes")
+    click(*centre(l["toolbar"]["6051"]))
+    l = layout(lambda l: len(l["panes"]) == 4)
+
     # Save through the real file dialog.
     focus_frame()
     xdo("key", "ctrl+s")
