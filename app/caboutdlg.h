@@ -3,10 +3,9 @@
 
 #include <QDialog>
 
-class CAboutDlg : public QDialog
-{
+class CAboutDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CAboutDlg(QWidget *parent = nullptr);
+    explicit CAboutDlg(QWidget* parent = nullptr);
 };

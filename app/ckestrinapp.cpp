@@ -8,7 +8,7 @@
 #include "res/strings.h"
 #include "view/paneoutput.h"
 
-CKestrinApp::CKestrinApp(int &argc, char **argv)
+CKestrinApp::CKestrinApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(Res::text(Res::IdsAppTitle));
@@ -23,21 +23,22 @@ CKestrinApp::~CKestrinApp()
     m_frame.reset();
 }
 
-QString CKestrinApp::photoPathFromArguments(const QStringList &arguments)
+QString CKestrinApp::photoPathFromArguments(const QStringList& arguments)
 {
     for (int i = 1; i < arguments.size(); ++i) {
-        const QString &arg = arguments.at(i);
+        const QString& arg = arguments.at(i);
         if (!arg.startsWith('-') && !arg.isEmpty())
             return arg;
     }
     return {};
 }
 
-bool CKestrinApp::InitInstance(const QStringList &arguments)
+bool CKestrinApp::InitInstance(const QStringList& arguments)
 {
     const auto profile = Profile::open();
     for (int i = 1; i <= RecentFileCount; ++i) {
-        const QString file = profile->value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+        const QString file
+            = profile->value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
         if (!file.isEmpty())
             m_recentFiles.append(file);
     }
@@ -61,7 +62,7 @@ bool CKestrinApp::InitInstance(const QStringList &arguments)
     return true;
 }
 
-void CKestrinApp::addToRecentFiles(const QString &path)
+void CKestrinApp::addToRecentFiles(const QString& path)
 {
     m_recentFiles.removeAll(path);
     m_recentFiles.prepend(path);

@@ -11,32 +11,31 @@
 class CMainFrame;
 class CKestrinDoc;
 
-class CKestrinApp : public QApplication
-{
+class CKestrinApp : public QApplication {
     Q_OBJECT
 
 public:
-    CKestrinApp(int &argc, char **argv);
+    CKestrinApp(int& argc, char** argv);
     ~CKestrinApp() override;
 
     // False when start-up fails (no path among `arguments`, the program name
     // first): the program then ends without a window or a message.
-    bool InitInstance(const QStringList &arguments);
+    bool InitInstance(const QStringList& arguments);
     // Saves the recent-file list; call after the event loop ends.
     void ExitInstance();
 
     // The photograph path from the command line: the first argument that is not a
     // switch. Switches (a print request, say) are ignored: the file is only opened.
-    static QString photoPathFromArguments(const QStringList &arguments);
+    static QString photoPathFromArguments(const QStringList& arguments);
 
-    CMainFrame *mainFrame() const { return m_frame.get(); }
-    CKestrinDoc *document() const { return m_doc.get(); }
+    CMainFrame* mainFrame() const { return m_frame.get(); }
+    CKestrinDoc* document() const { return m_doc.get(); }
 
     static constexpr int RecentFileCount = 4;
 
 private:
     void onCommand(int id);
-    void addToRecentFiles(const QString &path);
+    void addToRecentFiles(const QString& path);
 
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CKestrinDoc> m_doc;

@@ -7,17 +7,16 @@
 
 class CMainFrame;
 
-class CKestrinDoc : public QObject
-{
+class CKestrinDoc : public QObject {
     Q_OBJECT
 
 public:
-    explicit CKestrinDoc(CMainFrame *frame, QObject *parent = nullptr);
+    explicit CKestrinDoc(CMainFrame* frame, QObject* parent = nullptr);
 
     // Loads and orients the photograph, resets the simulation, sets the frame title
     // and gives the panes their initial update. Succeeds even when the file holds
     // no loadable picture: the workspace is then empty.
-    bool OnOpenDocument(const QString &path);
+    bool OnOpenDocument(const QString& path);
 
     QString pathName() const { return m_pathName; }
 
@@ -25,6 +24,6 @@ public:
     QString m_strPatientIdFile;
 
 private:
-    CMainFrame *m_frame;
+    CMainFrame* m_frame;
     QString m_pathName;
 };

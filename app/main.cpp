@@ -1,6 +1,6 @@
 #include "app/ckestrinapp.h"
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     CKestrinApp app(argc, argv);
     if (!app.InitInstance(app.arguments()))

@@ -16,7 +16,7 @@ namespace {
 
 // Only the JPEG, PNG and BMP readers ever see a user's file: the format is chosen
 // from the magic bytes, never from the name.
-QByteArray formatFromMagic(const QString &path)
+QByteArray formatFromMagic(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -76,21 +76,21 @@ QImage allocatePicture(int w, int h, QImage::Format format)
     const size_t bytes = size_t(bytesPerLine) * size_t(h);
     if (w <= 0 || h <= 0 || bytes < (size_t(8) << 20))
         return QImage(w, h, format);
-    void *data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (data == MAP_FAILED)
         return QImage(w, h, format);
 #ifdef MADV_HUGEPAGE
     madvise(data, bytes, MADV_HUGEPAGE);
 #endif
     struct Mapping {
-        void *data;
+        void* data;
         size_t bytes;
     };
-    auto *mapping = new Mapping { data, bytes };
+    auto* mapping = new Mapping { data, bytes };
     return QImage(
-        static_cast<uchar *>(data), w, h, bytesPerLine, format,
-        [](void *info) {
-            auto *m = static_cast<Mapping *>(info);
+        static_cast<uchar*>(data), w, h, bytesPerLine, format,
+        [](void* info) {
+            auto* m = static_cast<Mapping*>(info);
             munmap(m->data, m->bytes);
             delete m;
         },
@@ -99,30 +99,30 @@ QImage allocatePicture(int w, int h, QImage::Format format)
 
 // Quarter turn of a 32-bit picture into a new buffer, in tiles so that both the
 // reads and the writes stay in cache.
-QImage turnQuarter(const QImage &src, bool clockwise)
+QImage turnQuarter(const QImage& src, bool clockwise)
 {
     const int w = src.width(), h = src.height();
     QImage dst = allocatePicture(h, w, src.format());
     if (dst.isNull())
         return {};
     const qsizetype srcStride = src.bytesPerLine() / 4, dstStride = dst.bytesPerLine() / 4;
-    const auto *in = reinterpret_cast<const quint32 *>(src.constBits());
-    auto *out = reinterpret_cast<quint32 *>(dst.bits());
+    const auto* in = reinterpret_cast<const quint32*>(src.constBits());
+    auto* out = reinterpret_cast<quint32*>(dst.bits());
     constexpr int Tile = 64;
     for (int ty = 0; ty < h; ty += Tile) {
         const int yEnd = qMin(h, ty + Tile);
         for (int tx = 0; tx < w; tx += Tile) {
             const int xEnd = qMin(w, tx + Tile);
             for (int y = ty; y < yEnd; ++y) {
-                const quint32 *line = in + y * srcStride;
+                const quint32* line = in + y * srcStride;
                 // Clockwise, source (x, y) lands at (h - 1 - y, x); counter-clockwise
                 // at (y, w - 1 - x).
                 if (clockwise) {
-                    quint32 *column = out + (h - 1 - y);
+                    quint32* column = out + (h - 1 - y);
                     for (int x = tx; x < xEnd; ++x)
                         column[x * dstStride] = line[x];
                 } else {
-                    quint32 *column = out + y;
+                    quint32* column = out + y;
                     for (int x = tx; x < xEnd; ++x)
                         column[(w - 1 - x) * dstStride] = line[x];
                 }
@@ -134,11 +134,11 @@ QImage turnQuarter(const QImage &src, bool clockwise)
 
 // Mirrors a 32-bit picture in its own buffer. Qt's in-place mirror copies pictures
 // whose memory it does not own, which ours from allocatePicture are.
-void mirrorInPlace(QImage &img, bool horizontal, bool vertical)
+void mirrorInPlace(QImage& img, bool horizontal, bool vertical)
 {
     const int w = img.width(), h = img.height();
     const qsizetype stride = img.bytesPerLine() / 4;
-    auto *bits = reinterpret_cast<quint32 *>(img.bits());
+    auto* bits = reinterpret_cast<quint32*>(img.bits());
     if (vertical) {
         for (int y = 0; y < h / 2; ++y) {
             quint32 *a = bits + y * stride, *b = bits + (h - 1 - y) * stride;
@@ -149,7 +149,7 @@ void mirrorInPlace(QImage &img, bool horizontal, bool vertical)
             std::swap_ranges(a, a + w, b);
         }
         if (horizontal && (h & 1)) {
-            quint32 *middle = bits + (h / 2) * stride;
+            quint32* middle = bits + (h / 2) * stride;
             std::reverse(middle, middle + w);
         }
     } else if (horizontal) {
@@ -160,7 +160,7 @@ void mirrorInPlace(QImage &img, bool horizontal, bool vertical)
 
 } // namespace
 
-QImage PhotoLoader::decode(const QString &path)
+QImage PhotoLoader::decode(const QString& path)
 {
     const QByteArray format = formatFromMagic(path);
     if (format.isEmpty())
@@ -183,8 +183,9 @@ QImage PhotoLoader::decode(const QString &path)
     if (!reader.read(&image) || image.isNull() || image.width() == 0)
         return {};
     if (!image.hasAlphaChannel())
-        return image.format() == QImage::Format_RGB32 ? image
-                                                       : std::move(image).convertToFormat(QImage::Format_RGB32);
+        return image.format() == QImage::Format_RGB32
+            ? image
+            : std::move(image).convertToFormat(QImage::Format_RGB32);
     QImage white(image.size(), QImage::Format_RGB32);
     if (white.isNull())
         return {};
@@ -195,14 +196,14 @@ QImage PhotoLoader::decode(const QString &path)
     return white;
 }
 
-unsigned char PhotoLoader::lookUpFlags(const QString &path)
+unsigned char PhotoLoader::lookUpFlags(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     PhotoCatalog catalog;
     unsigned char flags = 0;
     if (catalog.open(PhotoCatalog::ReadOnly) == 0) {
         if (catalog.findPhoto(PhotoCatalog::folderNameOf(absolute).toUtf8(),
-                              PhotoCatalog::fileStemOf(absolute).toUtf8())
+                PhotoCatalog::fileStemOf(absolute).toUtf8())
             == 0)
             flags = catalog.orientationFlags();
         catalog.close();
@@ -210,7 +211,7 @@ unsigned char PhotoLoader::lookUpFlags(const QString &path)
     return flags;
 }
 
-void PhotoLoader::orient(QImage &photo, unsigned char flags)
+void PhotoLoader::orient(QImage& photo, unsigned char flags)
 {
     const Orientation o = orientationOf(flags);
     if (photo.isNull())
@@ -232,7 +233,7 @@ void PhotoLoader::orient(QImage &photo, unsigned char flags)
     }
 }
 
-bool PhotoLoader::open(Workspace &workspace, const QString &path)
+bool PhotoLoader::open(Workspace& workspace, const QString& path)
 {
     workspace.m_pPhoto.reset();
     QImage photo = decode(path);

@@ -7,19 +7,19 @@ std::unique_ptr<QSettings> Profile::open()
     return std::make_unique<QSettings>(HostTools::iniFileName(0), QSettings::IniFormat);
 }
 
-int Profile::getInt(const QString &section, const QString &key, int defaultValue)
+int Profile::getInt(const QString& section, const QString& key, int defaultValue)
 {
     bool ok = false;
     const int value = open()->value(section + '/' + key).toInt(&ok);
     return ok ? value : defaultValue;
 }
 
-QString Profile::getString(const QString &section, const QString &key, const QString &defaultValue)
+QString Profile::getString(const QString& section, const QString& key, const QString& defaultValue)
 {
     return open()->value(section + '/' + key, defaultValue).toString();
 }
 
-bool Profile::writeInt(const QString &section, const QString &key, int value)
+bool Profile::writeInt(const QString& section, const QString& key, int value)
 {
     auto settings = open();
     settings->setValue(section + '/' + key, value);
@@ -27,7 +27,7 @@ bool Profile::writeInt(const QString &section, const QString &key, int value)
     return settings->status() == QSettings::NoError;
 }
 
-bool Profile::writeString(const QString &section, const QString &key, const QString &value)
+bool Profile::writeString(const QString& section, const QString& key, const QString& value)
 {
     auto settings = open();
     settings->setValue(section + '/' + key, value);

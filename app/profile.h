@@ -7,15 +7,15 @@
 
 #include <memory>
 
-class Profile
-{
+class Profile {
 public:
     // The shared INI file the host tools name.
     static std::unique_ptr<QSettings> open();
 
-    static int getInt(const QString &section, const QString &key, int defaultValue);
-    static QString getString(const QString &section, const QString &key, const QString &defaultValue = {});
+    static int getInt(const QString& section, const QString& key, int defaultValue);
+    static QString getString(
+        const QString& section, const QString& key, const QString& defaultValue = {});
     // False when the value could not be stored (for instance a read-only INI).
-    static bool writeInt(const QString &section, const QString &key, int value);
-    static bool writeString(const QString &section, const QString &key, const QString &value);
+    static bool writeInt(const QString& section, const QString& key, int value);
+    static bool writeString(const QString& section, const QString& key, const QString& value);
 };

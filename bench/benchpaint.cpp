@@ -8,9 +8,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -32,7 +32,7 @@ QImage photograph()
     return img;
 }
 
-QString bracketPicture(const QString &dir)
+QString bracketPicture(const QString& dir)
 {
     QImage img(1000, 1000, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
@@ -49,13 +49,13 @@ QString bracketPicture(const QString &dir)
     return path;
 }
 
-double repaintAllMs(CMainFrame &frame, int runs)
+double repaintAllMs(CMainFrame& frame, int runs)
 {
-    const QVector<CKestrinView *> panes = frame.shownPanes();
-    for (CKestrinView *pane : panes)
+    const QVector<CKestrinView*> panes = frame.shownPanes();
+    for (CKestrinView* pane : panes)
         pane->viewport()->repaint(); // caches
     return bench::medianMs(runs, [&] {
-        for (CKestrinView *pane : panes)
+        for (CKestrinView* pane : panes)
             pane->viewport()->repaint();
     });
 }
@@ -70,9 +70,10 @@ int benchPaint()
     qputenv("MOLVEX_INI", (dir.path() + "/bench.ini").toLocal8Bit());
     QDir(dir.path()).mkpath("gallery");
     QFile(dir.path() + "/gallery/bracket.csv").open(QIODevice::WriteOnly);
-    QSettings(dir.path() + "/bench.ini", QSettings::IniFormat).setValue("DB_DIR/GALLERY", dir.path() + "/gallery/");
+    QSettings(dir.path() + "/bench.ini", QSettings::IniFormat)
+        .setValue("DB_DIR/GALLERY", dir.path() + "/gallery/");
     CMainFrame frame;
-    Workspace &ws = frame.workspace();
+    Workspace& ws = frame.workspace();
     ws.m_pPhoto = std::make_unique<QImage>(photograph());
     ws.resetForNewPhoto();
     frame.initialUpdatePanes();
@@ -99,8 +100,8 @@ int benchPaint()
             ws.m_slot[size_t(s)].arBrackets[1].SetSelected(true);
         }
         ws.m_clip.Clear();
-        for (QPoint p : { QPoint(800, 1500), QPoint(3000, 1300), QPoint(5200, 1500), QPoint(5200, 2400),
-                          QPoint(3000, 2600), QPoint(800, 2400) })
+        for (QPoint p : { QPoint(800, 1500), QPoint(3000, 1300), QPoint(5200, 1500),
+                 QPoint(5200, 2400), QPoint(3000, 2600), QPoint(800, 2400) })
             ws.m_clip.AddPoint(p.x(), p.y());
         ws.m_clip.BuildClosedCurve();
         ws.m_bClipClosed = true;
@@ -118,13 +119,13 @@ int benchPaint()
         double goal;
     };
     double worst = 0;
-    for (const Mode &mode : { Mode { "fit", true, 5.0 }, Mode { "zoom100", false, 12.0 } }) {
+    for (const Mode& mode : { Mode { "fit", true, 5.0 }, Mode { "zoom100", false, 12.0 } }) {
         ws.m_bFitSize = mode.fit;
         ws.m_dZoom = 1.0;
         frame.applyZoom();
         if (!mode.fit) {
             // Look at the teeth, as a clinician zoomed in would.
-            for (CKestrinView *pane : frame.shownPanes()) {
+            for (CKestrinView* pane : frame.shownPanes()) {
                 pane->horizontalScrollBar()->setValue(2200);
                 pane->verticalScrollBar()->setValue(1700);
             }

@@ -18,7 +18,8 @@ int benchSlider()
     qputenv("MOLVEX_INI", (dir.path() + "/bench.ini").toLocal8Bit());
     QDir(dir.path()).mkpath("gallery");
     QFile(dir.path() + "/gallery/bracket.csv").open(QIODevice::WriteOnly);
-    QSettings(dir.path() + "/bench.ini", QSettings::IniFormat).setValue("DB_DIR/GALLERY", dir.path() + "/gallery/");
+    QSettings(dir.path() + "/bench.ini", QSettings::IniFormat)
+        .setValue("DB_DIR/GALLERY", dir.path() + "/gallery/");
 
     // A picture whose canvas (its diagonal) is 1500 pixels square.
     QImage picture(1060, 1060, QImage::Format_ARGB32);
@@ -26,7 +27,7 @@ int benchSlider()
     picture.save(dir.path() + "/big.png");
 
     CMainFrame frame;
-    Workspace &ws = frame.workspace();
+    Workspace& ws = frame.workspace();
     QImage photo(4000, 2600, QImage::Format_RGB32);
     photo.fill(QColor(200, 150, 130));
     ws.m_pPhoto = std::make_unique<QImage>(photo);
@@ -44,14 +45,15 @@ int benchSlider()
     ws.m_slot[1].arBrackets.push_back(bracket);
     ws.m_slot[1].nSelected = 0;
     ws.m_slot[1].arBrackets[0].SetSelected(true);
-    CKestrinView *view = frame.activePane();
+    CKestrinView* view = frame.activePane();
     view->viewport()->repaint();
 
     int value = 100;
     const double slider = bench::medianMs(31, [&] {
         value = value >= 190 ? 20 : value + 7;
         QMetaObject::invokeMethod(
-            &frame, [view, value] { view->UpdateBrightness(100, value, false); }, Qt::QueuedConnection);
+            &frame, [view, value] { view->UpdateBrightness(100, value, false); },
+            Qt::QueuedConnection);
         QApplication::processEvents();
     });
     const int side = ws.m_slot[1].arBrackets[0].m_pImage.width();

@@ -13,13 +13,13 @@
 
 namespace bench {
 
-inline QTextStream &out()
+inline QTextStream& out()
 {
     static QTextStream s(stdout);
     return s;
 }
 
-inline void figure(const QString &name, double value, const QString &unit)
+inline void figure(const QString& name, double value, const QString& unit)
 {
     out() << name << " = " << QString::number(value, 'f', 3) << ' ' << unit << Qt::endl;
 }
@@ -30,7 +30,7 @@ inline void ratio(double value)
 }
 
 // Median wall time of `runs` calls, in milliseconds.
-inline double medianMs(int runs, const std::function<void()> &work)
+inline double medianMs(int runs, const std::function<void()>& work)
 {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {

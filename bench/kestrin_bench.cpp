@@ -19,9 +19,9 @@
 #include <QTextStream>
 
 #include <algorithm>
-#include <memory>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -32,13 +32,13 @@ using bench::out;
 
 // A photograph-like 24-megapixel JPEG: smooth shading with fine noise, so the
 // decoder does the work a real photograph costs.
-QString makeBigJpeg(const QString &dir, const QString &name)
+QString makeBigJpeg(const QString& dir, const QString& name)
 {
     const QString path = dir + '/' + name;
     QImage img(6000, 4000, QImage::Format_RGB32);
     QRandomGenerator rng(7);
     for (int y = 0; y < img.height(); ++y) {
-        auto *line = reinterpret_cast<QRgb *>(img.scanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x) {
             const int n = int(rng.bounded(24));
             line[x] = qRgb((x / 24 + n) & 0xFF, (y / 16 + n) & 0xFF, ((x + y) / 40 + n) & 0xFF);
@@ -48,29 +48,30 @@ QString makeBigJpeg(const QString &dir, const QString &name)
     return path;
 }
 
-qint64 procStatusKb(const char *field)
+qint64 procStatusKb(const char* field)
 {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
+    for (const QByteArray& line : f.readAll().split('\n'))
         if (line.startsWith(field))
             return line.mid(qstrlen(field)).trimmed().split(' ').value(0).toLongLong();
     return -1;
 }
 
 // Child process: prints the peak resident memory added by one open.
-int openMemoryChild(const QString &path)
+int openMemoryChild(const QString& path)
 {
     Workspace ws;
     const qint64 before = procStatusKb("VmHWM:");
     PhotoLoader::open(ws, path);
     const qint64 after = procStatusKb("VmHWM:");
-    out() << (after - before) << ' ' << (ws.hasPhoto() ? ws.photoWidth() * qint64(ws.photoHeight()) : 0) << Qt::endl;
+    out() << (after - before) << ' '
+          << (ws.hasPhoto() ? ws.photoWidth() * qint64(ws.photoHeight()) : 0) << Qt::endl;
     return 0;
 }
 
-int benchOpen(const QString &program)
+int benchOpen(const QString& program)
 {
     QTemporaryDir dir;
     qputenv("MOLVEX_PHOTODB", (dir.path() + "/photos.db").toLocal8Bit());
@@ -80,12 +81,12 @@ int benchOpen(const QString &program)
         unsigned char flags;
         double goal;
     };
-    const std::vector<Variant> variants = {
-        { "none", 0x00, 1.15 }, { "turn180", 0x02, 1.15 }, { "mirror", 0x20, 1.15 }, { "turn90", 0x01, 1.8 } };
+    const std::vector<Variant> variants = { { "none", 0x00, 1.15 }, { "turn180", 0x02, 1.15 },
+        { "mirror", 0x20, 1.15 }, { "turn90", 0x01, 1.8 } };
     {
         PhotoCatalog catalog;
         catalog.open(PhotoCatalog::ReadWrite);
-        for (const Variant &v : variants) {
+        for (const Variant& v : variants) {
             const QString path = makeBigJpeg(dir.path(), v.name + ".jpg");
             if (v.flags)
                 catalog.addPhoto(path, v.flags, {});
@@ -93,7 +94,7 @@ int benchOpen(const QString &program)
     }
     const int runs = 5;
     double worst = 0;
-    for (const Variant &v : variants) {
+    for (const Variant& v : variants) {
         const QString path = dir.path() + '/' + v.name + ".jpg";
         // Interleave the two so both see the same machine conditions.
         std::vector<double> bare, full;
@@ -118,7 +119,7 @@ int benchOpen(const QString &program)
         worst = std::max(worst, (f / b) / v.goal);
     }
     double worstMemory = 0;
-    for (const Variant &v : variants) {
+    for (const Variant& v : variants) {
         QProcess child;
         child.start(program, { "open-memory-child", dir.path() + '/' + v.name + ".jpg" });
         child.waitForFinished(120000);
@@ -143,21 +144,23 @@ int benchOpen(const QString &program)
 // Each in its own file.
 int benchAdjust();
 int benchHitTest();
-int benchSave(const QStringList &args);
+int benchSave(const QStringList& args);
 
 int benchPaint();
 int benchGallery();
 int benchSlider();
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     // Painting and the widget cases need widgets (on the offscreen platform unless a display is
     // chosen); everything else runs without them.
     const bool paint = argc >= 2
-        && (qstrcmp(argv[1], "paint") == 0 || qstrcmp(argv[1], "gallery") == 0 || qstrcmp(argv[1], "slider") == 0);
+        && (qstrcmp(argv[1], "paint") == 0 || qstrcmp(argv[1], "gallery") == 0
+            || qstrcmp(argv[1], "slider") == 0);
     if (paint && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    std::unique_ptr<QCoreApplication> app(paint ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
+    std::unique_ptr<QCoreApplication> app(
+        paint ? new QApplication(argc, argv) : new QCoreApplication(argc, argv));
     const QStringList args = app->arguments();
     if (args.size() >= 3 && args.at(1) == QLatin1String("open-memory-child"))
         return openMemoryChild(args.at(2));

@@ -2,20 +2,20 @@
 
 #include "app/profile.h"
 #include "bars/qbarlist.h"
-#include "gallery/gallerycommands.h"
-#include "gallery/qbracklistdiag.h"
-#include "model/qdialogbrightness.h"
-#include "model/qdialogcolorbalance.h"
-#include "view/bracketactions.h"
 #include "frame/commandids.h"
 #include "frame/commandtable.h"
 #include "frame/layoutreport.h"
 #include "frame/qsplitterwnd.h"
 #include "frame/workspacecommands.h"
+#include "gallery/gallerycommands.h"
+#include "gallery/qbracklistdiag.h"
 #include "host/hostdialogs.h"
 #include "host/hosttools.h"
+#include "model/qdialogbrightness.h"
+#include "model/qdialogcolorbalance.h"
 #include "res/strings.h"
 #include "res/toolicons.h"
+#include "view/bracketactions.h"
 #include "view/ckestrinview.h"
 
 #include <QAction>
@@ -36,12 +36,12 @@ constexpr int BarStateVersion = 1;
 const QString BarStateGroup = QStringLiteral("BarState");
 } // namespace
 
-CMainFrame::CMainFrame(QWidget *parent)
+CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent)
     , m_patientIdFile(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"))
 {
     setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableGeometry().size() * 4 / 5);
     createPanes();
     createActions();
@@ -52,16 +52,17 @@ CMainFrame::CMainFrame(QWidget *parent)
     restoreBarState();
     m_wndBrackList->ReloadGallery();
     m_wndBrackList->SetNotifyWindow(this);
-    m_wndBrackList->SetDropHandlerEx([this](int row, const QString &path, Qt::KeyboardModifiers, int x, int y,
-                                            int width, int height, int sideFlag) {
+    m_wndBrackList->SetDropHandlerEx([this](int row, const QString& path, Qt::KeyboardModifiers,
+                                         int x, int y, int width, int height, int sideFlag) {
         return onThumbDrop(row, path, x, y, width, height, sideFlag);
     });
-    connect(m_wndBrackList, &QBrackListDiag::thumbDoubleClicked, this, &CMainFrame::onThumbDoubleClick);
+    connect(
+        m_wndBrackList, &QBrackListDiag::thumbDoubleClicked, this, &CMainFrame::onThumbDoubleClick);
     m_ws.m_bLayoutReady = true;
     hideClipBar();
     updateActions();
     // Tool-bar buttons follow state changes made outside any command too.
-    auto *idle = new QTimer(this);
+    auto* idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, &CMainFrame::updateActions);
     if (LayoutReport::enabled())
         connect(idle, &QTimer::timeout, this, [this] { LayoutReport::write(*this); });
@@ -99,39 +100,33 @@ void CMainFrame::createPanes()
     m_ws.m_bPanesCreated = true;
 }
 
-CKestrinView *CMainFrame::pane(int row, int col) const
-{
-    return m_panes[row * 2 + col];
-}
+CKestrinView* CMainFrame::pane(int row, int col) const { return m_panes[row * 2 + col]; }
 
-QVector<CKestrinView *> CMainFrame::shownPanes() const
+QVector<CKestrinView*> CMainFrame::shownPanes() const
 {
-    QVector<CKestrinView *> panes;
+    QVector<CKestrinView*> panes;
     for (int r = 0; r < m_wndSplitter->rowCount(); ++r)
         for (int c = 0; c < m_wndSplitter->columnCount(); ++c)
-            panes.append(static_cast<CKestrinView *>(m_wndSplitter->GetPane(r, c)));
+            panes.append(static_cast<CKestrinView*>(m_wndSplitter->GetPane(r, c)));
     return panes;
 }
 
-CKestrinView *CMainFrame::activePane() const
+CKestrinView* CMainFrame::activePane() const
 {
-    return static_cast<CKestrinView *>(m_wndSplitter->GetActivePane());
+    return static_cast<CKestrinView*>(m_wndSplitter->GetActivePane());
 }
 
-void CMainFrame::setActivePane(CKestrinView *view)
-{
-    m_wndSplitter->SetActivePane(view);
-}
+void CMainFrame::setActivePane(CKestrinView* view) { m_wndSplitter->SetActivePane(view); }
 
 int CMainFrame::activeSlot() const
 {
-    const CKestrinView *view = activePane();
+    const CKestrinView* view = activePane();
     return view ? view->slotNumber : 0;
 }
 
 void CMainFrame::invalidatePanes()
 {
-    for (CKestrinView *view : shownPanes())
+    for (CKestrinView* view : shownPanes())
         view->viewport()->update();
     // Every change of workspace state ends here, so the rules are re-read here.
     updateActions();
@@ -141,7 +136,7 @@ void CMainFrame::applyZoom()
 {
     if (!m_ws.hasPhoto())
         return;
-    for (CKestrinView *view : shownPanes())
+    for (CKestrinView* view : shownPanes())
         view->setScale(m_ws.m_dZoom, m_ws.photoWidth(), m_ws.photoHeight(), m_ws.m_bFitSize);
 }
 
@@ -149,13 +144,13 @@ void CMainFrame::resetScrollSizes()
 {
     if (!m_ws.hasPhoto())
         return;
-    for (CKestrinView *view : shownPanes())
+    for (CKestrinView* view : shownPanes())
         view->setScrollSizes(m_ws.photoWidth(), m_ws.photoHeight());
 }
 
 void CMainFrame::initialUpdatePanes()
 {
-    for (CKestrinView *view : m_panes)
+    for (CKestrinView* view : m_panes)
         view->OnInitialUpdate();
 }
 
@@ -194,7 +189,7 @@ void CMainFrame::setPaneCount(int n)
         }
         m_ws.m_nPaneCount = 1;
         m_ws.m_nWorkSlot = 1;
-        CKestrinView *view = pane(0, 0);
+        CKestrinView* view = pane(0, 0);
         view->setWorkingPane(true);
         view->slotNumber = m_ws.m_nWorkSlot;
         applyZoom();
@@ -234,7 +229,8 @@ void CMainFrame::setPaneCount(int n)
 
 void CMainFrame::moveWorkSlot(bool forward)
 {
-    if (!(forward ? WorkspaceCommands::nextWorkSlot(m_ws) : WorkspaceCommands::previousWorkSlot(m_ws)))
+    if (!(forward ? WorkspaceCommands::nextWorkSlot(m_ws)
+                  : WorkspaceCommands::previousWorkSlot(m_ws)))
         return;
     if (m_ws.m_nPaneCount == 1) {
         pane(0, 0)->setWorkingPane(true);
@@ -251,11 +247,11 @@ void CMainFrame::moveWorkSlot(bool forward)
 
 void CMainFrame::activateNeighbourPane(int step)
 {
-    const QVector<CKestrinView *> panes = shownPanes();
+    const QVector<CKestrinView*> panes = shownPanes();
     if (panes.isEmpty())
         return;
     const int index = std::max(0, int(panes.indexOf(activePane())));
-    CKestrinView *next = panes.at((index + step + panes.size()) % panes.size());
+    CKestrinView* next = panes.at((index + step + panes.size()) % panes.size());
     setActivePane(next);
     next->setFocus(Qt::TabFocusReason);
 }
@@ -274,8 +270,8 @@ void CMainFrame::hideClipBar()
 
 void CMainFrame::createActions()
 {
-    for (const CommandRow &row : CommandTable::rows()) {
-        auto *action = new QAction(row.text, this);
+    for (const CommandRow& row : CommandTable::rows()) {
+        auto* action = new QAction(row.text, this);
         action->setObjectName(QString::number(row.id));
         action->setStatusTip(row.statusTip());
         action->setToolTip(row.toolTip().isEmpty() ? row.statusTip() : row.toolTip());
@@ -288,15 +284,15 @@ void CMainFrame::createActions()
         if (!row.shortcut.isEmpty())
             addAction(action); // shortcuts work while menus are closed
     }
-    for (int id : { Cmd::FitSize, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4, Cmd::ModeScale, Cmd::ModeMove,
-                    Cmd::ModeRotate, Cmd::ShowInfo, Cmd::ClipDefine, Cmd::BracketView, Cmd::BracketTool,
-                    Cmd::ViewStatusBar })
+    for (int id : { Cmd::FitSize, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4, Cmd::ModeScale,
+             Cmd::ModeMove, Cmd::ModeRotate, Cmd::ShowInfo, Cmd::ClipDefine, Cmd::BracketView,
+             Cmd::BracketTool, Cmd::ViewStatusBar })
         m_actions.value(id)->setCheckable(true);
 }
 
 void CMainFrame::createMenus()
 {
-    auto add = [this](QMenu *menu, std::initializer_list<int> ids) {
+    auto add = [this](QMenu* menu, std::initializer_list<int> ids) {
         for (int id : ids) {
             if (id == 0)
                 menu->addSeparator();
@@ -305,27 +301,28 @@ void CMainFrame::createMenus()
         }
         connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateActions);
     };
-    QMenu *file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
     add(file, { Cmd::FileSaveAs, 0, Cmd::RegisterPhoto, 0 });
-    QMenu *gallery = file->addMenu(QStringLiteral("ブラケット"));
+    QMenu* gallery = file->addMenu(QStringLiteral("ブラケット"));
     add(gallery, { Cmd::GalleryAdd, Cmd::GalleryEdit, Cmd::GalleryDelete });
     add(file, { 0, Cmd::FilePrint, Cmd::FilePrintPreview, Cmd::FilePrintSetup, 0, Cmd::AppExit });
     // The menu shows the accelerator the way the menu text always has.
     action(Cmd::FilePrint)->setText(QStringLiteral("印刷(&P)...\tCtrl+P"));
 
-    QMenu *work = menuBar()->addMenu(QStringLiteral("作業領域(&W)"));
+    QMenu* work = menuBar()->addMenu(QStringLiteral("作業領域(&W)"));
     add(work, { Cmd::FitSize });
-    QMenu *count = work->addMenu(QStringLiteral("画像数(&A)"));
+    QMenu* count = work->addMenu(QStringLiteral("画像数(&A)"));
     add(count, { Cmd::Panes1, Cmd::Panes2, Cmd::Panes4 });
     add(work, { Cmd::PrevImage, Cmd::NextImage });
 
     add(menuBar()->addMenu(QStringLiteral("ｸﾘｯﾌﾟ(&C)")),
-        { Cmd::ClipDefine, Cmd::ClipOk, Cmd::ClipClose, Cmd::ClipDeleteLastPoint, Cmd::ClipDuplicatePoint,
-          Cmd::ClipDeletePoint, Cmd::ClipDelete });
+        { Cmd::ClipDefine, Cmd::ClipOk, Cmd::ClipClose, Cmd::ClipDeleteLastPoint,
+            Cmd::ClipDuplicatePoint, Cmd::ClipDeletePoint, Cmd::ClipDelete });
     add(menuBar()->addMenu(QStringLiteral("ﾌﾞﾗｹｯﾄ(&B)")),
         { Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate, Cmd::BracketDelete, 0, Cmd::Brightness,
-          Cmd::ColorBalance, 0, Cmd::ShowInfo });
-    add(menuBar()->addMenu(QStringLiteral("表示(&V)")), { Cmd::ViewStatusBar, Cmd::BracketView, Cmd::BracketTool });
+            Cmd::ColorBalance, 0, Cmd::ShowInfo });
+    add(menuBar()->addMenu(QStringLiteral("表示(&V)")),
+        { Cmd::ViewStatusBar, Cmd::BracketView, Cmd::BracketTool });
     add(menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)")), { Cmd::AppAbout });
 }
 
@@ -336,17 +333,19 @@ void CMainFrame::createToolBars()
     m_wndToolBar->setIconSize(QSize(23, 23));
     m_wndToolBar->setAllowedAreas(Qt::TopToolBarArea | Qt::RightToolBarArea);
     m_zoomMenu = new QMenu(this);
-    for (int id : { Cmd::Zoom25, Cmd::Zoom50, Cmd::Zoom75, Cmd::Zoom100, Cmd::Zoom200, Cmd::Zoom300, Cmd::Zoom400 })
+    for (int id : { Cmd::Zoom25, Cmd::Zoom50, Cmd::Zoom75, Cmd::Zoom100, Cmd::Zoom200, Cmd::Zoom300,
+             Cmd::Zoom400 })
         m_zoomMenu->addAction(action(id));
-    for (int id : std::initializer_list<int> { Cmd::FileSaveAs, 0, Cmd::FilePrint, 0, Cmd::ZoomOut, Cmd::ZoomIn, Cmd::FitSize, 0, Cmd::Panes1,
-                    Cmd::Panes2, Cmd::Panes4, Cmd::PrevImage, Cmd::NextImage, 0, Cmd::ClipDefine, 0, Cmd::ModeScale,
-                    Cmd::ModeMove, Cmd::ModeRotate, Cmd::Brightness, Cmd::ColorBalance, Cmd::BracketDelete, 0,
-                    Cmd::ShowInfo, 0, Cmd::AppAbout }) {
+    for (int id : std::initializer_list<int> { Cmd::FileSaveAs, 0, Cmd::FilePrint, 0, Cmd::ZoomOut,
+             Cmd::ZoomIn, Cmd::FitSize, 0, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4, Cmd::PrevImage,
+             Cmd::NextImage, 0, Cmd::ClipDefine, 0, Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate,
+             Cmd::Brightness, Cmd::ColorBalance, Cmd::BracketDelete, 0, Cmd::ShowInfo, 0,
+             Cmd::AppAbout }) {
         if (id == 0) {
             m_wndToolBar->addSeparator();
         } else if (id == Cmd::ZoomIn) {
             // Zoom in with the presets behind its arrow.
-            auto *button = new QToolButton(m_wndToolBar);
+            auto* button = new QToolButton(m_wndToolBar);
             button->setDefaultAction(action(id));
             button->setMenu(m_zoomMenu);
             button->setPopupMode(QToolButton::MenuButtonPopup);
@@ -366,7 +365,7 @@ void CMainFrame::createToolBars()
     m_wndClipBar->setMovable(false);
     m_wndClipBar->setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
     for (int id : { Cmd::ClipOk, Cmd::ClipClose, Cmd::ClipDeleteLastPoint, Cmd::ClipDuplicatePoint,
-                    Cmd::ClipDeletePoint, Cmd::ClipDelete })
+             Cmd::ClipDeletePoint, Cmd::ClipDelete })
         m_wndClipBar->addAction(action(id));
     m_wndClipBar->adjustSize();
     int x = Profile::getInt(QStringLiteral("BarState-Bar2"), QStringLiteral("XPos"), -1);
@@ -385,9 +384,10 @@ void CMainFrame::createBracketBar()
     addDockWidget(Qt::LeftDockWidgetArea, m_wndBarList);
 }
 
-int CMainFrame::onThumbDrop(int row, const QString &path, int x, int y, int width, int height, int sideFlag)
+int CMainFrame::onThumbDrop(
+    int row, const QString& path, int x, int y, int width, int height, int sideFlag)
 {
-    for (CKestrinView *view : shownPanes()) {
+    for (CKestrinView* view : shownPanes()) {
         if (QRect(view->mapToGlobal(QPoint(0, 0)), view->size()).contains(x, y)) {
             setActivePane(view);
             view->pasteBracket(row, path, 0, x, y, width, height, sideFlag);
@@ -399,11 +399,11 @@ int CMainFrame::onThumbDrop(int row, const QString &path, int x, int y, int widt
 
 void CMainFrame::onThumbDoubleClick(int)
 {
-    CKestrinView *view = activePane();
+    CKestrinView* view = activePane();
     if (!view)
         return;
     const int s = activeSlot();
-    PaneSlot &slot = m_ws.m_slot[size_t(s)];
+    PaneSlot& slot = m_ws.m_slot[size_t(s)];
     const QString path = m_wndBrackList->SelectedPicturePath();
     const int n = int(slot.arBrackets.size());
     const int index = m_wndBrackList->SelectedIndex();
@@ -421,7 +421,7 @@ void CMainFrame::onThumbDoubleClick(int)
         target = slot.nSelected == -1 ? n - 1 : slot.nSelected;
     }
     if (slot.nSelected >= 0 && target < n) {
-        QBracket &bracket = slot.arBrackets[size_t(target)];
+        QBracket& bracket = slot.arBrackets[size_t(target)];
         if (bracket.ReplaceImage(path)) {
             bracket.SetOutputAndName(m_wndBrackList->SelectedSideFlag() != 0, QString());
             bracket.SetListItem(index);
@@ -438,7 +438,7 @@ void CMainFrame::runBrightnessDialog()
     QDialogBrightness dialog(this);
     // Previews arrive queued while the dialog runs, like posted messages.
     dialog.SetPreviewWindow(this, [this](int contrast, int brightness) {
-        if (CKestrinView *view = activePane())
+        if (CKestrinView* view = activePane())
             view->UpdateBrightness(contrast, brightness, false);
     });
     if (dialog.exec() == QDialog::Accepted) {
@@ -454,7 +454,7 @@ void CMainFrame::runColorBalanceDialog()
     const int s = activeSlot();
     QDialogColorBalance dialog(this);
     dialog.SetPreviewWindow(this, [this](quint32 packed) {
-        if (CKestrinView *view = activePane())
+        if (CKestrinView* view = activePane())
             view->UpdateColorBalance(packed, false);
     });
     if (dialog.exec() == QDialog::Accepted) {
@@ -470,19 +470,19 @@ void CMainFrame::revertAdjustment(int slot)
     if (m_ws.m_slot[size_t(slot)].arBrackets.empty())
         return;
     BracketActions::revertPreview(m_ws, slot);
-    if (CKestrinView *view = activePane())
+    if (CKestrinView* view = activePane())
         view->viewport()->update();
 }
 
 void CMainFrame::createStatusBar()
 {
     statusBar()->showMessage(Res::text(Res::IdsIdle));
-    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString &message) {
+    connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& message) {
         if (message.isEmpty())
             statusBar()->showMessage(Res::text(Res::IdsIdle));
     });
-    for (const char *name : { "CAP", "NUM", "SCRL" }) {
-        auto *label = new QLabel(QString::fromLatin1(name), this);
+    for (const char* name : { "CAP", "NUM", "SCRL" }) {
+        auto* label = new QLabel(QString::fromLatin1(name), this);
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
@@ -522,7 +522,7 @@ void CMainFrame::updateActions()
 
 void CMainFrame::dispatch(int id)
 {
-    CKestrinView *view = activePane();
+    CKestrinView* view = activePane();
     if ((view && view->onCommand(id)) || onCommand(id)) {
         updateActions();
         return;
@@ -655,8 +655,8 @@ void CMainFrame::restoreBarState()
         return;
     // A saved arrangement naming a bar this frame does not have is left alone
     // entirely; the next exit overwrites it.
-    for (const QString &name : bars)
-        if (!findChild<QWidget *>(name))
+    for (const QString& name : bars)
+        if (!findChild<QWidget*>(name))
             return;
     restoreState(state, BarStateVersion);
 }
@@ -666,10 +666,10 @@ void CMainFrame::saveBarState()
     QBarList::GlobalSaveState(this, BarStateGroup);
     const auto settings = Profile::open();
     QStringList bars;
-    for (const QToolBar *bar : findChildren<QToolBar *>())
+    for (const QToolBar* bar : findChildren<QToolBar*>())
         if (bar != m_wndClipBar)
             bars << bar->objectName();
-    for (const QDockWidget *dock : findChildren<QDockWidget *>())
+    for (const QDockWidget* dock : findChildren<QDockWidget*>())
         bars << dock->objectName();
     settings->beginGroup(BarStateGroup);
     settings->setValue(QStringLiteral("State"), saveState(BarStateVersion));
@@ -679,7 +679,7 @@ void CMainFrame::saveBarState()
     settings->setValue(QStringLiteral("BarState-Bar2/YPos"), m_wndClipBar->y());
 }
 
-void CMainFrame::closeEvent(QCloseEvent *event)
+void CMainFrame::closeEvent(QCloseEvent* event)
 {
     Profile::writeInt(QStringLiteral("BRACKET"), QStringLiteral("WINZOOM"), isMaximized() ? 1 : 0);
     saveBarState();

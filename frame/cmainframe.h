@@ -19,24 +19,23 @@ class QSplitterWnd;
 class QBarList;
 class QBrackListDiag;
 
-class CMainFrame : public QMainWindow
-{
+class CMainFrame : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit CMainFrame(QWidget *parent = nullptr);
+    explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    Workspace &workspace() { return m_ws; }
-    const Workspace &workspace() const { return m_ws; }
+    Workspace& workspace() { return m_ws; }
+    const Workspace& workspace() const { return m_ws; }
 
-    QSplitterWnd *splitter() const { return m_wndSplitter; }
+    QSplitterWnd* splitter() const { return m_wndSplitter; }
     // The view created at (row, col), whether shown or not.
-    CKestrinView *pane(int row, int col) const;
+    CKestrinView* pane(int row, int col) const;
     // The panes the splitter shows, row by row.
-    QVector<CKestrinView *> shownPanes() const;
-    CKestrinView *activePane() const;
-    void setActivePane(CKestrinView *view);
+    QVector<CKestrinView*> shownPanes() const;
+    CKestrinView* activePane() const;
+    void setActivePane(CKestrinView* view);
 
     int activeSlot() const;
     void invalidatePanes();
@@ -50,19 +49,20 @@ public:
 
     void showClipBar();
     void hideClipBar();
-    QToolBar *clipBar() const { return m_wndClipBar; }
-    QToolBar *toolBar() const { return m_wndToolBar; }
-    QBarList *bracketBar() const { return m_wndBarList; }
-    QBrackListDiag *bracketList() const { return m_wndBrackList; }
+    QToolBar* clipBar() const { return m_wndClipBar; }
+    QToolBar* toolBar() const { return m_wndToolBar; }
+    QBarList* bracketBar() const { return m_wndBarList; }
+    QBrackListDiag* bracketList() const { return m_wndBrackList; }
 
     // A row of the bracket list released at the global point (x, y): the pane
     // under it becomes active and takes the picture.
-    int onThumbDrop(int row, const QString &path, int x, int y, int width, int height, int sideFlag);
+    int onThumbDrop(
+        int row, const QString& path, int x, int y, int width, int height, int sideFlag);
     // A double click in the bracket list: paste into, or replace the picture of,
     // the active pane's bracket.
     void onThumbDoubleClick(int row);
 
-    QAction *action(int id) const { return m_actions.value(id); }
+    QAction* action(int id) const { return m_actions.value(id); }
     // Offers `id` to the active pane, then to the frame, then to the application.
     void dispatch(int id);
     // Evaluates every command's enable and check rule and applies it.
@@ -74,7 +74,7 @@ signals:
     void applicationCommand(int id);
 
 protected:
-    void closeEvent(QCloseEvent *event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void createPanes();
@@ -98,13 +98,13 @@ private:
     Workspace m_ws;
     // The host's marker whose existence enables registering a picture.
     QString m_patientIdFile;
-    QBarList *m_wndBarList = nullptr;
-    QBrackListDiag *m_wndBrackList = nullptr;
-    QSplitterWnd *m_wndSplitter = nullptr;
-    CKestrinView *m_panes[4] = {};
-    QToolBar *m_wndToolBar = nullptr;
-    QToolBar *m_wndClipBar = nullptr;
-    QMenu *m_zoomMenu = nullptr;
-    QHash<int, QAction *> m_actions;
-    QVector<QLabel *> m_lockIndicators;
+    QBarList* m_wndBarList = nullptr;
+    QBrackListDiag* m_wndBrackList = nullptr;
+    QSplitterWnd* m_wndSplitter = nullptr;
+    CKestrinView* m_panes[4] = {};
+    QToolBar* m_wndToolBar = nullptr;
+    QToolBar* m_wndClipBar = nullptr;
+    QMenu* m_zoomMenu = nullptr;
+    QHash<int, QAction*> m_actions;
+    QVector<QLabel*> m_lockIndicators;
 };

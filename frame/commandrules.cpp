@@ -3,18 +3,21 @@
 #include "frame/commandids.h"
 #include "frame/workspace.h"
 
-CommandState CommandRules::evaluate(int id, const Workspace &ws, const CommandContext &context)
+CommandState CommandRules::evaluate(int id, const Workspace& ws, const CommandContext& context)
 {
     const bool photo = ws.hasPhoto();
     const int slot = context.activeSlot;
-    const PaneSlot *active = slot >= 0 && slot < Workspace::SlotCount ? &ws.m_slot[size_t(slot)] : nullptr;
+    const PaneSlot* active
+        = slot >= 0 && slot < Workspace::SlotCount ? &ws.m_slot[size_t(slot)] : nullptr;
     const bool sel = active && active->nSelected != -1;
     // Entry count of the clip: the outline points plus the trailing entry.
     const int points = ws.m_clip.GetCount();
     const bool paneChoice = photo && !ws.m_bClipEditing && ws.m_bClipClosed;
     const bool picked = ws.m_bClipClosed && ws.m_nClipPoint != -1;
 
-    auto rule = [](bool enabled, bool checked = false) { return CommandState { enabled, checked, true }; };
+    auto rule = [](bool enabled, bool checked = false) {
+        return CommandState { enabled, checked, true };
+    };
     switch (id) {
     case Cmd::ZoomIn:
     case Cmd::ZoomOut:

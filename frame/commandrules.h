@@ -20,8 +20,7 @@ struct CommandState {
     bool known = false; // false for ids without a rule: leave such actions alone
 };
 
-class CommandRules
-{
+class CommandRules {
 public:
-    static CommandState evaluate(int id, const Workspace &ws, const CommandContext &context);
+    static CommandState evaluate(int id, const Workspace& ws, const CommandContext& context);
 };

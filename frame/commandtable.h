@@ -8,7 +8,7 @@
 
 struct CommandRow {
     int id;
-    QString text;   // menu text with its mnemonic
+    QString text; // menu text with its mnemonic
     QString prompt; // "status text\ntool tip"; either part may be missing
     QKeySequence shortcut;
 
@@ -16,10 +16,9 @@ struct CommandRow {
     QString toolTip() const { return prompt.section('\n', 1, 1); }
 };
 
-class CommandTable
-{
+class CommandTable {
 public:
-    static const QVector<CommandRow> &rows();
+    static const QVector<CommandRow>& rows();
     // The row for `id`, or null for an id the table does not have.
-    static const CommandRow *find(int id);
+    static const CommandRow* find(int id);
 };

@@ -15,19 +15,20 @@
 
 namespace {
 
-QJsonObject rectOf(const QWidget *widget, QRect local)
+QJsonObject rectOf(const QWidget* widget, QRect local)
 {
     const QPoint origin = widget->mapToGlobal(local.topLeft());
-    return QJsonObject { { "x", origin.x() }, { "y", origin.y() }, { "w", local.width() }, { "h", local.height() } };
+    return QJsonObject { { "x", origin.x() }, { "y", origin.y() }, { "w", local.width() },
+        { "h", local.height() } };
 }
 
-QJsonObject buttonsOf(const QToolBar *bar)
+QJsonObject buttonsOf(const QToolBar* bar)
 {
     QJsonObject buttons;
     if (!bar || !bar->isVisible())
         return buttons;
-    for (QAction *action : bar->actions()) {
-        const QWidget *button = bar->widgetForAction(action);
+    for (QAction* action : bar->actions()) {
+        const QWidget* button = bar->widgetForAction(action);
         if (button && !action->objectName().isEmpty())
             buttons.insert(action->objectName(), rectOf(button, button->rect()));
     }
@@ -36,16 +37,13 @@ QJsonObject buttonsOf(const QToolBar *bar)
 
 } // namespace
 
-bool LayoutReport::enabled()
-{
-    return !qEnvironmentVariableIsEmpty("KESTRIN_LAYOUT_FILE");
-}
+bool LayoutReport::enabled() { return !qEnvironmentVariableIsEmpty("KESTRIN_LAYOUT_FILE"); }
 
-void LayoutReport::write(const CMainFrame &frame)
+void LayoutReport::write(const CMainFrame& frame)
 {
     static QByteArray last;
     QJsonArray panes;
-    for (CKestrinView *view : frame.shownPanes()) {
+    for (CKestrinView* view : frame.shownPanes()) {
         QJsonObject pane = rectOf(view->viewport(), view->viewport()->rect());
         pane.insert("slot", view->slotNumber);
         pane.insert("working", view->workingPane);
@@ -58,21 +56,21 @@ void LayoutReport::write(const CMainFrame &frame)
         panes.append(pane);
     }
     QJsonArray rows;
-    if (const QBrackListDiag *list = frame.bracketList()) {
-        const QListThumbEx *table = list->List();
+    if (const QBrackListDiag* list = frame.bracketList()) {
+        const QListThumbEx* table = list->List();
         for (int row = 0; table && row < table->model()->rowCount(); ++row) {
             const QRect r = table->visualRect(table->model()->index(row, 0));
             if (r.isValid())
                 rows.append(rectOf(table->viewport(), r));
         }
     }
-    const Workspace &ws = frame.workspace();
+    const Workspace& ws = frame.workspace();
     QJsonArray brackets;
     for (int s = 0; s < Workspace::SlotCount; ++s)
-        for (const QBracket &b : ws.m_slot[size_t(s)].arBrackets)
-            brackets.append(QJsonObject { { "slot", s }, { "x", b.GetPos().x() }, { "y", b.GetPos().y() },
-                                          { "w", b.GetSize().width() }, { "h", b.GetSize().height() },
-                                          { "angle", b.m_dAngle }, { "scale", b.m_dScale } });
+        for (const QBracket& b : ws.m_slot[size_t(s)].arBrackets)
+            brackets.append(QJsonObject { { "slot", s }, { "x", b.GetPos().x() },
+                { "y", b.GetPos().y() }, { "w", b.GetSize().width() },
+                { "h", b.GetSize().height() }, { "angle", b.m_dAngle }, { "scale", b.m_dScale } });
     const QJsonObject root {
         { "frame", rectOf(&frame, frame.rect()) },
         { "photo", QJsonObject { { "w", ws.photoWidth() }, { "h", ws.photoHeight() } } },

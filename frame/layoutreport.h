@@ -6,11 +6,10 @@
 
 class CMainFrame;
 
-class LayoutReport
-{
+class LayoutReport {
 public:
     // True when $KESTRIN_LAYOUT_FILE is set.
     static bool enabled();
     // Rewrites the file (atomically) when the layout changed since the last call.
-    static void write(const CMainFrame &frame);
+    static void write(const CMainFrame& frame);
 };

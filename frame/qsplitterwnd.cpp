@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-QSplitterWnd::QSplitterWnd(QWidget *parent)
+QSplitterWnd::QSplitterWnd(QWidget* parent)
     : QWidget(parent)
 {
     for (int i = 0; i < MaxRows; ++i)
@@ -15,14 +15,14 @@ QSplitterWnd::QSplitterWnd(QWidget *parent)
     setMouseTracking(true);
 }
 
-void QSplitterWnd::CreateView(int row, int col, QWidget *pane)
+void QSplitterWnd::CreateView(int row, int col, QWidget* pane)
 {
     pane->setParent(this);
     m_panes[row * MaxCols + col] = pane;
     renumberPanes();
 }
 
-QWidget *QSplitterWnd::GetPane(int row, int col) const
+QWidget* QSplitterWnd::GetPane(int row, int col) const
 {
     const QList<int> rows = m_listShownRows + m_listHiddenRows;
     const QList<int> cols = m_listShownCols + m_listHiddenCols;
@@ -31,7 +31,7 @@ QWidget *QSplitterWnd::GetPane(int row, int col) const
     return paneById(rows.at(row), cols.at(col));
 }
 
-void QSplitterWnd::SetActivePane(QWidget *pane)
+void QSplitterWnd::SetActivePane(QWidget* pane)
 {
     if (m_activePane == pane)
         return;
@@ -85,7 +85,8 @@ void QSplitterWnd::ShowColumn(int id)
 {
     if (m_listShownCols.contains(id) || id < 0 || id >= MaxCols)
         return;
-    const int index = int(std::count_if(m_listShownCols.begin(), m_listShownCols.end(), [id](int c) { return c < id; }));
+    const int index = int(std::count_if(
+        m_listShownCols.begin(), m_listShownCols.end(), [id](int c) { return c < id; }));
     m_listShownCols.append(id);
     std::sort(m_listShownCols.begin(), m_listShownCols.end());
     m_listHiddenCols.removeAll(id);
@@ -100,7 +101,8 @@ void QSplitterWnd::ShowRow(int id)
 {
     if (m_listShownRows.contains(id) || id < 0 || id >= MaxRows)
         return;
-    const int index = int(std::count_if(m_listShownRows.begin(), m_listShownRows.end(), [id](int r) { return r < id; }));
+    const int index = int(std::count_if(
+        m_listShownRows.begin(), m_listShownRows.end(), [id](int r) { return r < id; }));
     m_listShownRows.append(id);
     std::sort(m_listShownRows.begin(), m_listShownRows.end());
     m_listHiddenRows.removeAll(id);
@@ -117,12 +119,13 @@ void QSplitterWnd::renumberPanes()
     const QList<int> cols = m_listShownCols + m_listHiddenCols;
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < cols.size(); ++c) {
-            QWidget *pane = paneById(rows.at(r), cols.at(c));
+            QWidget* pane = paneById(rows.at(r), cols.at(c));
             if (!pane)
                 continue;
             // The pane ids a static splitter has always given its panes.
             pane->setProperty("paneId", 59648 + 16 * r + c);
-            pane->setVisible(m_listShownRows.contains(rows.at(r)) && m_listShownCols.contains(cols.at(c)));
+            pane->setVisible(
+                m_listShownRows.contains(rows.at(r)) && m_listShownCols.contains(cols.at(c)));
         }
 }
 
@@ -141,7 +144,7 @@ void QSplitterWnd::SetRowInfo(int row, int size)
 QRect QSplitterWnd::paneRect(int row, int col) const
 {
     // Columns run left to right with a bar between; the last one takes the rest.
-    auto span = [](int index, int count, const int *sizes, int total) {
+    auto span = [](int index, int count, const int* sizes, int total) {
         int start = 0;
         for (int i = 0; i < index; ++i)
             start += sizes[i] + BarWidth;
@@ -158,18 +161,19 @@ void QSplitterWnd::RecalcLayout()
 {
     for (int r = 0; r < rowCount(); ++r)
         for (int c = 0; c < columnCount(); ++c)
-            if (QWidget *pane = GetPane(r, c))
-                pane->setGeometry(paneRect(r, c).adjusted(BorderWidth, BorderWidth, -BorderWidth, -BorderWidth));
+            if (QWidget* pane = GetPane(r, c))
+                pane->setGeometry(
+                    paneRect(r, c).adjusted(BorderWidth, BorderWidth, -BorderWidth, -BorderWidth));
     update();
 }
 
-void QSplitterWnd::resizeEvent(QResizeEvent *)
+void QSplitterWnd::resizeEvent(QResizeEvent*)
 {
     emit resized();
     RecalcLayout();
 }
 
-void QSplitterWnd::paintEvent(QPaintEvent *)
+void QSplitterWnd::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Button));
@@ -185,7 +189,7 @@ void QSplitterWnd::paintEvent(QPaintEvent *)
                 continue;
             }
             // A sunken 3-D frame: shadow top-left, highlight bottom-right.
-            for (const QRect &box : { outer, inner }) {
+            for (const QRect& box : { outer, inner }) {
                 painter.setPen(palette().color(QPalette::Dark));
                 painter.drawLine(box.topLeft(), box.topRight());
                 painter.drawLine(box.topLeft(), box.bottomLeft());
@@ -230,7 +234,7 @@ void QSplitterWnd::updateCursor(int hit)
     }
 }
 
-void QSplitterWnd::mousePressEvent(QMouseEvent *event)
+void QSplitterWnd::mousePressEvent(QMouseEvent* event)
 {
     const int hit = hitTest(event->position().toPoint());
     if (event->button() != Qt::LeftButton || hit == HitNone)
@@ -256,7 +260,7 @@ void QSplitterWnd::trackTo(QPoint p)
     }
 }
 
-void QSplitterWnd::mouseMoveEvent(QMouseEvent *event)
+void QSplitterWnd::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_tracking != HitNone) {
         if (!(event->buttons() & Qt::LeftButton)) {
@@ -269,11 +273,11 @@ void QSplitterWnd::mouseMoveEvent(QMouseEvent *event)
     updateCursor(hitTest(event->position().toPoint()));
 }
 
-void QSplitterWnd::mouseReleaseEvent(QMouseEvent *event)
+void QSplitterWnd::mouseReleaseEvent(QMouseEvent* event)
 {
     if (m_tracking == HitNone)
         return;
-    QWidget *active = m_activePane;
+    QWidget* active = m_activePane;
     trackTo(event->position().toPoint());
     m_tracking = HitNone;
     if (active)

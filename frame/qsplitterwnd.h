@@ -9,8 +9,7 @@
 
 #include <array>
 
-class QSplitterWnd : public QWidget
-{
+class QSplitterWnd : public QWidget {
     Q_OBJECT
 
 public:
@@ -20,17 +19,17 @@ public:
     static constexpr int BarWidth = 6;
     static constexpr int BorderWidth = 2;
 
-    explicit QSplitterWnd(QWidget *parent = nullptr);
+    explicit QSplitterWnd(QWidget* parent = nullptr);
 
     // Places `pane` at the row and column it is created for; the splitter takes
     // ownership as its parent.
-    void CreateView(int row, int col, QWidget *pane);
+    void CreateView(int row, int col, QWidget* pane);
 
     // The pane at logical position (row, col) among the shown rows and columns,
     // followed by the hidden ones.
-    QWidget *GetPane(int row, int col) const;
+    QWidget* GetPane(int row, int col) const;
     // The pane created at (rowId, colId), shown or not.
-    QWidget *paneById(int rowId, int colId) const { return m_panes[rowId * MaxCols + colId]; }
+    QWidget* paneById(int rowId, int colId) const { return m_panes[rowId * MaxCols + colId]; }
 
     void HideColumn(int id);
     void HideRow(int id);
@@ -39,8 +38,8 @@ public:
 
     int rowCount() const { return m_listShownRows.size(); }
     int columnCount() const { return m_listShownCols.size(); }
-    const QList<int> &shownRows() const { return m_listShownRows; }
-    const QList<int> &shownColumns() const { return m_listShownCols; }
+    const QList<int>& shownRows() const { return m_listShownRows; }
+    const QList<int>& shownColumns() const { return m_listShownCols; }
 
     // Current size of the shown column or row at a logical position; the last
     // shown one takes whatever space remains.
@@ -50,21 +49,21 @@ public:
     int rowSize(int row) const { return m_rowSize[row]; }
     void RecalcLayout();
 
-    QWidget *GetActivePane() const { return m_activePane; }
-    void SetActivePane(QWidget *pane);
+    QWidget* GetActivePane() const { return m_activePane; }
+    void SetActivePane(QWidget* pane);
 
 signals:
-    void activePaneChanged(QWidget *pane);
+    void activePaneChanged(QWidget* pane);
     // Emitted before the panes are laid out anew for a new size, so the owner can
     // set the sizes it wants first.
     void resized();
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
-    void paintEvent(QPaintEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     enum Hit { HitNone = 0, HitColumnBar = 1, HitRowBar = 2, HitBoth = 3 };
@@ -74,7 +73,7 @@ private:
     QRect paneRect(int row, int col) const;
     void trackTo(QPoint p);
 
-    std::array<QWidget *, MaxRows * MaxCols> m_panes {};
+    std::array<QWidget*, MaxRows * MaxCols> m_panes {};
     // Sizes by logical position among the shown rows/columns, and the size each
     // hidden row/column had when it was hidden, by id.
     std::array<int, MaxCols> m_colSize {};

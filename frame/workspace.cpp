@@ -2,7 +2,7 @@
 
 void PaneSlot::reset()
 {
-    for (QBracket &bracket : arBrackets)
+    for (QBracket& bracket : arBrackets)
         bracket.Release();
     arBrackets.clear();
     nSelected = -1;
@@ -15,7 +15,7 @@ void PaneSlot::reset()
 
 void Workspace::resetSlots()
 {
-    for (PaneSlot &slot : m_slot)
+    for (PaneSlot& slot : m_slot)
         slot.reset();
 }
 

@@ -28,14 +28,13 @@ struct PaneSlot {
     void reset();
 };
 
-class Workspace
-{
+class Workspace {
 public:
     static constexpr int SlotCount = 4;
 
     Workspace() = default;
-    Workspace(const Workspace &) = delete;
-    Workspace &operator=(const Workspace &) = delete;
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
 
     // Releases every bracket of every slot and resets the per-slot values.
     void resetSlots();

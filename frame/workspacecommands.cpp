@@ -4,7 +4,7 @@
 #include "frame/workspace.h"
 
 namespace {
-void closeClip(Workspace &ws)
+void closeClip(Workspace& ws)
 {
     ws.m_clip.BuildClosedCurve();
     ws.m_bClipClosed = true;
@@ -12,7 +12,7 @@ void closeClip(Workspace &ws)
 }
 } // namespace
 
-void WorkspaceCommands::zoomIn(Workspace &ws)
+void WorkspaceCommands::zoomIn(Workspace& ws)
 {
     // A value just under 6.0 can step past it; the next zoom in pulls it back.
     if (ws.m_dZoom > 6.0)
@@ -22,7 +22,7 @@ void WorkspaceCommands::zoomIn(Workspace &ws)
     ws.m_bFitSize = false;
 }
 
-void WorkspaceCommands::zoomOut(Workspace &ws)
+void WorkspaceCommands::zoomOut(Workspace& ws)
 {
     if (ws.m_dZoom > 0.25)
         ws.m_dZoom -= 0.25;
@@ -31,39 +31,54 @@ void WorkspaceCommands::zoomOut(Workspace &ws)
     ws.m_bFitSize = false;
 }
 
-bool WorkspaceCommands::zoomPreset(Workspace &ws, int id)
+bool WorkspaceCommands::zoomPreset(Workspace& ws, int id)
 {
     double zoom = 0;
     switch (id) {
-    case Cmd::Zoom25: zoom = 0.25; break;
-    case Cmd::Zoom50: zoom = 0.5; break;
-    case Cmd::Zoom75: zoom = 0.75; break;
-    case Cmd::Zoom100: zoom = 1.0; break;
-    case Cmd::Zoom200: zoom = 2.0; break;
-    case Cmd::Zoom300: zoom = 3.0; break;
-    case Cmd::Zoom400: zoom = 4.0; break;
-    default: return false;
+    case Cmd::Zoom25:
+        zoom = 0.25;
+        break;
+    case Cmd::Zoom50:
+        zoom = 0.5;
+        break;
+    case Cmd::Zoom75:
+        zoom = 0.75;
+        break;
+    case Cmd::Zoom100:
+        zoom = 1.0;
+        break;
+    case Cmd::Zoom200:
+        zoom = 2.0;
+        break;
+    case Cmd::Zoom300:
+        zoom = 3.0;
+        break;
+    case Cmd::Zoom400:
+        zoom = 4.0;
+        break;
+    default:
+        return false;
     }
     ws.m_dZoom = zoom;
     ws.m_bFitSize = false;
     return true;
 }
 
-void WorkspaceCommands::toggleOpMode(Workspace &ws, int slot, int op)
+void WorkspaceCommands::toggleOpMode(Workspace& ws, int slot, int op)
 {
-    const PaneSlot &current = ws.m_slot[size_t(slot)];
+    const PaneSlot& current = ws.m_slot[size_t(slot)];
     const bool off = current.bOpModeOn && current.nOpMode == op;
-    for (PaneSlot &s : ws.m_slot) {
+    for (PaneSlot& s : ws.m_slot) {
         s.bOpModeOn = !off;
         s.nOpMode = off ? OpNone : op;
     }
 }
 
-bool WorkspaceCommands::deleteSelected(Workspace &ws, int slot)
+bool WorkspaceCommands::deleteSelected(Workspace& ws, int slot)
 {
     if (ws.m_bClipDefining || slot < 0 || slot >= Workspace::SlotCount)
         return false;
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     if (s.nSelected < 0 || s.nSelected >= int(s.arBrackets.size()))
         return false;
     s.arBrackets[size_t(s.nSelected)].Release();
@@ -72,7 +87,7 @@ bool WorkspaceCommands::deleteSelected(Workspace &ws, int slot)
     return true;
 }
 
-bool WorkspaceCommands::toggleClipDefinition(Workspace &ws)
+bool WorkspaceCommands::toggleClipDefinition(Workspace& ws)
 {
     ws.m_bClipDefining = !ws.m_bClipDefining;
     ws.m_clip.Clear();
@@ -87,7 +102,7 @@ bool WorkspaceCommands::toggleClipDefinition(Workspace &ws)
     return ws.m_bClipDefining;
 }
 
-bool WorkspaceCommands::endClipEditing(Workspace &ws)
+bool WorkspaceCommands::endClipEditing(Workspace& ws)
 {
     if (!ws.m_bClipEditing)
         return false;
@@ -97,7 +112,7 @@ bool WorkspaceCommands::endClipEditing(Workspace &ws)
     return true;
 }
 
-bool WorkspaceCommands::closeClipCurve(Workspace &ws)
+bool WorkspaceCommands::closeClipCurve(Workspace& ws)
 {
     if (!ws.m_bClipDefining)
         return false;
@@ -106,7 +121,7 @@ bool WorkspaceCommands::closeClipCurve(Workspace &ws)
     return true;
 }
 
-bool WorkspaceCommands::nextWorkSlot(Workspace &ws)
+bool WorkspaceCommands::nextWorkSlot(Workspace& ws)
 {
     if (ws.m_nWorkSlot >= 3)
         return false;
@@ -114,7 +129,7 @@ bool WorkspaceCommands::nextWorkSlot(Workspace &ws)
     return true;
 }
 
-bool WorkspaceCommands::previousWorkSlot(Workspace &ws)
+bool WorkspaceCommands::previousWorkSlot(Workspace& ws)
 {
     if (ws.m_nWorkSlot <= 1)
         return false;

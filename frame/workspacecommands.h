@@ -4,35 +4,34 @@
 
 class Workspace;
 
-class WorkspaceCommands
-{
+class WorkspaceCommands {
 public:
     // Zoom limits: steps of 0.25 between 0.25 and 6.0. Every zoom clears fit mode.
-    static void zoomIn(Workspace &ws);
-    static void zoomOut(Workspace &ws);
+    static void zoomIn(Workspace& ws);
+    static void zoomOut(Workspace& ws);
     // The zoom of a preset command (25 % to 400 %); false for other ids.
-    static bool zoomPreset(Workspace &ws, int id);
+    static bool zoomPreset(Workspace& ws, int id);
 
     // Chooses the operation for the next press on the selected bracket, in all
     // slots at once; choosing the mode already in force in `slot` turns it off.
-    static void toggleOpMode(Workspace &ws, int slot, int op);
+    static void toggleOpMode(Workspace& ws, int slot, int op);
 
     // Removes the selected bracket of `slot`; false when there was none or a clip
     // is being defined.
-    static bool deleteSelected(Workspace &ws, int slot);
+    static bool deleteSelected(Workspace& ws, int slot);
 
     // Starts a clip definition (true) or abandons the one in progress (false).
     // Starting discards every bracket of every slot; the caller switches to one
     // pane and shows the clip tool bar.
-    static bool toggleClipDefinition(Workspace &ws);
+    static bool toggleClipDefinition(Workspace& ws);
     // Ends clip editing, closing an open outline of three or more points first;
     // false when editing was not on.
-    static bool endClipEditing(Workspace &ws);
+    static bool endClipEditing(Workspace& ws);
     // Closes the outline being defined when it has three or more points; editing
     // stays on. False when no definition is in progress.
-    static bool closeClipCurve(Workspace &ws);
+    static bool closeClipCurve(Workspace& ws);
 
     // Moves the working slot within 1..3; false at the end.
-    static bool nextWorkSlot(Workspace &ws);
-    static bool previousWorkSlot(Workspace &ws);
+    static bool nextWorkSlot(Workspace& ws);
+    static bool previousWorkSlot(Workspace& ws);
 };

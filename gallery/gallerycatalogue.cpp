@@ -111,8 +111,9 @@ QString GalleryCatalogue::DefaultFolder(const QString& programDir)
     const QString beside = FolderPrefix(programDir) + QStringLiteral("Gallery/");
     if (QFileInfo(beside).isDir())
         return beside;
-    const QString installed = QDir::cleanPath(
-        FolderPrefix(programDir) + QStringLiteral("../share/kestrin/Gallery")) + QLatin1Char('/');
+    const QString installed
+        = QDir::cleanPath(FolderPrefix(programDir) + QStringLiteral("../share/kestrin/Gallery"))
+        + QLatin1Char('/');
     // With neither present, the "not found" message names the folder beside
     // the program, where a build puts it.
     return QFileInfo(installed).isDir() ? installed : beside;

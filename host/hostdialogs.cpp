@@ -34,12 +34,13 @@ const char patientMarker[] = "PatientID.TMP";
 
 // A patient id becomes one folder name: whatever could climb out of the store or
 // split the name into folders is replaced.
-QString patientFolderName(const QString &id)
+QString patientFolderName(const QString& id)
 {
     QString name;
     name.reserve(id.size());
     for (const QChar ch : id)
-        name += (ch == '/' || ch == '\\' || ch.category() == QChar::Other_Control) ? QChar('_') : ch;
+        name
+            += (ch == '/' || ch == '\\' || ch.category() == QChar::Other_Control) ? QChar('_') : ch;
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         name.fill('_');
     return name;
@@ -47,12 +48,13 @@ QString patientFolderName(const QString &id)
 
 // A file name that neither exists in the folder nor has a record, since records are
 // found by folder name and stem.
-QString freshPictureName(const QString &folder, PhotoCatalog &catalog)
+QString freshPictureName(const QString& folder, PhotoCatalog& catalog)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
     const QByteArray folderKey = PhotoCatalog::folderNameOf(folder + QStringLiteral("/x")).toUtf8();
     for (int n = 1; n < 10000; ++n) {
-        const QString stem = QStringLiteral("Kestrin_%1").arg(stamp) + (n > 1 ? QStringLiteral("_%1").arg(n) : QString());
+        const QString stem = QStringLiteral("Kestrin_%1").arg(stamp)
+            + (n > 1 ? QStringLiteral("_%1").arg(n) : QString());
         const QString path = folder + '/' + stem + QStringLiteral(".jpg");
         if (!QFileInfo::exists(path) && catalog.findPhoto(folderKey, stem.toUtf8()) != 0)
             return path;
@@ -67,7 +69,8 @@ QString HostDialogs::photoStore()
     const QString env = qEnvironmentVariable("MOLVEX_PHOTOSTORE");
     QString store = !env.isEmpty()
         ? env
-        : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Molvex/Photos");
+        : QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+            + QStringLiteral("/Molvex/Photos");
     while (store.size() > 1 && store.endsWith('/'))
         store.chop(1);
     return store;
@@ -82,7 +85,8 @@ QString HostDialogs::currentPatient()
     return QString::fromUtf8(file.read(1024)).section('\n', 0, 0).trimmed();
 }
 
-void HostDialogs::addImage(void *owner, const char *title, unsigned char mode, char *path1, char *path2)
+void HostDialogs::addImage(
+    void* owner, const char* title, unsigned char mode, char* path1, char* path2)
 {
     Q_UNUSED(owner);
     Q_UNUSED(title);
@@ -114,7 +118,7 @@ void HostDialogs::addImage(void *owner, const char *title, unsigned char mode, c
     std::memcpy(path1, bytes.constData(), size_t(bytes.size()) + 1);
 }
 
-bool HostDialogs::cancelImage(const QString &path)
+bool HostDialogs::cancelImage(const QString& path)
 {
     if (path.isEmpty())
         return false;

@@ -5,8 +5,7 @@
 
 #include <QString>
 
-class HostDialogs
-{
+class HostDialogs {
 public:
     // Size in bytes of each path buffer that addImage fills, terminating zero included.
     static constexpr int PathBufferSize = 260;
@@ -29,10 +28,11 @@ public:
     // and mode belong to the host's signature and are not used. path1 stays empty,
     // and nothing is registered, when no patient is chosen, the folder or the record
     // cannot be made, or the path does not fit the buffer.
-    static void addImage(void *owner, const char *title, unsigned char mode, char *path1, char *path2);
+    static void addImage(
+        void* owner, const char* title, unsigned char mode, char* path1, char* path2);
     // Takes back the registration of a picture that could not be written at path (as
     // addImage returned it), so that no record points at a missing file.
-    static bool cancelImage(const QString &path);
+    static bool cancelImage(const QString& path);
     // The id in "PatientID.TMP", trimmed; empty when there is none.
     static QString currentPatient();
 };

@@ -4,8 +4,7 @@
 
 #include <QString>
 
-class HostTools
-{
+class HostTools {
 public:
     // Full path of the shared INI file: $MOLVEX_INI when set, else
     // ~/.config/Molvex/Molvex.ini. The folder is created if missing. The argument
@@ -13,5 +12,5 @@ public:
     static QString iniFileName(int which);
 
     // True when a regular file exists at `path` (directories do not count).
-    static bool fileExists(const QString &path);
+    static bool fileExists(const QString& path);
 };

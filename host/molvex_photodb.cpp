@@ -12,13 +12,13 @@
 
 namespace {
 
-QTextStream &out()
+QTextStream& out()
 {
     static QTextStream s(stdout);
     return s;
 }
 
-int fail(const QString &message)
+int fail(const QString& message)
 {
     QTextStream err(stderr);
     err << "molvex-photodb: " << message << Qt::endl;
@@ -39,11 +39,12 @@ int usage()
     return 2;
 }
 
-bool parseFlags(const QString &text, unsigned char *flags)
+bool parseFlags(const QString& text, unsigned char* flags)
 {
     bool ok = false;
-    const uint value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toUInt(&ok, 16)
-                                                                                  : text.toUInt(&ok, 10);
+    const uint value = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+        ? text.mid(2).toUInt(&ok, 16)
+        : text.toUInt(&ok, 10);
     if (!ok || value > 0xFF)
         return false;
     *flags = static_cast<unsigned char>(value);
@@ -56,18 +57,19 @@ int listPhotos()
     if (catalog.open(PhotoCatalog::ReadOnly) != 0) {
         if (!QFileInfo::exists(PhotoCatalog::databasePath()))
             return 0; // no database yet: nothing registered
-        return fail(QStringLiteral("cannot read %1: %2").arg(PhotoCatalog::databasePath(), catalog.lastError()));
+        return fail(QStringLiteral("cannot read %1: %2")
+                        .arg(PhotoCatalog::databasePath(), catalog.lastError()));
     }
-    for (const PhotoCatalog::Record &r : catalog.list()) {
-        out() << r.id << '\t' << QStringLiteral("0x%1").arg(int(r.flags), 2, 16, QLatin1Char('0')) << '\t'
-              << (r.patientId.isEmpty() ? QStringLiteral("-") : r.patientId) << '\t'
+    for (const PhotoCatalog::Record& r : catalog.list()) {
+        out() << r.id << '\t' << QStringLiteral("0x%1").arg(int(r.flags), 2, 16, QLatin1Char('0'))
+              << '\t' << (r.patientId.isEmpty() ? QStringLiteral("-") : r.patientId) << '\t'
               << r.added.toString(Qt::ISODate) << '\t' << r.path << '\n';
     }
     out().flush();
     return 0;
 }
 
-int addPhoto(const QStringList &args)
+int addPhoto(const QStringList& args)
 {
     if (args.isEmpty())
         return usage();
@@ -88,7 +90,8 @@ int addPhoto(const QStringList &args)
         return fail(QStringLiteral("no such file: %1").arg(photo));
     PhotoCatalog catalog;
     if (catalog.open(PhotoCatalog::ReadWrite) != 0)
-        return fail(QStringLiteral("cannot open %1: %2").arg(PhotoCatalog::databasePath(), catalog.lastError()));
+        return fail(QStringLiteral("cannot open %1: %2")
+                        .arg(PhotoCatalog::databasePath(), catalog.lastError()));
     const qint64 id = catalog.addPhoto(photo, flags, patient);
     if (id < 0)
         return fail(QStringLiteral("cannot add %1: %2").arg(photo, catalog.lastError()));
@@ -96,7 +99,7 @@ int addPhoto(const QStringList &args)
     return 0;
 }
 
-int setFlags(const QStringList &args)
+int setFlags(const QStringList& args)
 {
     unsigned char flags = 0;
     if (args.size() != 2)
@@ -105,21 +108,22 @@ int setFlags(const QStringList &args)
         return fail(QStringLiteral("bad flags '%1'").arg(args.at(1)));
     PhotoCatalog catalog;
     if (catalog.open(PhotoCatalog::ReadWrite) != 0)
-        return fail(QStringLiteral("cannot open %1: %2").arg(PhotoCatalog::databasePath(), catalog.lastError()));
+        return fail(QStringLiteral("cannot open %1: %2")
+                        .arg(PhotoCatalog::databasePath(), catalog.lastError()));
     const QString path = args.at(0);
     if (!catalog.setFlags(PhotoCatalog::folderNameOf(QFileInfo(path).absoluteFilePath()),
-                          PhotoCatalog::fileStemOf(path), flags))
+            PhotoCatalog::fileStemOf(path), flags))
         return fail(QStringLiteral("no record for %1").arg(path));
     return 0;
 }
 
-int setPatient(const QStringList &args)
+int setPatient(const QStringList& args)
 {
     if (args.size() != 1 || args.at(0).isEmpty())
         return usage();
     QFile file(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(args.at(0).toUtf8()) < 0
-        || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        || file.write(args.at(0).toUtf8()) < 0 || !file.flush())
         return fail(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
     return 0;
 }
@@ -128,13 +132,14 @@ int clearPatient()
 {
     QFile file(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"));
     if (file.exists() && !file.remove())
-        return fail(QStringLiteral("cannot remove %1: %2").arg(file.fileName(), file.errorString()));
+        return fail(
+            QStringLiteral("cannot remove %1: %2").arg(file.fileName(), file.errorString()));
     return 0;
 }
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);

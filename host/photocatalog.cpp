@@ -23,17 +23,15 @@ PhotoCatalog::PhotoCatalog()
 {
 }
 
-PhotoCatalog::~PhotoCatalog()
-{
-    close();
-}
+PhotoCatalog::~PhotoCatalog() { close(); }
 
 QString PhotoCatalog::databasePath()
 {
     const QString env = qEnvironmentVariable("MOLVEX_PHOTODB");
     if (!env.isEmpty())
         return env;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Molvex/photos.db";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+        + "/Molvex/photos.db";
 }
 
 int PhotoCatalog::open(int mode)
@@ -51,8 +49,9 @@ int PhotoCatalog::open(int mode)
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
         db.setDatabaseName(path);
         // A locked database must not stall start-up for long.
-        db.setConnectOptions(mode == ReadOnly ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=250")
-                                              : QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+        db.setConnectOptions(mode == ReadOnly
+                ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=250")
+                : QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
         if (!db.open()) {
             m_error = db.lastError().text();
             db = QSqlDatabase();
@@ -81,19 +80,21 @@ bool PhotoCatalog::ensureSchema()
         }
         return true;
     }
-    if (!q.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS photos ("
-                               " id INTEGER PRIMARY KEY AUTOINCREMENT,"
-                               " folder TEXT NOT NULL, stem TEXT NOT NULL, path TEXT NOT NULL,"
-                               " flags INTEGER NOT NULL DEFAULT 0, patient TEXT NOT NULL DEFAULT '',"
-                               " added TEXT NOT NULL)"))
-        || !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS photos_key ON photos(folder, stem)"))) {
+    if (!q.exec(
+            QStringLiteral("CREATE TABLE IF NOT EXISTS photos ("
+                           " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+                           " folder TEXT NOT NULL, stem TEXT NOT NULL, path TEXT NOT NULL,"
+                           " flags INTEGER NOT NULL DEFAULT 0, patient TEXT NOT NULL DEFAULT '',"
+                           " added TEXT NOT NULL)"))
+        || !q.exec(
+            QStringLiteral("CREATE INDEX IF NOT EXISTS photos_key ON photos(folder, stem)"))) {
         m_error = q.lastError().text();
         return false;
     }
     return true;
 }
 
-int PhotoCatalog::findPhoto(const QByteArray &folderName, const QByteArray &fileStem)
+int PhotoCatalog::findPhoto(const QByteArray& folderName, const QByteArray& fileStem)
 {
     m_current = Record();
     if (!m_open)
@@ -129,7 +130,7 @@ void PhotoCatalog::close()
     m_open = false;
 }
 
-qint64 PhotoCatalog::addPhoto(const QString &path, unsigned char flags, const QString &patientId)
+qint64 PhotoCatalog::addPhoto(const QString& path, unsigned char flags, const QString& patientId)
 {
     if (!m_open)
         return -1;
@@ -141,7 +142,8 @@ qint64 PhotoCatalog::addPhoto(const QString &path, unsigned char flags, const QS
     q.addBindValue(fileStemOf(absolute));
     q.addBindValue(absolute);
     q.addBindValue(int(flags));
-    q.addBindValue(patientId.isNull() ? QString(QLatin1String("")) : patientId); // a null string would bind as NULL
+    q.addBindValue(patientId.isNull() ? QString(QLatin1String(""))
+                                      : patientId); // a null string would bind as NULL
     q.addBindValue(QDateTime::currentDateTime().toString(Qt::ISODate));
     if (!q.exec()) {
         m_error = q.lastError().text();
@@ -164,7 +166,7 @@ bool PhotoCatalog::removePhoto(qint64 id)
     return q.numRowsAffected() > 0;
 }
 
-qint64 PhotoCatalog::findPath(const QString &path) const
+qint64 PhotoCatalog::findPath(const QString& path) const
 {
     if (!m_open)
         return -1;
@@ -176,7 +178,7 @@ qint64 PhotoCatalog::findPath(const QString &path) const
     return q.value(0).toLongLong();
 }
 
-bool PhotoCatalog::setFlags(const QString &folderName, const QString &fileStem, unsigned char flags)
+bool PhotoCatalog::setFlags(const QString& folderName, const QString& fileStem, unsigned char flags)
 {
     if (!m_open)
         return false;
@@ -198,7 +200,8 @@ QVector<PhotoCatalog::Record> PhotoCatalog::list() const
     if (!m_open)
         return records;
     QSqlQuery q(QSqlDatabase::database(m_connection, false));
-    if (!q.exec(QStringLiteral("SELECT id, folder, stem, path, flags, patient, added FROM photos ORDER BY id")))
+    if (!q.exec(QStringLiteral(
+            "SELECT id, folder, stem, path, flags, patient, added FROM photos ORDER BY id")))
         return records;
     while (q.next()) {
         Record r;
@@ -214,7 +217,7 @@ QVector<PhotoCatalog::Record> PhotoCatalog::list() const
     return records;
 }
 
-QString PhotoCatalog::folderNameOf(const QString &path)
+QString PhotoCatalog::folderNameOf(const QString& path)
 {
     QString dir = normalisedSeparators(path);
     const int slash = dir.lastIndexOf('/');
@@ -227,7 +230,7 @@ QString PhotoCatalog::folderNameOf(const QString &path)
     return dir.mid(dir.lastIndexOf('/') + 1);
 }
 
-QString PhotoCatalog::fileStemOf(const QString &path)
+QString PhotoCatalog::fileStemOf(const QString& path)
 {
     const QString name = normalisedSeparators(path).section('/', -1);
     const int dot = name.lastIndexOf('.');

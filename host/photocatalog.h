@@ -9,8 +9,7 @@
 #include <QString>
 #include <QVector>
 
-class PhotoCatalog
-{
+class PhotoCatalog {
 public:
     enum OpenMode { ReadOnly = 0, ReadWrite = 1 };
 
@@ -26,8 +25,8 @@ public:
 
     PhotoCatalog();
     ~PhotoCatalog();
-    PhotoCatalog(const PhotoCatalog &) = delete;
-    PhotoCatalog &operator=(const PhotoCatalog &) = delete;
+    PhotoCatalog(const PhotoCatalog&) = delete;
+    PhotoCatalog& operator=(const PhotoCatalog&) = delete;
 
     // $MOLVEX_PHOTODB when set, else ~/.local/share/Molvex/photos.db.
     static QString databasePath();
@@ -37,27 +36,27 @@ public:
     int open(int mode);
     // 0 when a record with this folder name and file stem exists; it then becomes
     // the current record. Strings are UTF-8 (the "narrow" form of the path).
-    int findPhoto(const QByteArray &folderName, const QByteArray &fileStem);
+    int findPhoto(const QByteArray& folderName, const QByteArray& fileStem);
     // Orientation flag byte of the current record; 0 without one.
     unsigned char orientationFlags() const { return m_current.flags; }
-    const Record &current() const { return m_current; }
+    const Record& current() const { return m_current; }
     void close();
 
     // Writing, for the practice tool and registration; all need ReadWrite.
     // Returns the new record's id, or -1.
-    qint64 addPhoto(const QString &path, unsigned char flags, const QString &patientId);
+    qint64 addPhoto(const QString& path, unsigned char flags, const QString& patientId);
     bool removePhoto(qint64 id);
     // Id of the newest record whose stored path is exactly `path`, or -1.
-    qint64 findPath(const QString &path) const;
+    qint64 findPath(const QString& path) const;
     // Sets the flags of every record for this folder name and stem; false when none.
-    bool setFlags(const QString &folderName, const QString &fileStem, unsigned char flags);
+    bool setFlags(const QString& folderName, const QString& fileStem, unsigned char flags);
     QVector<Record> list() const;
     QString lastError() const { return m_error; }
 
     // Keys of a photograph's record, derived from its path: the name of the folder
     // that directly holds the file, and the file name without its last extension.
-    static QString folderNameOf(const QString &path);
-    static QString fileStemOf(const QString &path);
+    static QString folderNameOf(const QString& path);
+    static QString fileStemOf(const QString& path);
 
 private:
     bool ensureSchema();

@@ -412,8 +412,9 @@ const QImage& QBracket::scaledForDrawing(QSize target) const
         // The colour rules work pixel by pixel, so adjusting the scaled base gives
         // the scaled preview up to interpolation.
         if (m_baseDrawCacheKey != m_pBase.cacheKey() || m_baseDrawCache.size() != target) {
-            m_baseDrawCache = m_pBase.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                                  .convertToFormat(QImage::Format_ARGB32);
+            m_baseDrawCache
+                = m_pBase.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                      .convertToFormat(QImage::Format_ARGB32);
             m_baseDrawCacheKey = m_pBase.cacheKey();
         }
         QImage adjusted(target, QImage::Format_ARGB32);

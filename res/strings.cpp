@@ -9,9 +9,11 @@ QString text(int id)
     static const QHash<int, QString> table = {
         { IdsAppTitle, QStringLiteral("Kestrin") },
         { IdsIdle, QStringLiteral("ﾚﾃﾞｨ") },
-        { IdsNoPasteOnReference, QStringLiteral("この画像は原画参照用のためﾌﾞﾗｹｯﾄを貼り付けできません！") },
+        { IdsNoPasteOnReference,
+            QStringLiteral("この画像は原画参照用のためﾌﾞﾗｹｯﾄを貼り付けできません！") },
         { IdsInformation, QStringLiteral("情報") },
-        { IdsDefineClipFirst, QStringLiteral("ｸﾘｯﾌﾟ領域を指定してからﾌﾞﾗｹｯﾄを貼り付けてください。") },
+        { IdsDefineClipFirst,
+            QStringLiteral("ｸﾘｯﾌﾟ領域を指定してからﾌﾞﾗｹｯﾄを貼り付けてください。") },
         { IdsSaveFailed, QStringLiteral("画像の保存に失敗しました。") },
         { IdsClipToolTitle, QStringLiteral("Clip Tool") },
         { IdsBracketListTitle, QStringLiteral("ﾌﾞﾗｹｯﾄ ﾘｽﾄ") },

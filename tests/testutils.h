@@ -2,15 +2,15 @@
 // database, temporary folder, gallery) per test run, and image comparison.
 #pragma once
 
+#include <QApplication>
 #include <QColor>
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QImage>
-#include <QString>
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -19,8 +19,7 @@ namespace testutils {
 
 // Points every host path at a fresh temporary folder so that no test reads or
 // writes the user's own INI, photo database or temporary folder.
-class IsolatedHost
-{
+class IsolatedHost {
 public:
     IsolatedHost()
     {
@@ -32,7 +31,8 @@ public:
         // message about) the folder beside the test executable.
         QDir(dir.path()).mkpath("gallery");
         QFile(path("gallery/bracket.csv")).open(QIODevice::WriteOnly);
-        QSettings(path("Molvex.ini"), QSettings::IniFormat).setValue("DB_DIR/GALLERY", path("gallery/"));
+        QSettings(path("Molvex.ini"), QSettings::IniFormat)
+            .setValue("DB_DIR/GALLERY", path("gallery/"));
     }
     ~IsolatedHost()
     {
@@ -40,7 +40,7 @@ public:
         qunsetenv("MOLVEX_PHOTODB");
         qunsetenv("MOLVEX_TEMP");
     }
-    QString path(const QString &name) const { return dir.filePath(name); }
+    QString path(const QString& name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
 };
@@ -58,7 +58,7 @@ inline QImage positionImage(int w, int h, QImage::Format format = QImage::Format
 
 // True when both pictures have the same size and every pixel differs by at most
 // `tolerance` in each channel (JPEG round trips need a little slack).
-inline bool sameImage(const QImage &a, const QImage &b, int tolerance = 0)
+inline bool sameImage(const QImage& a, const QImage& b, int tolerance = 0)
 {
     if (a.size() != b.size())
         return false;
@@ -75,15 +75,14 @@ inline bool sameImage(const QImage &a, const QImage &b, int tolerance = 0)
 // Answers every message box that comes up while it lives (with its default
 // button) and remembers the texts, so a test can check what the user was told
 // without the modal loop blocking it.
-class MessageBoxCloser
-{
+class MessageBoxCloser {
 public:
     MessageBoxCloser()
     {
         QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 texts << box->text();
-                if (QPushButton *button = box->defaultButton())
+                if (QPushButton* button = box->defaultButton())
                     button->click();
                 else
                     box->accept();
@@ -97,9 +96,6 @@ private:
     QTimer timer;
 };
 
-inline QString sourceDir()
-{
-    return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR"));
-}
+inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }
 
 } // namespace testutils

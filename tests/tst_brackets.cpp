@@ -21,8 +21,7 @@ namespace {
 const QRgb PhotoColour = qRgb(40, 160, 60);
 } // namespace
 
-class TestBrackets : public QObject
-{
+class TestBrackets : public QObject {
     Q_OBJECT
 
 private slots:
@@ -43,23 +42,32 @@ private slots:
     void brightnessPreviewCommitAndCancel();
 
 private:
-    CKestrinView *pane(int slot)
+    CKestrinView* pane(int slot)
     {
-        for (CKestrinView *v : m_frame->shownPanes())
+        for (CKestrinView* v : m_frame->shownPanes())
             if (v->slotNumber == slot)
                 return v;
         return nullptr;
     }
-    QPoint client(CKestrinView *v, QPointF photo)
+    QPoint client(CKestrinView* v, QPointF photo)
     {
-        return QPoint(int((photo.x() + v->offsetX()) * v->viewScale()), int((photo.y() + v->offsetY()) * v->viewScale()));
+        return QPoint(int((photo.x() + v->offsetX()) * v->viewScale()),
+            int((photo.y() + v->offsetY()) * v->viewScale()));
     }
-    QPoint global(CKestrinView *v, QPointF photo) { return v->viewport()->mapToGlobal(client(v, photo)); }
-    void clickPhoto(CKestrinView *v, QPoint photo) { QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, client(v, photo)); }
-    void move(CKestrinView *v, QPointF photo, Qt::MouseButtons buttons = Qt::NoButton, Qt::KeyboardModifiers mods = {})
+    QPoint global(CKestrinView* v, QPointF photo)
+    {
+        return v->viewport()->mapToGlobal(client(v, photo));
+    }
+    void clickPhoto(CKestrinView* v, QPoint photo)
+    {
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, client(v, photo));
+    }
+    void move(CKestrinView* v, QPointF photo, Qt::MouseButtons buttons = Qt::NoButton,
+        Qt::KeyboardModifiers mods = {})
     {
         const QPoint at = client(v, photo);
-        QMouseEvent event(QEvent::MouseMove, at, v->viewport()->mapToGlobal(at), Qt::NoButton, buttons, mods);
+        QMouseEvent event(
+            QEvent::MouseMove, at, v->viewport()->mapToGlobal(at), Qt::NoButton, buttons, mods);
         QApplication::sendEvent(v->viewport(), &event);
     }
     void defineClip(bool close = true)
@@ -72,15 +80,17 @@ private:
     }
     void drop(int slot, int row = 0)
     {
-        m_frame->onThumbDrop(row, m_list->SelectedPicturePath().isEmpty() ? m_picture : m_list->SelectedPicturePath(),
-                             global(pane(slot), QPoint(200, 150)).x(), global(pane(slot), QPoint(200, 150)).y(), 0, 0, 1);
+        m_frame->onThumbDrop(row,
+            m_list->SelectedPicturePath().isEmpty() ? m_picture : m_list->SelectedPicturePath(),
+            global(pane(slot), QPoint(200, 150)).x(), global(pane(slot), QPoint(200, 150)).y(), 0,
+            0, 1);
     }
-    PaneSlot &slot(int s) { return m_frame->workspace().m_slot[size_t(s)]; }
+    PaneSlot& slot(int s) { return m_frame->workspace().m_slot[size_t(s)]; }
 
-    IsolatedHost *m_host = nullptr;
-    CMainFrame *m_frame = nullptr;
-    CKestrinDoc *m_doc = nullptr;
-    QBrackListDiag *m_list = nullptr;
+    IsolatedHost* m_host = nullptr;
+    CMainFrame* m_frame = nullptr;
+    CKestrinDoc* m_doc = nullptr;
+    QBrackListDiag* m_list = nullptr;
     QString m_picture, m_picture2;
 };
 
@@ -92,8 +102,8 @@ void TestBrackets::init()
     QVERIFY(photo.save(m_host->path("p.png")));
     // Two gallery pictures: an opaque 60 x 40 block in mid tones, which every
     // adjustment visibly changes.
-    for (const auto &[name, colour] : { std::pair { "bracket0001.png", QColor(170, 90, 80) },
-                                        std::pair { "bracket0002.png", QColor(80, 90, 170) } }) {
+    for (const auto& [name, colour] : { std::pair { "bracket0001.png", QColor(170, 90, 80) },
+             std::pair { "bracket0002.png", QColor(80, 90, 170) } }) {
         QImage picture(60, 40, QImage::Format_ARGB32);
         picture.fill(colour);
         QVERIFY(picture.save(m_host->path(QString("gallery/") + name)));
@@ -129,7 +139,7 @@ void TestBrackets::dropPastesCentredOnTheClip()
     drop(2);
     QCOMPARE(m_frame->activeSlot(), 2);
     QCOMPARE(slot(2).arBrackets.size(), size_t(1));
-    const QBracket &b = slot(2).arBrackets[0];
+    const QBracket& b = slot(2).arBrackets[0];
     // Canvas side is the picture's diagonal (72); the clip's box is centred at 200, 150.
     QCOMPARE(b.GetSize(), QSize(72, 72));
     QCOMPARE(b.GetPos() + QPoint(36, 36), QPoint(200, 150));
@@ -145,7 +155,8 @@ void TestBrackets::dropOnTheReferencePaneIsRefused()
     testutils::MessageBoxCloser closer;
     drop(0);
     QTRY_COMPARE(closer.texts.size(), 1);
-    QCOMPARE(closer.texts.first(), QString("この画像は原画参照用のためﾌﾞﾗｹｯﾄを貼り付けできません！"));
+    QCOMPARE(
+        closer.texts.first(), QString("この画像は原画参照用のためﾌﾞﾗｹｯﾄを貼り付けできません！"));
     QVERIFY(slot(0).arBrackets.empty());
 }
 
@@ -165,7 +176,7 @@ void TestBrackets::dropWithoutAClosedClip()
 
 void TestBrackets::dropClosesAClipOfTwoPoints()
 {
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     m_frame->dispatch(Cmd::ClipDefine);
     clickPhoto(m_frame->activePane(), QPoint(100, 100));
     clickPhoto(m_frame->activePane(), QPoint(300, 200));
@@ -179,7 +190,7 @@ void TestBrackets::secondDropReplacesThePicture()
 {
     defineClip();
     drop(1);
-    QBracket &b = slot(1).arBrackets[0];
+    QBracket& b = slot(1).arBrackets[0];
     b.m_dAngle = 20;
     b.UpdateFrames();
     m_list->List()->selectRow(1);
@@ -207,8 +218,8 @@ void TestBrackets::dragMovesRotatesAndScales()
 {
     defineClip();
     drop(1);
-    CKestrinView *v = pane(1);
-    QBracket &b = slot(1).arBrackets[0];
+    CKestrinView* v = pane(1);
+    QBracket& b = slot(1).arBrackets[0];
     const QPoint start = b.GetPos();
     // Hover then press on the body, drag by (30, 12): a move.
     move(v, QPoint(200, 150));
@@ -241,7 +252,8 @@ void TestBrackets::dragMovesRotatesAndScales()
     QCOMPARE(slot(1).nDragOp, int(OpScale));
     for (int i = 1; i <= 4; ++i)
         move(v, centre + QPoint(8 * i, 8 * i), Qt::LeftButton, Qt::ControlModifier);
-    QTest::mouseRelease(v->viewport(), Qt::LeftButton, Qt::ControlModifier, client(v, centre + QPoint(32, 32)));
+    QTest::mouseRelease(
+        v->viewport(), Qt::LeftButton, Qt::ControlModifier, client(v, centre + QPoint(32, 32)));
     QVERIFY(b.GetSize() != before);
 }
 
@@ -249,13 +261,13 @@ void TestBrackets::opModeAppliesWherever()
 {
     defineClip();
     drop(1);
-    CKestrinView *v = pane(1);
+    CKestrinView* v = pane(1);
     move(v, QPoint(200, 150));
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, client(v, QPoint(200, 150)));
     m_frame->updateActions();
     QVERIFY(m_frame->action(Cmd::ModeRotate)->isEnabled());
     m_frame->dispatch(Cmd::ModeRotate);
-    for (const PaneSlot &s : m_frame->workspace().m_slot)
+    for (const PaneSlot& s : m_frame->workspace().m_slot)
         QVERIFY(s.bOpModeOn && s.nOpMode == OpRotate);
     QTest::mousePress(v->viewport(), Qt::LeftButton, {}, client(v, QPoint(200, 150)));
     QCOMPARE(slot(1).nDragOp, int(OpRotate));
@@ -277,13 +289,13 @@ void TestBrackets::releaseOutsideAsks()
     defineClip();
     drop(1);
     m_frame->dispatch(Cmd::ModeScale);
-    CKestrinView *v = pane(1);
+    CKestrinView* v = pane(1);
     move(v, QPoint(200, 150));
     QTest::mousePress(v->viewport(), Qt::LeftButton, {}, client(v, QPoint(200, 150)));
     move(v, QPoint(230, 150), Qt::LeftButton);
     QStringList texts;
     QTimer::singleShot(50, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         QVERIFY(box);
         texts << box->text();
         box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
@@ -297,9 +309,10 @@ void TestBrackets::releaseOutsideAsks()
         QVERIFY(slot(2).bOpModeOn); // only this slot's mode is reset
     } else {
         QCOMPARE(slot(1).arBrackets.size(), size_t(1));
-        QCOMPARE(slot(1).arBrackets[0].GetPos() + QPoint(slot(1).arBrackets[0].GetSize().width() / 2,
-                                                         slot(1).arBrackets[0].GetSize().height() / 2),
-                 QPoint(200, 150));
+        QCOMPARE(slot(1).arBrackets[0].GetPos()
+                + QPoint(slot(1).arBrackets[0].GetSize().width() / 2,
+                    slot(1).arBrackets[0].GetSize().height() / 2),
+            QPoint(200, 150));
     }
 }
 
@@ -307,7 +320,7 @@ void TestBrackets::deleteKey()
 {
     defineClip();
     drop(1);
-    CKestrinView *v = pane(1);
+    CKestrinView* v = pane(1);
     move(v, QPoint(200, 150));
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, client(v, QPoint(200, 150)));
     QTest::keyClick(v, Qt::Key_Delete);
@@ -324,23 +337,25 @@ void TestBrackets::brightnessPreviewCommitAndCancel()
 {
     defineClip();
     drop(1);
-    CKestrinView *v = pane(1);
+    CKestrinView* v = pane(1);
     move(v, QPoint(200, 150));
     QTest::mouseClick(v->viewport(), Qt::LeftButton, {}, client(v, QPoint(200, 150)));
     QCOMPARE(slot(1).nSelected, 0);
     QCOMPARE(m_frame->activeSlot(), 1);
-    const QBracket &b = slot(1).arBrackets[0];
+    const QBracket& b = slot(1).arBrackets[0];
     const QRgb original = b.m_pImage.pixel(b.m_pImage.width() / 2, b.m_pImage.height() / 2);
     bool previewed = false;
     auto runDialog = [&](bool ok) {
         QTimer::singleShot(50, [&, ok] {
-            auto *dialog = qobject_cast<QDialogBrightness *>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<QDialogBrightness*>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            for (QSlider *slider : dialog->findChildren<QSlider *>())
+            for (QSlider* slider : dialog->findChildren<QSlider*>())
                 slider->setValue(slider->value() + 40);
             // The preview arrives queued, after the slider handler returned.
-            previewed = QTest::qWaitFor(
-                [&] { return b.m_pImage.pixel(b.m_pImage.width() / 2, b.m_pImage.height() / 2) != original; });
+            previewed = QTest::qWaitFor([&] {
+                return b.m_pImage.pixel(b.m_pImage.width() / 2, b.m_pImage.height() / 2)
+                    != original;
+            });
             if (ok)
                 dialog->accept();
             else

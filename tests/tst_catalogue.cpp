@@ -214,7 +214,8 @@ void TestCatalogue::folderPrefix()
 void TestCatalogue::galleryFolderDefault()
 {
     // No gallery named in the INI: the folder beside the program.
-    QSettings(QString::fromLocal8Bit(qgetenv("MOLVEX_INI")), QSettings::IniFormat).remove("DB_DIR/GALLERY");
+    QSettings(QString::fromLocal8Bit(qgetenv("MOLVEX_INI")), QSettings::IniFormat)
+        .remove("DB_DIR/GALLERY");
     const QString expected = QCoreApplication::applicationDirPath() + "/Gallery/";
     QCOMPARE(GalleryCatalogue::GalleryFolder(), expected);
 

@@ -19,8 +19,7 @@ const QRgb PhotoColour = qRgb(40, 160, 60);
 const QRgb BracketColour = qRgb(230, 30, 30);
 } // namespace
 
-class TestFrame : public QObject
-{
+class TestFrame : public QObject {
     Q_OBJECT
 
 private slots:
@@ -42,14 +41,14 @@ private slots:
 private:
     bool enabled(int id) { return m_frame->action(id)->isEnabled(); }
     void command(int id) { m_frame->dispatch(id); }
-    CKestrinView *view() { return m_frame->activePane(); }
+    CKestrinView* view() { return m_frame->activePane(); }
     // Client position of a photograph pixel in `pane`.
-    QPoint client(CKestrinView *pane, QPoint photo)
+    QPoint client(CKestrinView* pane, QPoint photo)
     {
         return QPoint(int((photo.x() + pane->offsetX()) * pane->viewScale()),
-                      int((photo.y() + pane->offsetY()) * pane->viewScale()));
+            int((photo.y() + pane->offsetY()) * pane->viewScale()));
     }
-    void clickPhoto(QPoint photo, CKestrinView *pane = nullptr)
+    void clickPhoto(QPoint photo, CKestrinView* pane = nullptr)
     {
         pane = pane ? pane : view();
         QTest::mouseClick(pane->viewport(), Qt::LeftButton, {}, client(pane, photo));
@@ -61,11 +60,11 @@ private:
             clickPhoto(p);
         command(Cmd::ClipOk);
     }
-    QImage grab(CKestrinView *pane) { return pane->viewport()->grab().toImage(); }
+    QImage grab(CKestrinView* pane) { return pane->viewport()->grab().toImage(); }
 
-    IsolatedHost *m_host = nullptr;
-    CMainFrame *m_frame = nullptr;
-    CKestrinDoc *m_doc = nullptr;
+    IsolatedHost* m_host = nullptr;
+    CMainFrame* m_frame = nullptr;
+    CKestrinDoc* m_doc = nullptr;
 };
 
 void TestFrame::init()
@@ -93,7 +92,7 @@ void TestFrame::cleanup()
 
 void TestFrame::zoomLimitsAndFit()
 {
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     QVERIFY(!ws.m_bFitSize);
     for (int i = 0; i < 20; ++i)
         command(Cmd::ZoomIn);
@@ -126,7 +125,7 @@ void TestFrame::paneCountsKeepHiddenViews()
     defineTriangleClip();
     QVERIFY(enabled(Cmd::Panes4));
 
-    CKestrinView *bottomRight = m_frame->pane(1, 1);
+    CKestrinView* bottomRight = m_frame->pane(1, 1);
     command(Cmd::Panes4);
     QCOMPARE(m_frame->shownPanes().size(), 4);
     QCOMPARE(view(), m_frame->pane(0, 1));
@@ -157,7 +156,7 @@ void TestFrame::paneCountsKeepHiddenViews()
 void TestFrame::nextAndPreviousStayWithinWorkingSlots()
 {
     defineTriangleClip();
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     QVERIFY(!enabled(Cmd::PrevImage));
     QVERIFY(enabled(Cmd::NextImage));
     command(Cmd::NextImage);
@@ -182,7 +181,7 @@ void TestFrame::nextAndPreviousStayWithinWorkingSlots()
 void TestFrame::hidingTheActiveColumnMovesTheActivePane()
 {
     QSplitterWnd splitter;
-    QWidget *panes[4];
+    QWidget* panes[4];
     for (int i = 0; i < 4; ++i) {
         panes[i] = new QWidget;
         splitter.CreateView(i / 2, i % 2, panes[i]);
@@ -205,7 +204,7 @@ void TestFrame::hidingTheActiveColumnMovesTheActivePane()
 
 void TestFrame::clipDefinitionByClicks()
 {
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     QVERIFY(enabled(Cmd::ClipDefine));
     command(Cmd::ClipDefine);
     QVERIFY(ws.m_bClipDefining && ws.m_bClipEditing && !ws.m_bClipClosed);
@@ -229,11 +228,11 @@ void TestFrame::clipDefinitionByClicks()
     QVERIFY(!ws.m_clip.GetPath().isEmpty());
 
     // The context menu offers the same, with its own rules.
-    CKestrinView *pane = view();
-    QMenu *menu = pane->clipMenu();
+    CKestrinView* pane = view();
+    QMenu* menu = pane->clipMenu();
     QVERIFY(menu);
     emit menu->aboutToShow();
-    auto item = [menu](int id) { return menu->findChild<QAction *>(QString::number(id)); };
+    auto item = [menu](int id) { return menu->findChild<QAction*>(QString::number(id)); };
     QVERIFY(item(Cmd::MenuClipOk)->isEnabled());
     QVERIFY(!item(Cmd::ClipDuplicatePoint)->isEnabled());
 
@@ -249,16 +248,17 @@ void TestFrame::clipDefinitionByClicks()
 
 void TestFrame::closedClipPointsArePickedDuplicatedAndDeleted()
 {
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     command(Cmd::ClipDefine);
     for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(200, 250) })
         clickPhoto(p);
     command(Cmd::ClipClose);
     // Drag the second point to a new place; the release picks it.
-    CKestrinView *pane = view();
+    CKestrinView* pane = view();
     QTest::mousePress(pane->viewport(), Qt::LeftButton, {}, client(pane, QPoint(300, 100)));
-    QMouseEvent move(QEvent::MouseMove, client(pane, QPoint(320, 80)), pane->viewport()->mapToGlobal(client(pane, QPoint(320, 80))),
-                     Qt::NoButton, Qt::LeftButton, {});
+    QMouseEvent move(QEvent::MouseMove, client(pane, QPoint(320, 80)),
+        pane->viewport()->mapToGlobal(client(pane, QPoint(320, 80))), Qt::NoButton, Qt::LeftButton,
+        {});
     QApplication::sendEvent(pane->viewport(), &move);
     QTest::mouseRelease(pane->viewport(), Qt::LeftButton, {}, client(pane, QPoint(320, 80)));
     QCOMPARE(ws.m_clip.GetPoints().at(1), QPoint(320, 80));
@@ -280,7 +280,7 @@ void TestFrame::closedClipPointsArePickedDuplicatedAndDeleted()
 
 void TestFrame::deletingTheLastPointsStartsOver()
 {
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     command(Cmd::ClipDefine);
     clickPhoto(QPoint(100, 100));
     clickPhoto(QPoint(300, 100));
@@ -303,14 +303,14 @@ void TestFrame::startingAClipEmptiesEverySlot()
 {
     defineTriangleClip();
     command(Cmd::Panes4);
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     for (int s = 1; s < 4; ++s) {
         ws.m_slot[size_t(s)].arBrackets.emplace_back();
         ws.m_slot[size_t(s)].nSelected = 0;
     }
     command(Cmd::ClipDefine);
     QCOMPARE(ws.m_nPaneCount, 1);
-    for (const PaneSlot &slot : ws.m_slot) {
+    for (const PaneSlot& slot : ws.m_slot) {
         QVERIFY(slot.arBrackets.empty());
         QCOMPARE(slot.nSelected, -1);
     }
@@ -324,7 +324,7 @@ void TestFrame::outlineIsDrawnAtOffsetAndZoom()
 {
     command(Cmd::Zoom200);
     command(Cmd::ClipDefine);
-    CKestrinView *pane = view();
+    CKestrinView* pane = view();
     for (QPoint p : { QPoint(50, 50), QPoint(350, 50), QPoint(350, 250), QPoint(50, 250) })
         clickPhoto(p, pane);
     // Far from the outline the photograph shows untouched.
@@ -350,7 +350,7 @@ void TestFrame::bracketsShowOnlyInsideAClosedClip()
     QImage picture(60, 60, QImage::Format_ARGB32);
     picture.fill(BracketColour);
     QVERIFY(picture.save(m_host->path("b.png")));
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     command(Cmd::ClipDefine);
     for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(300, 200), QPoint(100, 200) })
         clickPhoto(p);
@@ -360,7 +360,7 @@ void TestFrame::bracketsShowOnlyInsideAClosedClip()
     ws.m_slot[1].arBrackets.push_back(bracket);
 
     // While the outline is open no bracket shows.
-    CKestrinView *pane = view();
+    CKestrinView* pane = view();
     QCOMPARE(grab(pane).pixel(client(pane, QPoint(115, 165))), PhotoColour);
 
     command(Cmd::ClipOk);
@@ -376,7 +376,7 @@ void TestFrame::referencePaneStaysBare()
 {
     defineTriangleClip();
     command(Cmd::Panes2);
-    Workspace &ws = m_frame->workspace();
+    Workspace& ws = m_frame->workspace();
     QImage picture(400, 400, QImage::Format_ARGB32);
     picture.fill(BracketColour);
     QVERIFY(picture.save(m_host->path("big.png")));
@@ -386,8 +386,8 @@ void TestFrame::referencePaneStaysBare()
         bracket.CenterAt(200, 150);
         ws.m_slot[size_t(s)].arBrackets.push_back(bracket);
     }
-    CKestrinView *reference = m_frame->pane(0, 0);
-    CKestrinView *working = m_frame->pane(0, 1);
+    CKestrinView* reference = m_frame->pane(0, 0);
+    CKestrinView* working = m_frame->pane(0, 1);
     QCOMPARE(grab(reference).pixel(client(reference, QPoint(200, 130))), PhotoColour);
     QCOMPARE(grab(working).pixel(client(working, QPoint(200, 130))), BracketColour);
 }

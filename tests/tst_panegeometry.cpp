@@ -1,9 +1,8 @@
 // A pane's scale, centring, scrolling and coordinate mapping.
-#include "view/panegeometry.h"
 #include "testutils.h"
+#include "view/panegeometry.h"
 
-class TestPaneGeometry : public QObject
-{
+class TestPaneGeometry : public QObject {
     Q_OBJECT
 
 private slots:
@@ -27,12 +26,18 @@ void TestPaneGeometry::centringAtFixedScale_data()
     QTest::addColumn<int>("offsetY");
     QTest::addColumn<bool>("hBar");
     QTest::addColumn<bool>("vBar");
-    QTest::newRow("400x300 in 1000x700") << 400 << 300 << 1.0 << 1000 << 700 << 300 << 200 << false << false;
-    QTest::newRow("odd difference halves toward zero") << 400 << 300 << 1.0 << 407 << 307 << 3 << 3 << false << false;
-    QTest::newRow("zoom 2: difference in photo pixels") << 400 << 300 << 2.0 << 1000 << 700 << 50 << 25 << false << false;
-    QTest::newRow("wider than the pane") << 1200 << 300 << 1.0 << 1000 << 700 << 0 << 200 << true << false;
-    QTest::newRow("taller than the pane") << 400 << 900 << 1.0 << 1000 << 700 << 300 << 0 << false << true;
-    QTest::newRow("exactly the client size") << 1000 << 700 << 1.0 << 1000 << 700 << 0 << 0 << false << false;
+    QTest::newRow("400x300 in 1000x700")
+        << 400 << 300 << 1.0 << 1000 << 700 << 300 << 200 << false << false;
+    QTest::newRow("odd difference halves toward zero")
+        << 400 << 300 << 1.0 << 407 << 307 << 3 << 3 << false << false;
+    QTest::newRow("zoom 2: difference in photo pixels")
+        << 400 << 300 << 2.0 << 1000 << 700 << 50 << 25 << false << false;
+    QTest::newRow("wider than the pane")
+        << 1200 << 300 << 1.0 << 1000 << 700 << 0 << 200 << true << false;
+    QTest::newRow("taller than the pane")
+        << 400 << 900 << 1.0 << 1000 << 700 << 300 << 0 << false << true;
+    QTest::newRow("exactly the client size")
+        << 1000 << 700 << 1.0 << 1000 << 700 << 0 << 0 << false << false;
 }
 
 void TestPaneGeometry::centringAtFixedScale()
@@ -84,9 +89,11 @@ void TestPaneGeometry::fitScale_data()
     QTest::addColumn<int>("offsetY");
     QTest::newRow("width limits") << 2000 << 1000 << 1000 << 700 << 0.5 << 0 << 200;
     QTest::newRow("height limits") << 1000 << 1400 << 1000 << 700 << 0.5 << 500 << 0;
-    QTest::newRow("small picture is enlarged") << 400 << 300 << 1000 << 700 << 700.0 / 300 << 14 << 0;
+    QTest::newRow("small picture is enlarged")
+        << 400 << 300 << 1000 << 700 << 700.0 / 300 << 14 << 0;
     // 1000 / 0.5015 - 1000 = 994.02: truncated before it is halved.
-    QTest::newRow("fractional difference") << 2000 << 1000 << 1003 << 1000 << 1003.0 / 2000 << 0 << 497;
+    QTest::newRow("fractional difference")
+        << 2000 << 1000 << 1003 << 1000 << 1003.0 / 2000 << 0 << 497;
 }
 
 void TestPaneGeometry::fitScale()

@@ -20,12 +20,13 @@ QPoint flipX(QPoint p, QSize s) { return { s.width() - 1 - p.x(), p.y() }; }
 
 // Applies a sequence of elementary steps by moving every pixel one at a time: slow
 // but independent of the loader's own composition of steps.
-QImage reference(const QImage &src, const QStringList &steps)
+QImage reference(const QImage& src, const QStringList& steps)
 {
     QImage img = src;
-    for (const QString &step : steps) {
+    for (const QString& step : steps) {
         const bool quarter = step == "90" || step == "270";
-        QImage next(quarter ? img.height() : img.width(), quarter ? img.width() : img.height(), img.format());
+        QImage next(quarter ? img.height() : img.width(), quarter ? img.width() : img.height(),
+            img.format());
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x) {
                 QPoint p(x, y);
@@ -34,7 +35,8 @@ QImage reference(const QImage &src, const QStringList &steps)
                 else if (step == "180")
                     p = turn180(p, img.size());
                 else if (step == "270")
-                    p = turn90(turn90(turn90(p, img.size()), QSize(img.height(), img.width())), img.size());
+                    p = turn90(turn90(turn90(p, img.size()), QSize(img.height(), img.width())),
+                        img.size());
                 else if (step == "flipX")
                     p = flipX(p, img.size());
                 next.setPixel(p, img.pixel(x, y));
@@ -44,14 +46,14 @@ QImage reference(const QImage &src, const QStringList &steps)
     return img;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-QByteArray encoded(const QImage &img, const char *format)
+QByteArray encoded(const QImage& img, const char* format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -62,8 +64,7 @@ QByteArray encoded(const QImage &img, const char *format)
 
 } // namespace
 
-class TestPhotoLoader : public QObject
-{
+class TestPhotoLoader : public QObject {
     Q_OBJECT
 
 private slots:
@@ -166,7 +167,8 @@ void TestPhotoLoader::badFilesLeaveTheWorkspaceEmpty_data()
     bmp.append(QByteArray::fromHex("30750000307500000100180000000000"));
     bmp.append(QByteArray(24, '\0'));
     QTest::newRow("30000 x 30000 header") << "huge.bmp" << bmp;
-    QTest::newRow("gif is not accepted") << "anim.jpg" << encoded(testutils::positionImage(8, 8), "GIF");
+    QTest::newRow("gif is not accepted")
+        << "anim.jpg" << encoded(testutils::positionImage(8, 8), "GIF");
 }
 
 void TestPhotoLoader::badFilesLeaveTheWorkspaceEmpty()
@@ -226,7 +228,7 @@ void TestPhotoLoader::openingResetsSimulationButKeepsModes()
     ws.m_nBracketSerial = 9;
     ws.m_bClipClosed = true;
     ws.m_bClipEditing = true;
-    for (PaneSlot &slot : ws.m_slot) {
+    for (PaneSlot& slot : ws.m_slot) {
         slot.arBrackets.emplace_back();
         slot.nSelected = 0;
         slot.nHover = 0;
@@ -237,7 +239,7 @@ void TestPhotoLoader::openingResetsSimulationButKeepsModes()
     QCOMPARE(ws.m_dZoom, 1.0);
     QCOMPARE(ws.m_nBracketSerial, 0);
     QVERIFY(!ws.m_bClipClosed && !ws.m_bClipEditing && !ws.m_bClipDefining);
-    for (const PaneSlot &slot : ws.m_slot) {
+    for (const PaneSlot& slot : ws.m_slot) {
         QVERIFY(slot.arBrackets.empty());
         QCOMPARE(slot.nSelected, -1);
         QCOMPARE(slot.nHover, -1);
@@ -255,11 +257,21 @@ void TestPhotoLoader::keysOfTheLookup_data()
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("stem");
-    QTest::newRow("plain") << "/data/patient7/front.jpg" << "patient7" << "front";
-    QTest::newRow("two dots") << "/data/p/smile.v2.jpeg" << "p" << "smile.v2";
-    QTest::newRow("windows separators") << "C:\\Photos\\patient7\\front.jpg" << "patient7" << "front";
-    QTest::newRow("file in the root") << "/front.jpg" << "/" << "front";
-    QTest::newRow("no extension") << "/a/b/front" << "b" << "front";
+    QTest::newRow("plain") << "/data/patient7/front.jpg"
+                           << "patient7"
+                           << "front";
+    QTest::newRow("two dots") << "/data/p/smile.v2.jpeg"
+                              << "p"
+                              << "smile.v2";
+    QTest::newRow("windows separators") << "C:\\Photos\\patient7\\front.jpg"
+                                        << "patient7"
+                                        << "front";
+    QTest::newRow("file in the root") << "/front.jpg"
+                                      << "/"
+                                      << "front";
+    QTest::newRow("no extension") << "/a/b/front"
+                                  << "b"
+                                  << "front";
 }
 
 void TestPhotoLoader::keysOfTheLookup()

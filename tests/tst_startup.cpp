@@ -15,8 +15,7 @@
 
 using testutils::IsolatedHost;
 
-class TestStartup : public QObject
-{
+class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
@@ -30,7 +29,7 @@ private slots:
     void aboutBox();
 
 private:
-    CKestrinApp *app() { return static_cast<CKestrinApp *>(qApp); }
+    CKestrinApp* app() { return static_cast<CKestrinApp*>(qApp); }
     void closeFrame()
     {
         app()->mainFrame()->close();
@@ -62,8 +61,10 @@ void TestStartup::withoutPathNoWindowIsCreated()
 
 void TestStartup::switchesAreIgnored()
 {
-    QCOMPARE(CKestrinApp::photoPathFromArguments({ "kestrin", "-p", "/x/a.jpg" }), QString("/x/a.jpg"));
-    QCOMPARE(CKestrinApp::photoPathFromArguments({ "kestrin", "/x/a.jpg", "-pt" }), QString("/x/a.jpg"));
+    QCOMPARE(
+        CKestrinApp::photoPathFromArguments({ "kestrin", "-p", "/x/a.jpg" }), QString("/x/a.jpg"));
+    QCOMPARE(
+        CKestrinApp::photoPathFromArguments({ "kestrin", "/x/a.jpg", "-pt" }), QString("/x/a.jpg"));
 }
 
 void TestStartup::winzoomRoundTrip()
@@ -78,7 +79,9 @@ void TestStartup::winzoomRoundTrip()
     QVERIFY(app()->mainFrame()->windowState() & Qt::WindowMaximized);
     app()->mainFrame()->showNormal();
     closeFrame();
-    QCOMPARE(QSettings(host.path("Molvex.ini"), QSettings::IniFormat).value("BRACKET/WINZOOM").toInt(), 0);
+    QCOMPARE(
+        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).value("BRACKET/WINZOOM").toInt(),
+        0);
 
     QVERIFY(app()->InitInstance({ "kestrin", host.path("p.png") }));
     QVERIFY(!(app()->mainFrame()->windowState() & Qt::WindowMaximized));
@@ -86,7 +89,8 @@ void TestStartup::winzoomRoundTrip()
     closeFrame();
     QSettings ini(host.path("Molvex.ini"), QSettings::IniFormat);
     QCOMPARE(ini.value("BRACKET/WINZOOM").toInt(), 1);
-    QCOMPARE(ini.value("Recent File List/File1").toString(), QFileInfo(host.path("p.png")).absoluteFilePath());
+    QCOMPARE(ini.value("Recent File List/File1").toString(),
+        QFileInfo(host.path("p.png")).absoluteFilePath());
 }
 
 void TestStartup::photographIsFittedAndCentred()
@@ -94,16 +98,17 @@ void TestStartup::photographIsFittedAndCentred()
     IsolatedHost host;
     QVERIFY(testutils::positionImage(400, 200).save(host.path("smile.png")));
     QVERIFY(app()->InitInstance({ "kestrin", host.path("smile.png") }));
-    CMainFrame *frame = app()->mainFrame();
+    CMainFrame* frame = app()->mainFrame();
     QCOMPARE(frame->windowTitle(), QString("smile.png - Kestrin"));
     frame->resize(900, 700);
-    CKestrinView *view = frame->pane(0, 0);
+    CKestrinView* view = frame->pane(0, 0);
     QTRY_VERIFY(view->isVisible() && view->viewport()->width() > 100);
     QCOMPARE(frame->shownPanes().size(), 1);
     QVERIFY(view->workingPane);
     QCOMPARE(view->slotNumber, 1);
     const QSize client = view->viewport()->size();
-    QTRY_VERIFY(qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
+    QTRY_VERIFY(
+        qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
 
     // The very first paint of the process lays grey over the photograph's
     // unscaled rectangle; every later one shows the shadow background round it.
@@ -152,27 +157,27 @@ void TestStartup::aboutBox()
 {
     IsolatedHost host;
     QVERIFY(app()->InitInstance({ "kestrin", host.path("none.jpg") }));
-    QAction *about = app()->mainFrame()->action(57664);
+    QAction* about = app()->mainFrame()->action(57664);
     QVERIFY(about);
     QCOMPARE(about->text(), QString("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)"));
     bool seen = false;
     QTimer::singleShot(0, this, [&] {
-        auto *box = qobject_cast<CAboutDlg *>(QApplication::activeModalWidget());
+        auto* box = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
         QVERIFY(box);
         seen = true;
         QCOMPARE(box->windowTitle(), QString("About Kestrin"));
         QStringList texts;
-        for (QLabel *label : box->findChildren<QLabel *>())
+        for (QLabel* label : box->findChildren<QLabel*>())
             texts << label->text();
         QVERIFY(texts.contains("Kestrin Version 1.0"));
-        box->findChild<QPushButton *>()->click();
+        box->findChild<QPushButton*>()->click();
     });
     about->trigger();
     QVERIFY(seen);
     closeFrame();
 }
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     CKestrinApp app(argc, argv);

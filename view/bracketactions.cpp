@@ -4,21 +4,21 @@
 
 namespace {
 
-bool validIndex(const PaneSlot &s, int index)
+bool validIndex(const PaneSlot& s, int index)
 {
     return index >= 0 && index < int(s.arBrackets.size());
 }
 
 } // namespace
 
-QPoint BracketActions::clipCentre(const Workspace &ws)
+QPoint BracketActions::clipCentre(const Workspace& ws)
 {
     const QRect bounds = ws.m_clip.GetPath().boundingRect().toAlignedRect();
     return QPoint(bounds.x() + bounds.width() / 2, bounds.y() + bounds.height() / 2);
 }
 
-BracketActions::PasteResult BracketActions::paste(Workspace &ws, int slot, int listIndex, const QString &picturePath,
-                                                  QPoint photo, const QString &name, int sideFlag, bool *closedNow)
+BracketActions::PasteResult BracketActions::paste(Workspace& ws, int slot, int listIndex,
+    const QString& picturePath, QPoint photo, const QString& name, int sideFlag, bool* closedNow)
 {
     *closedNow = false;
     if (!ws.hasPhoto())
@@ -33,12 +33,13 @@ BracketActions::PasteResult BracketActions::paste(Workspace &ws, int slot, int l
         return PasteResult::NoClip;
     ws.m_bClipEditing = false;
 
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     if (s.arBrackets.empty()) {
         QBracket bracket;
         // A picture that vanished from the gallery adds nothing rather than an
         // empty bracket the clinician could not see or grab.
-        if (!bracket.Init(ws.m_nBracketSerial, listIndex, picturePath, photo.x(), photo.y(), name, sideFlag != 0))
+        if (!bracket.Init(ws.m_nBracketSerial, listIndex, picturePath, photo.x(), photo.y(), name,
+                sideFlag != 0))
             return PasteResult::PictureMissing;
         ++ws.m_nBracketSerial;
         const QPoint centre = clipCentre(ws);
@@ -48,7 +49,7 @@ BracketActions::PasteResult BracketActions::paste(Workspace &ws, int slot, int l
         s.arBrackets.back().SetSelected(true);
         return PasteResult::Created;
     }
-    QBracket &first = s.arBrackets.front();
+    QBracket& first = s.arBrackets.front();
     if (!first.ReplaceImage(picturePath))
         return PasteResult::PictureMissing;
     first.SetOutputAndName(sideFlag != 0, QString());
@@ -57,9 +58,10 @@ BracketActions::PasteResult BracketActions::paste(Workspace &ws, int slot, int l
     return PasteResult::Replaced;
 }
 
-std::optional<Qt::CursorShape> BracketActions::move(Workspace &ws, int slot, QPoint p, bool ctrl, bool leftDown)
+std::optional<Qt::CursorShape> BracketActions::move(
+    Workspace& ws, int slot, QPoint p, bool ctrl, bool leftDown)
 {
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     const int sel = s.nSelected;
     std::optional<Qt::CursorShape> cursor;
     if (leftDown) {
@@ -71,7 +73,7 @@ std::optional<Qt::CursorShape> BracketActions::move(Workspace &ws, int slot, QPo
         // With Ctrl only the selected bracket is hovered, and its body scales.
         s.nHover = sel;
         if (validIndex(s, sel)) {
-            QBracket &selected = s.arBrackets[size_t(sel)];
+            QBracket& selected = s.arBrackets[size_t(sel)];
             const BracketOp part = selected.HitTest(p.x(), p.y(), true, &cursor);
             if (part != OpNone)
                 s.nHoverPart = part;
@@ -95,9 +97,9 @@ std::optional<Qt::CursorShape> BracketActions::move(Workspace &ws, int slot, QPo
     return cursor;
 }
 
-bool BracketActions::press(Workspace &ws, int slot, QPoint p)
+bool BracketActions::press(Workspace& ws, int slot, QPoint p)
 {
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     const int old = s.nSelected;
     s.nSelected = s.nHover;
     if (validIndex(s, old))
@@ -107,7 +109,7 @@ bool BracketActions::press(Workspace &ws, int slot, QPoint p)
         s.nSelected = -1;
         return false;
     }
-    QBracket &selected = s.arBrackets[size_t(s.nSelected)];
+    QBracket& selected = s.arBrackets[size_t(s.nSelected)];
     if (s.bOpModeOn) {
         // The chosen operation applies wherever on the bracket the press lands.
         s.nDragOp = s.nOpMode;
@@ -119,46 +121,47 @@ bool BracketActions::press(Workspace &ws, int slot, QPoint p)
     return true;
 }
 
-void BracketActions::releaseInside(Workspace &ws, int slot)
+void BracketActions::releaseInside(Workspace& ws, int slot)
 {
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     if (!validIndex(s, s.nSelected))
         return;
     s.arBrackets[size_t(s.nSelected)].UpdateFrames();
     s.nDragOp = OpNone;
 }
 
-void BracketActions::releaseOutside(Workspace &ws, int slot, bool removeAll)
+void BracketActions::releaseOutside(Workspace& ws, int slot, bool removeAll)
 {
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     if (!validIndex(s, s.nSelected))
         return;
     if (removeAll) {
         s.reset();
         return;
     }
-    QBracket &selected = s.arBrackets[size_t(s.nSelected)];
+    QBracket& selected = s.arBrackets[size_t(s.nSelected)];
     const QPoint centre = clipCentre(ws);
     selected.CenterAt(centre.x(), centre.y());
     selected.UpdateFrames();
     s.nDragOp = OpNone;
 }
 
-int BracketActions::tipTarget(const Workspace &ws, int slot, QPoint p)
+int BracketActions::tipTarget(const Workspace& ws, int slot, QPoint p)
 {
-    const PaneSlot &s = ws.m_slot[size_t(slot)];
+    const PaneSlot& s = ws.m_slot[size_t(slot)];
     for (int i = int(s.arBrackets.size()) - 1; i >= 0; --i)
         if (s.arBrackets[size_t(i)].Contains(p.x(), p.y()) > 0)
             return i;
     return -1;
 }
 
-bool BracketActions::adjustBrightness(Workspace &ws, int slot, int contrast, int brightness, bool commit)
+bool BracketActions::adjustBrightness(
+    Workspace& ws, int slot, int contrast, int brightness, bool commit)
 {
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     if (!ws.hasPhoto() || !validIndex(s, s.nSelected))
         return false;
-    QBracket &b = s.arBrackets[size_t(s.nSelected)];
+    QBracket& b = s.arBrackets[size_t(s.nSelected)];
     if (commit)
         b.CommitBrightness(contrast, brightness);
     else
@@ -166,12 +169,12 @@ bool BracketActions::adjustBrightness(Workspace &ws, int slot, int contrast, int
     return true;
 }
 
-bool BracketActions::adjustColorBalance(Workspace &ws, int slot, quint32 packed, bool commit)
+bool BracketActions::adjustColorBalance(Workspace& ws, int slot, quint32 packed, bool commit)
 {
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     if (!ws.hasPhoto() || !validIndex(s, s.nSelected))
         return false;
-    QBracket &b = s.arBrackets[size_t(s.nSelected)];
+    QBracket& b = s.arBrackets[size_t(s.nSelected)];
     if (commit)
         b.CommitColorBalance(packed);
     else
@@ -179,9 +182,9 @@ bool BracketActions::adjustColorBalance(Workspace &ws, int slot, quint32 packed,
     return true;
 }
 
-void BracketActions::revertPreview(Workspace &ws, int slot)
+void BracketActions::revertPreview(Workspace& ws, int slot)
 {
-    PaneSlot &s = ws.m_slot[size_t(slot)];
+    PaneSlot& s = ws.m_slot[size_t(slot)];
     if (!s.arBrackets.empty() && validIndex(s, s.nSelected))
         s.arBrackets[size_t(s.nSelected)].RevertPreview();
 }

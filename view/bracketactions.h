@@ -11,8 +11,7 @@
 
 class Workspace;
 
-class BracketActions
-{
+class BracketActions {
 public:
     enum class PasteResult {
         NoPhoto, // nothing happens
@@ -26,33 +25,35 @@ public:
     // points is closed first (and stays closed even when the paste then fails);
     // `closedNow` tells the caller to repaint every pane. A new bracket is centred on
     // the clip region's bounding box at its canvas size.
-    static PasteResult paste(Workspace &ws, int slot, int listIndex, const QString &picturePath, QPoint photo,
-                             const QString &name, int sideFlag, bool *closedNow);
+    static PasteResult paste(Workspace& ws, int slot, int listIndex, const QString& picturePath,
+        QPoint photo, const QString& name, int sideFlag, bool* closedNow);
 
     // A pointer move without clip editing. Returns the cursor the bracket asks for,
     // if any. Also updates hover and selection decorations.
-    static std::optional<Qt::CursorShape> move(Workspace &ws, int slot, QPoint photo, bool ctrl, bool leftDown);
+    static std::optional<Qt::CursorShape> move(
+        Workspace& ws, int slot, QPoint photo, bool ctrl, bool leftDown);
     // A left press: the hovered bracket becomes the selection and the drag
     // operation is chosen. Returns true when the pane should capture the mouse.
-    static bool press(Workspace &ws, int slot, QPoint photo);
+    static bool press(Workspace& ws, int slot, QPoint photo);
     // A release inside the pane ends the drag.
-    static void releaseInside(Workspace &ws, int slot);
+    static void releaseInside(Workspace& ws, int slot);
     // A release outside the pane: `removeAll` empties the slot (and resets its own
     // operation mode); otherwise the dragged bracket goes back to the clip's middle.
-    static void releaseOutside(Workspace &ws, int slot, bool removeAll);
+    static void releaseOutside(Workspace& ws, int slot, bool removeAll);
 
     // Index of the topmost bracket whose picture (not its surround) lies under the
     // pointer, or -1.
-    static int tipTarget(const Workspace &ws, int slot, QPoint photo);
+    static int tipTarget(const Workspace& ws, int slot, QPoint photo);
 
     // Brightness/contrast (0..200, 100 unchanged) and packed colour balance (red,
     // green, blue bytes, 128 unchanged) on the selected bracket, previewed or
     // committed. False without a valid selection.
-    static bool adjustBrightness(Workspace &ws, int slot, int contrast, int brightness, bool commit);
-    static bool adjustColorBalance(Workspace &ws, int slot, quint32 packed, bool commit);
+    static bool adjustBrightness(
+        Workspace& ws, int slot, int contrast, int brightness, bool commit);
+    static bool adjustColorBalance(Workspace& ws, int slot, quint32 packed, bool commit);
     // Drops an uncommitted preview from the selected bracket (a dialog was cancelled).
-    static void revertPreview(Workspace &ws, int slot);
+    static void revertPreview(Workspace& ws, int slot);
 
     // The middle of the clip outline's bounding box, halved toward zero.
-    static QPoint clipCentre(const Workspace &ws);
+    static QPoint clipCentre(const Workspace& ws);
 };

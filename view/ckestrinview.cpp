@@ -6,26 +6,26 @@
 #include "frame/commandtable.h"
 #include "frame/workspace.h"
 #include "frame/workspacecommands.h"
-#include "res/toolicons.h"
 #include "gallery/qbracklistdiag.h"
 #include "gallery/qtips.h"
 #include "gallery/tiptiming.h"
 #include "res/strings.h"
+#include "res/toolicons.h"
 #include "view/bracketactions.h"
 #include "view/clipactions.h"
 #include "view/paneoutput.h"
 
 #include <QDragEnterEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QTimerEvent>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimerEvent>
 
-CKestrinView::CKestrinView(QWidget *parent)
+CKestrinView::CKestrinView(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
     setFrameShape(QFrame::NoFrame);
@@ -41,38 +41,35 @@ CKestrinView::CKestrinView(QWidget *parent)
 namespace {
 // Rows dragged from the bracket list carry this format; the list itself tells the
 // frame where it was released, so the pane only shows that it takes the drop.
-bool isBracketRow(const QMimeData *mime)
+bool isBracketRow(const QMimeData* mime)
 {
     return mime && mime->hasFormat(QStringLiteral("application/x-kestrin-bracket-row"));
 }
 } // namespace
 
-void CKestrinView::dragEnterEvent(QDragEnterEvent *event)
+void CKestrinView::dragEnterEvent(QDragEnterEvent* event)
 {
     if (isBracketRow(event->mimeData()))
         event->acceptProposedAction();
 }
 
-void CKestrinView::dragMoveEvent(QDragMoveEvent *event)
+void CKestrinView::dragMoveEvent(QDragMoveEvent* event)
 {
     if (isBracketRow(event->mimeData()))
         event->acceptProposedAction();
 }
 
-void CKestrinView::dropEvent(QDropEvent *event)
+void CKestrinView::dropEvent(QDropEvent* event)
 {
     if (isBracketRow(event->mimeData()))
         event->acceptProposedAction();
 }
 
-CMainFrame *CKestrinView::frame() const
-{
-    return qobject_cast<CMainFrame *>(window());
-}
+CMainFrame* CKestrinView::frame() const { return qobject_cast<CMainFrame*>(window()); }
 
-Workspace *CKestrinView::workspace() const
+Workspace* CKestrinView::workspace() const
 {
-    CMainFrame *f = frame();
+    CMainFrame* f = frame();
     return f ? &f->workspace() : nullptr;
 }
 
@@ -84,11 +81,11 @@ void CKestrinView::readScrollPositions()
 
 void CKestrinView::applyScroll()
 {
-    const PaneGeometry::Scroll &s = m_geometry.scroll;
+    const PaneGeometry::Scroll& s = m_geometry.scroll;
     m_applyingScroll = true;
     const int clientW = viewport()->width(), clientH = viewport()->height();
-    QScrollBar *h = horizontalScrollBar();
-    QScrollBar *v = verticalScrollBar();
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
     h->setRange(0, qMax(0, s.totalCx - clientW));
     v->setRange(0, qMax(0, s.totalCy - clientH));
     // A page is the visible part; a line a tenth of the default page (a tenth of
@@ -115,8 +112,10 @@ void CKestrinView::updateScrollSizes(int photoW, int photoH, double zoom)
 {
     readScrollPositions();
     m_geometry.updateScrollSizes(photoW, photoH, zoom, viewport()->width(), viewport()->height());
-    setHorizontalScrollBarPolicy(m_geometry.scroll.hBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(m_geometry.scroll.vBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(
+        m_geometry.scroll.hBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(
+        m_geometry.scroll.vBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
     applyScroll();
 }
 
@@ -160,7 +159,7 @@ void CKestrinView::setWorkingPane(bool working)
     tipTicks = 0;
 }
 
-void CKestrinView::resizeEvent(QResizeEvent *event)
+void CKestrinView::resizeEvent(QResizeEvent* event)
 {
     m_photoCache.clear();
     QAbstractScrollArea::resizeEvent(event);
@@ -169,7 +168,7 @@ void CKestrinView::resizeEvent(QResizeEvent *event)
 
 void CKestrinView::OnSize(int cx, int cy)
 {
-    const Workspace *ws = workspace();
+    const Workspace* ws = workspace();
     if (!ws || !ws->m_bPanesCreated || !ws->hasPhoto())
         return;
     if (ws->m_bFitSize) {
@@ -196,22 +195,23 @@ void CKestrinView::scrollContentsBy(int, int)
     viewport()->update();
 }
 
-void CKestrinView::focusInEvent(QFocusEvent *event)
+void CKestrinView::focusInEvent(QFocusEvent* event)
 {
     QAbstractScrollArea::focusInEvent(event);
     emit activated(this);
 }
 
-void CKestrinView::mousePressEvent(QMouseEvent *event)
+void CKestrinView::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
-    CMainFrame *f = frame();
-    Workspace *ws = workspace();
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
     if (!f || !ws)
         return;
     if (event->button() != Qt::LeftButton || !workingPane || !ws->hasPhoto())
         return;
-    const QPoint p = clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint p
+        = clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y());
     if (ws->m_bClipEditing) {
         ClipActions::press(*ws, p);
         f->invalidatePanes();
@@ -234,14 +234,14 @@ void CKestrinView::stopTip()
     }
 }
 
-void CKestrinView::mouseMoveEvent(QMouseEvent *event)
+void CKestrinView::mouseMoveEvent(QMouseEvent* event)
 {
     stopTip();
     const QPoint client = event->position().toPoint();
     lastMouseX = client.x();
     lastMouseY = client.y();
-    Workspace *ws = workspace();
-    CMainFrame *f = frame();
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
     if (!f || !ws || !workingPane || !ws->hasPhoto())
         return;
     if (ws->m_bClipEditing) {
@@ -250,38 +250,40 @@ void CKestrinView::mouseMoveEvent(QMouseEvent *event)
         f->invalidatePanes();
         return;
     }
-    bracketMove(client, event->modifiers() & Qt::ControlModifier, event->buttons() & Qt::LeftButton);
+    bracketMove(
+        client, event->modifiers() & Qt::ControlModifier, event->buttons() & Qt::LeftButton);
 }
 
 void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
 {
-    Workspace *ws = workspace();
-    CMainFrame *f = frame();
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
     viewport()->setCursor(Qt::ArrowCursor);
     const QPoint p = clientToPhoto(client.x(), client.y());
-    const PaneSlot &slot = ws->m_slot[size_t(slotNumber)];
+    const PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
     if (ws->m_bShowInfo && !slot.arBrackets.empty()) {
         const int target = BracketActions::tipTarget(*ws, slotNumber, p);
         if (target >= 0 && tipWnd) {
             const int listItem = slot.arBrackets[size_t(target)].m_nListItem;
-            QBrackListDiag *list = f->bracketList();
+            QBrackListDiag* list = f->bracketList();
             tipWnd->ClearTip();
             tipWnd->SetTip(list ? list->TipTextAt(listItem) : QString(), client.x(), client.y());
             tipTimer.start(TipTiming::IntervalMs, this);
         }
     }
-    if (const std::optional<Qt::CursorShape> cursor = BracketActions::move(*ws, slotNumber, p, ctrl, leftDown))
+    if (const std::optional<Qt::CursorShape> cursor
+        = BracketActions::move(*ws, slotNumber, p, ctrl, leftDown))
         viewport()->setCursor(*cursor);
     viewport()->update();
 }
 
-void CKestrinView::timerEvent(QTimerEvent *event)
+void CKestrinView::timerEvent(QTimerEvent* event)
 {
     if (event->timerId() != tipTimer.timerId()) {
         QAbstractScrollArea::timerEvent(event);
         return;
     }
-    CMainFrame *f = frame();
+    CMainFrame* f = frame();
     switch (TipTiming::Tick(tipTicks, f && f->activeSlot() == slotNumber)) {
     case TipTiming::Step::Wait:
         break;
@@ -300,15 +302,15 @@ void CKestrinView::timerEvent(QTimerEvent *event)
     }
 }
 
-void CKestrinView::keyPressEvent(QKeyEvent *event)
+void CKestrinView::keyPressEvent(QKeyEvent* event)
 {
-    Workspace *ws = workspace();
-    CMainFrame *f = frame();
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
     if (!f || !ws || ws->m_bClipDefining) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    PaneSlot &slot = ws->m_slot[size_t(slotNumber)];
+    PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
     const bool selected = slot.nSelected >= 0 && slot.nSelected < int(slot.arBrackets.size());
     if (event->key() == Qt::Key_Control && selected && workingPane && !ws->m_bClipEditing) {
         // Show the scale cursor at once, without waiting for the mouse to move.
@@ -321,31 +323,33 @@ void CKestrinView::keyPressEvent(QKeyEvent *event)
     QAbstractScrollArea::keyPressEvent(event);
 }
 
-bool CKestrinView::pasteBracket(int listIndex, const QString &picturePath, unsigned mouseFlags, int screenX,
-                                int screenY, int pictureWidth, int pictureHeight, int sideFlag)
+bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsigned mouseFlags,
+    int screenX, int screenY, int pictureWidth, int pictureHeight, int sideFlag)
 {
     Q_UNUSED(mouseFlags);
     Q_UNUSED(pictureWidth);
     Q_UNUSED(pictureHeight);
-    CMainFrame *f = frame();
-    Workspace *ws = workspace();
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
     if (!f || !ws)
         return true;
     if (!workingPane) {
-        QMessageBox::information(this, Res::text(Res::IdsInformation), Res::text(Res::IdsNoPasteOnReference));
+        QMessageBox::information(
+            this, Res::text(Res::IdsInformation), Res::text(Res::IdsNoPasteOnReference));
         return true;
     }
     f->update();
     const QPoint client = viewport()->mapFromGlobal(QPoint(screenX, screenY));
-    QBrackListDiag *list = f->bracketList();
+    QBrackListDiag* list = f->bracketList();
     const QString name = list ? list->BracketNameAt(listIndex) : QString();
     bool closedNow = false;
-    const BracketActions::PasteResult result = BracketActions::paste(
-        *ws, slotNumber, listIndex, picturePath, clientToPhoto(client.x(), client.y()), name, sideFlag, &closedNow);
+    const BracketActions::PasteResult result = BracketActions::paste(*ws, slotNumber, listIndex,
+        picturePath, clientToPhoto(client.x(), client.y()), name, sideFlag, &closedNow);
     if (result == BracketActions::PasteResult::NoClip) {
         if (closedNow)
             f->invalidatePanes();
-        QMessageBox::information(this, Res::text(Res::IdsInformation), Res::text(Res::IdsDefineClipFirst));
+        QMessageBox::information(
+            this, Res::text(Res::IdsInformation), Res::text(Res::IdsDefineClipFirst));
         return true;
     }
     if (result != BracketActions::PasteResult::NoPhoto)
@@ -360,22 +364,22 @@ bool CKestrinView::pasteBracket(int listIndex, const QString &picturePath, unsig
 
 void CKestrinView::UpdateBrightness(int contrast, int brightness, bool commit)
 {
-    Workspace *ws = workspace();
+    Workspace* ws = workspace();
     if (ws && BracketActions::adjustBrightness(*ws, slotNumber, contrast, brightness, commit))
         viewport()->repaint(); // at once, while the dialog's slider still moves
 }
 
 void CKestrinView::UpdateColorBalance(quint32 packed, bool commit)
 {
-    Workspace *ws = workspace();
+    Workspace* ws = workspace();
     if (ws && BracketActions::adjustColorBalance(*ws, slotNumber, packed, commit))
         viewport()->repaint();
 }
 
-void CKestrinView::mouseReleaseEvent(QMouseEvent *event)
+void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
 {
-    Workspace *ws = workspace();
-    CMainFrame *f = frame();
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
     if (!f || !ws)
         return;
     if (event->button() == Qt::RightButton) {
@@ -386,19 +390,20 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() != Qt::LeftButton || !workingPane || !ws->hasPhoto())
         return;
     if (ws->m_bClipEditing) {
-        ClipActions::release(*ws, clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y()));
+        ClipActions::release(
+            *ws, clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y()));
         f->updateActions();
         return;
     }
-    const PaneSlot &slot = ws->m_slot[size_t(slotNumber)];
+    const PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
     if (slot.nSelected < 0 || slot.nSelected >= int(slot.arBrackets.size()))
         return;
     if (viewport()->rect().contains(event->position().toPoint())) {
         BracketActions::releaseInside(*ws, slotNumber);
     } else {
         const auto answer = QMessageBox::question(this, Res::text(Res::IdsInformation),
-                                                  Res::text(Res::IdsDeleteBracketsHere),
-                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+            Res::text(Res::IdsDeleteBracketsHere), QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::Yes);
         BracketActions::releaseOutside(*ws, slotNumber, answer == QMessageBox::Yes);
     }
     viewport()->update();
@@ -408,18 +413,19 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent *event)
 void CKestrinView::buildClipMenu()
 {
     m_clipMenu = new QMenu(this);
-    for (int id : std::initializer_list<int> { Cmd::MenuClipOk, Cmd::MenuClipClose, Cmd::MenuClipDeleteLastPoint, Cmd::ClipDuplicatePoint,
-                    Cmd::ClipDeletePoint, 0, Cmd::MenuClipDelete }) {
+    for (int id : std::initializer_list<int> { Cmd::MenuClipOk, Cmd::MenuClipClose,
+             Cmd::MenuClipDeleteLastPoint, Cmd::ClipDuplicatePoint, Cmd::ClipDeletePoint, 0,
+             Cmd::MenuClipDelete }) {
         if (id == 0) {
             m_clipMenu->addSeparator();
             continue;
         }
-        const CommandRow *row = CommandTable::find(id);
-        QAction *action = m_clipMenu->addAction(row ? row->text : QString());
+        const CommandRow* row = CommandTable::find(id);
+        QAction* action = m_clipMenu->addAction(row ? row->text : QString());
         action->setObjectName(QString::number(id));
         connect(action, &QAction::triggered, this, [this, id] {
             onCommand(id);
-            if (CMainFrame *f = frame())
+            if (CMainFrame* f = frame())
                 f->updateActions();
         });
     }
@@ -429,14 +435,15 @@ void CKestrinView::buildClipMenu()
 
 void CKestrinView::updateClipMenu()
 {
-    CMainFrame *f = frame();
+    CMainFrame* f = frame();
     if (!f || !m_clipMenu)
         return;
     const CommandContext context = f->commandContext();
-    for (QAction *action : m_clipMenu->actions()) {
+    for (QAction* action : m_clipMenu->actions()) {
         if (action->isSeparator())
             continue;
-        action->setEnabled(CommandRules::evaluate(action->objectName().toInt(), f->workspace(), context).enabled);
+        action->setEnabled(
+            CommandRules::evaluate(action->objectName().toInt(), f->workspace(), context).enabled);
     }
 }
 
@@ -449,8 +456,8 @@ void CKestrinView::showClipMenu(QPoint globalPos)
 
 bool CKestrinView::onCommand(int id)
 {
-    CMainFrame *f = frame();
-    Workspace *ws = workspace();
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
     if (!f || !ws)
         return false;
     if (PaneOutput::onCommand(f, id)) // saving, registering and printing
@@ -486,25 +493,27 @@ bool CKestrinView::onCommand(int id)
     return true;
 }
 
-void CKestrinView::paintEvent(QPaintEvent *event)
+void CKestrinView::paintEvent(QPaintEvent* event)
 {
     QPainter painter(viewport());
     // Outside the photograph every pane shows the shadow colour.
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
-    CMainFrame *f = frame();
-    Workspace *ws = workspace();
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
     if (!f || !ws || !ws->hasPhoto())
         return;
     painter.setClipRect(event->rect());
     // The scroll position shifts the whole view, outside the world transform that
     // each bracket replaces with its own.
     const QRect client = viewport()->rect();
-    painter.setViewport(client.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
+    painter.setViewport(
+        client.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
     painter.setWindow(client);
     if (!ws->m_bFirstPaintDone) {
         // The very first paint of the process, in whichever pane comes first, lays
         // middle grey over the photograph's unscaled rectangle before the scale.
-        painter.fillRect(QRect(0, 0, ws->photoWidth(), ws->photoHeight()), QColor(0x80, 0x80, 0x80));
+        painter.fillRect(
+            QRect(0, 0, ws->photoWidth(), ws->photoHeight()), QColor(0x80, 0x80, 0x80));
         ws->m_bFirstPaintDone = true;
     }
     painter.scale(m_geometry.viewScale, m_geometry.viewScale);
@@ -521,58 +530,63 @@ void CKestrinView::paintEvent(QPaintEvent *event)
         f->hideClipBar();
 }
 
-void CKestrinView::paintClipOutline(QPainter &painter, const Workspace &ws)
+void CKestrinView::paintClipOutline(QPainter& painter, const Workspace& ws)
 {
     const QTransform placement = QTransform::fromTranslate(m_geometry.offsetX, m_geometry.offsetY);
     ws.m_clip.Draw(&painter, placement, ws.m_bClipClosed ? ws.m_nClipPoint : -1);
 }
 
-void CKestrinView::paintBrackets(QPainter &painter, CMainFrame &frame, const Workspace &ws)
+void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws)
 {
-    const PaneSlot &slot = ws.m_slot[size_t(slotNumber)];
+    const PaneSlot& slot = ws.m_slot[size_t(slotNumber)];
     QPainterPath region;
     region.setFillRule(Qt::OddEvenFill);
-    region.addRect(QRect(m_geometry.offsetX, m_geometry.offsetY, ws.photoWidth(), ws.photoHeight()));
+    region.addRect(
+        QRect(m_geometry.offsetX, m_geometry.offsetY, ws.photoWidth(), ws.photoHeight()));
     const QTransform placement = QTransform::fromTranslate(m_geometry.offsetX, m_geometry.offsetY);
     ws.m_clip.IntersectClip(region, &placement);
     const double scale = m_geometry.viewScale;
     if (slot.nSelected >= 0 && slot.nSelected < int(slot.arBrackets.size())) {
-        const QBracket &selected = slot.arBrackets[size_t(slot.nSelected)];
+        const QBracket& selected = slot.arBrackets[size_t(slot.nSelected)];
         const QPoint pos = photoToDrawing(selected.GetPos());
         selected.AddMarkersToClip(&painter, region, pos.x(), pos.y(), selected.GetSize().width(),
-                                  selected.GetSize().height(), scale);
+            selected.GetSize().height(), scale);
     }
     painter.setClipPath(region, Qt::ReplaceClip);
     const bool active = frame.activeSlot() == slotNumber;
-    for (const QBracket &bracket : slot.arBrackets) {
+    for (const QBracket& bracket : slot.arBrackets) {
         const QPoint pos = photoToDrawing(bracket.GetPos());
-        bracket.Draw(&painter, pos.x(), pos.y(), bracket.GetSize().width(), bracket.GetSize().height(), scale, active);
+        bracket.Draw(&painter, pos.x(), pos.y(), bracket.GetSize().width(),
+            bracket.GetSize().height(), scale, active);
     }
 }
 
-void CKestrinView::paintPhotograph(QPainter &painter, const Workspace &ws, const QRect &exposed)
+void CKestrinView::paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed)
 {
     const double scale = m_geometry.viewScale;
     // Cache up to a few panes' worth of pixels; beyond that (high zoom) the pane
     // shows a small part of the picture, drawn straight from the original.
     const qint64 limit = qMax<qint64>(4LL * viewport()->width() * viewport()->height(), 4LL << 20);
-    const QImage &cached = m_photoCache.scaled(*ws.m_pPhoto, scale, limit);
+    const QImage& cached = m_photoCache.scaled(*ws.m_pPhoto, scale, limit);
     if (!cached.isNull()) {
         painter.save();
         painter.setWorldTransform(QTransform());
-        painter.drawImage(QPointF(m_geometry.offsetX * scale, m_geometry.offsetY * scale).toPoint(), cached);
+        painter.drawImage(
+            QPointF(m_geometry.offsetX * scale, m_geometry.offsetY * scale).toPoint(), cached);
         painter.restore();
         return;
     }
     // Only the source pixels under the exposed area, unsmoothed: the pane repaints
     // on every mouse move of a drag.
-    const QRectF window = QRectF(exposed).translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    QRectF source(window.left() / scale - m_geometry.offsetX, window.top() / scale - m_geometry.offsetY,
-                  window.width() / scale, window.height() / scale);
+    const QRectF window
+        = QRectF(exposed).translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    QRectF source(window.left() / scale - m_geometry.offsetX,
+        window.top() / scale - m_geometry.offsetY, window.width() / scale, window.height() / scale);
     source = source.adjusted(-1, -1, 1, 1).intersected(QRectF(ws.m_pPhoto->rect()));
     const QRect sourceRect = source.toAlignedRect().intersected(ws.m_pPhoto->rect());
     if (sourceRect.isEmpty())
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(sourceRect.translated(m_geometry.offsetX, m_geometry.offsetY), *ws.m_pPhoto, sourceRect);
+    painter.drawImage(
+        sourceRect.translated(m_geometry.offsetX, m_geometry.offsetY), *ws.m_pPhoto, sourceRect);
 }

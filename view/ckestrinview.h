@@ -14,12 +14,11 @@ class QMenu;
 class QTips;
 class Workspace;
 
-class CKestrinView : public QAbstractScrollArea
-{
+class CKestrinView : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    explicit CKestrinView(QWidget *parent = nullptr);
+    explicit CKestrinView(QWidget* parent = nullptr);
 
     // Called by the frame after every zoom, fit or layout change; in fit mode the
     // zoom is not used.
@@ -36,18 +35,18 @@ public:
     // Pastes a gallery picture into this pane's slot (a drop at the global point
     // (screenX, screenY), or a double click in the list). Refuses with a message in
     // the reference pane and without a closed clip. Always true.
-    bool pasteBracket(int listIndex, const QString &picturePath, unsigned mouseFlags, int screenX, int screenY,
-                      int pictureWidth, int pictureHeight, int sideFlag);
+    bool pasteBracket(int listIndex, const QString& picturePath, unsigned mouseFlags, int screenX,
+        int screenY, int pictureWidth, int pictureHeight, int sideFlag);
     // Applies an adjustment dialog's values to the selected bracket and shows the
     // result at once; commit makes it stay, otherwise it is a preview.
     void UpdateBrightness(int contrast, int brightness, bool commit);
     void UpdateColorBalance(quint32 packed, bool commit);
-    QTips *tipWindow() const { return tipWnd; }
+    QTips* tipWindow() const { return tipWnd; }
 
     // Commands the pane handles itself (the clip point commands); false for the
     // rest, which then go to the frame.
     bool onCommand(int id);
-    QMenu *clipMenu() const { return m_clipMenu; }
+    QMenu* clipMenu() const { return m_clipMenu; }
 
     double viewScale() const { return m_geometry.viewScale; }
     int offsetX() const { return m_geometry.offsetX; }
@@ -57,25 +56,25 @@ public:
     int slotNumber = 0;
 
 signals:
-    void activated(CKestrinView *view);
+    void activated(CKestrinView* view);
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
-    void focusInEvent(QFocusEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
-    void keyPressEvent(QKeyEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dragMoveEvent(QDragMoveEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-    void timerEvent(QTimerEvent *event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
-    CMainFrame *frame() const;
-    Workspace *workspace() const;
+    CMainFrame* frame() const;
+    Workspace* workspace() const;
     // Pushes the geometry's scroll state to the scroll bars, and back.
     void applyScroll();
     void readScrollPositions();
@@ -87,17 +86,17 @@ private:
     void updateClipMenu();
     void showClipMenu(QPoint globalPos);
 
-    void paintPhotograph(QPainter &painter, const Workspace &ws, const QRect &exposed);
-    void paintClipOutline(QPainter &painter, const Workspace &ws);
-    void paintBrackets(QPainter &painter, CMainFrame &frame, const Workspace &ws);
+    void paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed);
+    void paintClipOutline(QPainter& painter, const Workspace& ws);
+    void paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws);
 
     PaneGeometry m_geometry;
     int lastClientCx = 0, lastClientCy = 0;
     bool lastFitMode = false;
     bool m_applyingScroll = false;
-    QMenu *m_clipMenu = nullptr;
+    QMenu* m_clipMenu = nullptr;
     ScaledPhotoCache m_photoCache;
-    QTips *tipWnd = nullptr;
+    QTips* tipWnd = nullptr;
     int tipTicks = 0;
     int lastMouseX = 0, lastMouseY = 0;
     QBasicTimer tipTimer;

@@ -3,7 +3,7 @@
 #include "frame/workspace.h"
 #include "frame/workspacecommands.h"
 
-void ClipActions::press(Workspace &ws, QPoint p)
+void ClipActions::press(Workspace& ws, QPoint p)
 {
     if (ws.m_bClipDefining)
         ws.m_clip.AddPoint(p.x(), p.y());
@@ -11,7 +11,7 @@ void ClipActions::press(Workspace &ws, QPoint p)
         ws.m_clip.PickPoint(p.x(), p.y());
 }
 
-void ClipActions::move(Workspace &ws, QPoint p)
+void ClipActions::move(Workspace& ws, QPoint p)
 {
     if (ws.m_bClipDefining)
         ws.m_clip.DragPoint(p.x(), p.y());
@@ -19,7 +19,7 @@ void ClipActions::move(Workspace &ws, QPoint p)
         ws.m_clip.DragClosedPoint(p.x(), p.y());
 }
 
-void ClipActions::release(Workspace &ws, QPoint p)
+void ClipActions::release(Workspace& ws, QPoint p)
 {
     ws.m_clip.EndDrag();
     // Points are picked for duplication or deletion only on a closed outline.
@@ -27,7 +27,7 @@ void ClipActions::release(Workspace &ws, QPoint p)
         ws.m_nClipPoint = ws.m_clip.HitTestPoint(p.x(), p.y());
 }
 
-void ClipActions::deleteClip(Workspace &ws)
+void ClipActions::deleteClip(Workspace& ws)
 {
     ws.m_clip.Clear();
     ws.m_nClipPoint = -1;
@@ -36,21 +36,21 @@ void ClipActions::deleteClip(Workspace &ws)
     ws.m_bClipClosed = false;
 }
 
-void ClipActions::deleteLastPoint(Workspace &ws)
+void ClipActions::deleteLastPoint(Workspace& ws)
 {
     ws.m_clip.DeleteLastPoint(ws.m_bClipClosed);
     if (ws.m_clip.GetCount() == 1)
         deleteClip(ws);
 }
 
-void ClipActions::duplicatePickedPoint(Workspace &ws)
+void ClipActions::duplicatePickedPoint(Workspace& ws)
 {
     if (ws.m_nClipPoint != -1)
         ws.m_clip.DuplicatePoint(ws.m_nClipPoint, true);
     ws.m_nClipPoint = -1;
 }
 
-void ClipActions::deletePickedPoint(Workspace &ws)
+void ClipActions::deletePickedPoint(Workspace& ws)
 {
     if (ws.m_nClipPoint != -1) {
         if (ws.m_clip.GetCount() > 2)
@@ -61,12 +61,6 @@ void ClipActions::deletePickedPoint(Workspace &ws)
     ws.m_nClipPoint = -1;
 }
 
-bool ClipActions::closeCurve(Workspace &ws)
-{
-    return WorkspaceCommands::closeClipCurve(ws);
-}
+bool ClipActions::closeCurve(Workspace& ws) { return WorkspaceCommands::closeClipCurve(ws); }
 
-bool ClipActions::ok(Workspace &ws)
-{
-    return WorkspaceCommands::endClipEditing(ws);
-}
+bool ClipActions::ok(Workspace& ws) { return WorkspaceCommands::endClipEditing(ws); }

@@ -6,24 +6,23 @@
 
 class Workspace;
 
-class ClipActions
-{
+class ClipActions {
 public:
-    static void press(Workspace &ws, QPoint photo);
-    static void move(Workspace &ws, QPoint photo);
-    static void release(Workspace &ws, QPoint photo);
+    static void press(Workspace& ws, QPoint photo);
+    static void move(Workspace& ws, QPoint photo);
+    static void release(Workspace& ws, QPoint photo);
 
     // Empties the outline and starts a new definition at once; brackets stay.
-    static void deleteClip(Workspace &ws);
+    static void deleteClip(Workspace& ws);
     // Removes the last outline point; leaving a single entry starts over.
-    static void deleteLastPoint(Workspace &ws);
-    static void duplicatePickedPoint(Workspace &ws);
+    static void deleteLastPoint(Workspace& ws);
+    static void duplicatePickedPoint(Workspace& ws);
     // Removes the picked point; with two outline points or fewer starts over.
-    static void deletePickedPoint(Workspace &ws);
+    static void deletePickedPoint(Workspace& ws);
     // Closes the outline being defined (three or more points). False when no
     // definition is in progress: then nothing changes and nothing is repainted.
-    static bool closeCurve(Workspace &ws);
+    static bool closeCurve(Workspace& ws);
     // Ends editing, closing an open outline first. False when editing was off;
     // true means the clip tool bar goes away.
-    static bool ok(Workspace &ws);
+    static bool ok(Workspace& ws);
 };

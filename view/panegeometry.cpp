@@ -3,10 +3,7 @@
 namespace {
 // The centring difference is truncated first and then halved toward zero, so
 // differences of 7 and -7 give 3 and -3.
-int centring(int client, double scale, int photo)
-{
-    return int(client / scale - photo) / 2;
-}
+int centring(int client, double scale, int photo) { return int(client / scale - photo) / 2; }
 } // namespace
 
 void PaneGeometry::updateScrollSizes(int photoW, int photoH, double zoom, int clientW, int clientH)
@@ -58,5 +55,6 @@ void PaneGeometry::setScale(double zoom, int photoW, int photoH, bool fit, int c
 
 QPoint PaneGeometry::clientToPhoto(int x, int y) const
 {
-    return { int((x + scroll.posX) / viewScale) - offsetX, int((y + scroll.posY) / viewScale) - offsetY };
+    return { int((x + scroll.posX) / viewScale) - offsetX,
+        int((y + scroll.posY) / viewScale) - offsetY };
 }

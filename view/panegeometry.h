@@ -5,8 +5,7 @@
 
 #include <QPoint>
 
-class PaneGeometry
-{
+class PaneGeometry {
 public:
     // Scroll state the widget reads back after each change. Totals and positions
     // are in client pixels (photograph pixels times viewScale).

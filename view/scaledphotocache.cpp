@@ -4,10 +4,11 @@
 
 QSize ScaledPhotoCache::scaledSize(QSize size, double scale)
 {
-    return QSize(qMax(1, int(std::lround(size.width() * scale))), qMax(1, int(std::lround(size.height() * scale))));
+    return QSize(qMax(1, int(std::lround(size.width() * scale))),
+        qMax(1, int(std::lround(size.height() * scale))));
 }
 
-const QImage &ScaledPhotoCache::scaled(const QImage &photo, double scale, qint64 maxPixels)
+const QImage& ScaledPhotoCache::scaled(const QImage& photo, double scale, qint64 maxPixels)
 {
     if (!m_cache.isNull() && m_photoKey == photo.cacheKey() && m_scale == scale)
         return m_cache;

@@ -5,14 +5,13 @@
 
 #include <QImage>
 
-class ScaledPhotoCache
-{
+class ScaledPhotoCache {
 public:
     // The photograph at `scale` (opaque RGB32, so drawing it is a plain copy), built
     // on first use after the photograph or the scale changed. A null image when the
     // scaled picture would exceed `maxPixels`: then only the visible part of the
     // photograph is worth drawing, straight from the original.
-    const QImage &scaled(const QImage &photo, double scale, qint64 maxPixels);
+    const QImage& scaled(const QImage& photo, double scale, qint64 maxPixels);
     void clear();
 
     // Size of the scaled picture for a photograph of `size` at `scale`.
