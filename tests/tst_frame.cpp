@@ -2,6 +2,7 @@
 // slots, a whole clip definition by mouse clicks, the clip point commands and
 // their enable rules, and what the panes draw where.
 #include "app/ckestrindoc.h"
+#include "bars/qbarlist.h"
 #include "frame/cmainframe.h"
 #include "frame/commandids.h"
 #include "frame/qsplitterwnd.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QSettings>
 #include <QToolBar>
 
 using testutils::IsolatedHost;
@@ -37,6 +39,7 @@ private slots:
     void outlineIsDrawnAtOffsetAndZoom();
     void bracketsShowOnlyInsideAClosedClip();
     void referencePaneStaysBare();
+    void barArrangementIsRestoredUnlessItNamesUnknownBars();
 
 private:
     bool enabled(int id) { return m_frame->action(id)->isEnabled(); }
@@ -390,6 +393,32 @@ void TestFrame::referencePaneStaysBare()
     CKestrinView* working = m_frame->pane(0, 1);
     QCOMPARE(grab(reference).pixel(client(reference, QPoint(200, 130))), PhotoColour);
     QCOMPARE(grab(working).pixel(client(working, QPoint(200, 130))), BracketColour);
+}
+
+void TestFrame::barArrangementIsRestoredUnlessItNamesUnknownBars()
+{
+    // Hide the bracket list, close: the next frame starts without it.
+    QVERIFY(m_frame->action(Cmd::BracketView)->isChecked());
+    command(Cmd::BracketView);
+    QVERIFY(!m_frame->bracketBar()->isVisible());
+    m_frame->close();
+    QSettings ini(m_host->path("Molvex.ini"), QSettings::IniFormat);
+    QVERIFY(!ini.value("BarState/State").toByteArray().isEmpty());
+    QVERIFY(ini.contains("BarState-SCBar-103/sizeVertCX"));
+    {
+        CMainFrame next;
+        next.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&next));
+        QVERIFY(!next.bracketBar()->isVisible());
+        next.close();
+    }
+    // A saved arrangement naming a bar this frame lacks is ignored altogether.
+    QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
+        .setValue("BarState/Bars", QStringList { "ToolBar-59392", "SCBar-103", "SCBar-999" });
+    CMainFrame refused;
+    refused.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&refused));
+    QVERIFY(refused.bracketBar()->isVisible());
 }
 
 QTEST_MAIN(TestFrame)
