@@ -32,6 +32,7 @@ private slots:
     void paneCountsKeepHiddenViews();
     void nextAndPreviousStayWithinWorkingSlots();
     void hidingTheActiveColumnMovesTheActivePane();
+    void barsBetweenPanesDragLive();
     void clipDefinitionByClicks();
     void closedClipPointsArePickedDuplicatedAndDeleted();
     void deletingTheLastPointsStartsOver();
@@ -203,6 +204,29 @@ void TestFrame::hidingTheActiveColumnMovesTheActivePane()
     QCOMPARE(splitter.columnCount(), 2);
     QCOMPARE(splitter.columnSize(1), 140); // the width it had when hidden
     QCOMPARE(splitter.GetPane(0, 1), panes[1]);
+}
+
+void TestFrame::barsBetweenPanesDragLive()
+{
+    defineTriangleClip();
+    command(Cmd::Panes4);
+    QSplitterWnd* splitter = m_frame->splitter();
+    const int left = m_frame->pane(0, 0)->width();
+    // The vertical bar starts right after the first column's frame.
+    const QPoint bar(
+        splitter->columnSize(0) + QSplitterWnd::BarWidth / 2, splitter->rowSize(0) / 2);
+    QTest::mousePress(splitter, Qt::LeftButton, {}, bar);
+    QMouseEvent move(QEvent::MouseMove, bar + QPoint(-80, 0),
+        splitter->mapToGlobal(bar + QPoint(-80, 0)), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(splitter, &move);
+    // The panes follow while the button is still down.
+    QCOMPARE(m_frame->pane(0, 0)->width(), left - 80);
+    QCOMPARE(m_frame->pane(1, 0)->width(), left - 80);
+    QTest::mouseRelease(splitter, Qt::LeftButton, {}, bar + QPoint(-80, 0));
+    QCOMPARE(m_frame->pane(0, 0)->width(), left - 80);
+    // A resize of the frame brings back equal halves.
+    m_frame->resize(1250, 900);
+    QTRY_COMPARE(m_frame->pane(0, 0)->width(), m_frame->pane(0, 1)->width());
 }
 
 void TestFrame::clipDefinitionByClicks()
