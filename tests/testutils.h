@@ -15,6 +15,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace testutils {
 
 // Points every host path at a fresh temporary folder so that no test reads or
@@ -94,6 +97,31 @@ public:
 
 private:
     QTimer timer;
+};
+
+// Limits how large this process may make a file, so that writes beyond it fail
+// as they do on a full disk. SIGXFSZ would otherwise end the test.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
 };
 
 inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }

@@ -19,6 +19,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+using testutils::FileSizeLimit;
+
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -35,29 +37,6 @@ void writeBytes(const QString& path, const QByteArray& bytes)
 }
 
 void touch(const QString& path) { writeBytes(path, QByteArray("\x89PNG", 4)); }
-
-// Limits how large this process may make a file, so that writes beyond it fail
-// as they do on a full disk. SIGXFSZ would otherwise end the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 

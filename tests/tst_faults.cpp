@@ -41,6 +41,8 @@
 
 using testutils::IsolatedHost;
 
+using testutils::FileSizeLimit;
+
 namespace {
 
 QByteArray readAll(const QString& path)
@@ -142,31 +144,6 @@ QByteArray lyingJpeg(quint16 w, quint16 h)
     putBigEndian16(jpeg, sof + 7, w);
     return jpeg;
 }
-
-// Limits how large this process may make a file: a write beyond the limit fails
-// with EFBIG as it does on a full disk, instead of raising SIGXFSZ.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 } // namespace
 
