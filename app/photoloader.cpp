@@ -1,6 +1,7 @@
 #include "app/photoloader.h"
 
 #include "frame/workspace.h"
+#include "host/imagekit.h"
 #include "host/photocatalog.h"
 
 #include <QFile>
@@ -13,23 +14,6 @@
 #include <algorithm>
 
 namespace {
-
-// Only the JPEG, PNG and BMP readers ever see a user's file: the format is chosen
-// from the magic bytes, never from the name.
-QByteArray formatFromMagic(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray head = file.read(8);
-    if (head.startsWith("\xFF\xD8\xFF"))
-        return "jpeg";
-    if (head.startsWith("\x89PNG\r\n\x1A\n"))
-        return "png";
-    if (head.startsWith("BM"))
-        return "bmp";
-    return {};
-}
 
 // Rotations by quarter turns clockwise, after an optional mirror in x: every flag
 // combination reduces to one of these, so at most one pass over the pixels turns
@@ -162,7 +146,7 @@ void mirrorInPlace(QImage& img, bool horizontal, bool vertical)
 
 QImage PhotoLoader::decode(const QString& path)
 {
-    const QByteArray format = formatFromMagic(path);
+    const QByteArray format = ImageKit::formatOf(path);
     if (format.isEmpty())
         return {};
     QImageReader reader(path, format);

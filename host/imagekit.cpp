@@ -10,11 +10,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-namespace {
-
-// The decoder is chosen from the file's first bytes, never from its name, so that
-// no other of Qt's readers ever parses a user's file.
-QByteArray formatFromMagic(QIODevice& device)
+QByteArray ImageKit::formatOf(QIODevice& device)
 {
     const QByteArray head = device.peek(8);
     if (head.startsWith("\xFF\xD8\xFF"))
@@ -26,7 +22,13 @@ QByteArray formatFromMagic(QIODevice& device)
     return {};
 }
 
-} // namespace
+QByteArray ImageKit::formatOf(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return formatOf(file);
+}
 
 bool ImageKit::openImage(const QString& path)
 {
@@ -37,7 +39,7 @@ bool ImageKit::openImage(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray format = formatFromMagic(file);
+    const QByteArray format = formatOf(file);
     if (format.isEmpty())
         return false;
     QImageReader reader(&file, format);

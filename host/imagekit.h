@@ -2,6 +2,7 @@
 // rectangle, drawn fitted into a frame and written to the gallery as PNG.
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -9,11 +10,19 @@
 
 class QPainter;
 
+class QIODevice;
+
 class ImageKit {
 public:
     // Pictures beyond this many pixels are refused before decoding: at four
     // bytes a pixel, plus the copy a crop makes, this is what a desktop can hold.
     static constexpr qint64 MaxPixels = 100LL * 1000 * 1000;
+
+    // The Qt decoder ("jpeg", "png" or "bmp") for a file, chosen from its first
+    // bytes and never from its name, so that no other of Qt's readers ever parses a
+    // user's file; empty for anything else or a file that cannot be read.
+    static QByteArray formatOf(QIODevice& device);
+    static QByteArray formatOf(const QString& path);
 
     // Replaces the picture with the file's. Only JPEG, PNG and BMP files are
     // decoded, recognised by their first bytes whatever their name; an EXIF

@@ -1,5 +1,7 @@
 #include "model/qbracket.h"
 
+#include "host/imagekit.h"
+
 #include "model/qcoloradjust.h"
 
 #include <QFile>
@@ -26,28 +28,11 @@ constexpr double kScaleMax = 4.0;
 constexpr double kScaleMin = 0.05;
 constexpr double kPi = 3.141592653589793;
 
-// Only the PNG, JPEG and BMP decoders ever see a file; which one is decided from the
-// file's first bytes, not its name.
-QByteArray decoderFor(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray head = file.read(8);
-    if (head.startsWith("\x89PNG\r\n\x1a\n"))
-        return "png";
-    if (head.startsWith("\xFF\xD8\xFF"))
-        return "jpeg";
-    if (head.startsWith("BM"))
-        return "bmp";
-    return {};
-}
-
 // The picture as Format_ARGB32, or a null image when it is missing, undecodable or
 // too large for a canvas.
 QImage loadPicture(const QString& path)
 {
-    const QByteArray format = decoderFor(path);
+    const QByteArray format = ImageKit::formatOf(path);
     if (format.isEmpty())
         return {};
     QImageReader reader(path, format);
