@@ -22,22 +22,10 @@
 
 namespace {
 
+using bench::elapsedMs;
 using bench::figure;
+using bench::median;
 using bench::out;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double elapsedMs(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // 32-bit tables holding each channel's result already at its place in the pixel, so
 // a lookup is one dword load and GCC can turn the loop into gathers.

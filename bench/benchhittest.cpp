@@ -16,22 +16,10 @@
 
 namespace {
 
+using bench::elapsedMs;
 using bench::figure;
+using bench::median;
 using bench::out;
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double elapsedMs(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 struct Kind {
     QString name;

@@ -29,18 +29,28 @@ inline void ratio(double value)
     out() << "ratio = " << QString::number(value, 'f', 3) << Qt::endl;
 }
 
+inline double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Wall time of one call, in milliseconds.
+inline double elapsedMs(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
 // Median wall time of `runs` calls, in milliseconds.
 inline double medianMs(int runs, const std::function<void()>& work)
 {
     std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    for (int i = 0; i < runs; ++i)
+        times.push_back(elapsedMs(work));
+    return median(times);
 }
 
 } // namespace bench
