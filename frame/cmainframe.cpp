@@ -128,8 +128,6 @@ void CMainFrame::invalidatePanes()
 {
     for (CKestrinView* view : shownPanes())
         view->viewport()->update();
-    // Every change of workspace state ends here, so the rules are re-read here.
-    updateActions();
 }
 
 void CMainFrame::applyZoom()
@@ -430,6 +428,7 @@ void CMainFrame::onThumbDoubleClick(int)
     }
     slot.nSelected = target;
     invalidatePanes();
+    updateActions();
 }
 
 void CMainFrame::runBrightnessDialog()

@@ -215,6 +215,7 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
     if (ws->m_bClipEditing) {
         ClipActions::press(*ws, p);
         f->invalidatePanes();
+        f->updateActions(); // a new point can enable closing the outline
         return;
     }
     // Presses select; the mouse follows the drag even outside the pane, where
@@ -346,8 +347,10 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     const BracketActions::PasteResult result = BracketActions::paste(*ws, slotNumber, listIndex,
         picturePath, clientToPhoto(client.x(), client.y()), name, sideFlag, &closedNow);
     if (result == BracketActions::PasteResult::NoClip) {
-        if (closedNow)
+        if (closedNow) {
             f->invalidatePanes();
+            f->updateActions();
+        }
         QMessageBox::information(
             this, Res::text(Res::IdsInformation), Res::text(Res::IdsDefineClipFirst));
         return true;
