@@ -1,5 +1,7 @@
 #include "gallery/bracketpreview.h"
 
+#include "host/imagekit.h"
+
 #include <QFont>
 #include <QImageReader>
 #include <QPainter>
@@ -73,13 +75,22 @@ QImage BracketPreview::Render(const QImage& picture, int width, bool inner)
 
 QSize BracketPreview::PictureSize(const QString& path)
 {
-    QImageReader reader(path);
+    const QByteArray format = ImageKit::formatOf(path);
+    if (format.isEmpty())
+        return QSize();
+    QImageReader reader(path, format);
+    reader.setDecideFormatFromContent(false);
     return reader.size();
 }
 
 QImage BracketPreview::LoadPicture(const QString& path)
 {
-    QImageReader reader(path);
+    // Only the JPEG, PNG and BMP readers, as everywhere else user files are read.
+    const QByteArray format = ImageKit::formatOf(path);
+    if (format.isEmpty())
+        return QImage();
+    QImageReader reader(path, format);
+    reader.setDecideFormatFromContent(false);
     const QSize size = reader.size();
     if (!size.isValid() || qint64(size.width()) * size.height() > maxPixels)
         return QImage();
