@@ -1,4 +1,4 @@
-#include "app/ckestrinapp.h"
+#include "ui/frame/ckestrinapp.h"
 
 int main(int argc, char** argv)
 {

@@ -3,9 +3,9 @@
 // the same run, and the peak memory the save adds, measured in a child process.
 #include "bench/benchutil.h"
 
-#include "frame/workspace.h"
-#include "view/compositerenderer.h"
-#include "view/compositewriter.h"
+#include "core/workspace/workspace.h"
+#include "core/output/compositerenderer.h"
+#include "core/output/compositewriter.h"
 
 #include <QFile>
 #include <QImage>

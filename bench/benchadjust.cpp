@@ -2,8 +2,8 @@
 // memcpy of the same bytes, and the AVX2 loops tried before settling on apply().
 #include "bench/benchutil.h"
 
-#include "model/qbracket.h"
-#include "model/qcoloradjust.h"
+#include "core/simulation/qbracket.h"
+#include "core/simulation/qcoloradjust.h"
 
 #include <QElapsedTimer>
 #include <QImage>

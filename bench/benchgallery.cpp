@@ -1,9 +1,9 @@
 // The "gallery" case: a 2000-entry gallery shown in the bracket list, and the
 // preview of a selected row. Nothing may decode every picture at load.
 #include "bench/benchutil.h"
-#include "gallery/gallerycatalogue.h"
-#include "gallery/qbracklistdiag.h"
-#include "gallery/qlistthumbex.h"
+#include "core/gallery/gallerycatalogue.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/bars/qlistthumbex.h"
 
 #include <QApplication>
 #include <QFile>

@@ -2,7 +2,7 @@
 // picture, on its transparent corners, on the rotation handle and outside it.
 #include "bench/benchutil.h"
 
-#include "model/qbracket.h"
+#include "core/simulation/qbracket.h"
 
 #include <QElapsedTimer>
 #include <QImage>

@@ -1,9 +1,9 @@
 // The "paint" case: one repaint of four panes showing a 24-megapixel photograph
 // with three large brackets in each working pane, as a drag costs on every move.
 #include "bench/benchutil.h"
-#include "frame/cmainframe.h"
-#include "frame/workspace.h"
-#include "view/ckestrinview.h"
+#include "ui/frame/cmainframe.h"
+#include "core/workspace/workspace.h"
+#include "ui/panes/ckestrinview.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,9 +1,9 @@
 // The "slider" case: one movement of an adjustment slider with preview on, from
 // the posted value to the pane showing the adjusted 1500 x 1500 bracket.
 #include "bench/benchutil.h"
-#include "frame/cmainframe.h"
-#include "frame/commandids.h"
-#include "view/ckestrinview.h"
+#include "ui/frame/cmainframe.h"
+#include "core/commands/commandids.h"
+#include "ui/panes/ckestrinview.h"
 
 #include <QApplication>
 #include <QDir>

@@ -2,9 +2,9 @@
 // "NAME = VALUE UNIT" (medians over repeated runs), ending with "ratio = VALUE".
 #include "bench/benchutil.h"
 
-#include "app/photoloader.h"
-#include "frame/workspace.h"
-#include "host/photocatalog.h"
+#include "core/photo/photoloader.h"
+#include "core/workspace/workspace.h"
+#include "core/host/photocatalog.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 // and writing it again gives the same bytes. A difference means the edit and
 // delete commands would change entries the user did not touch.
 #include "fuzzfixture.h"
-#include "gallery/gallerycatalogue.h"
-#include "gallery/galleryentry.h"
+#include "core/gallery/gallerycatalogue.h"
+#include "core/gallery/galleryentry.h"
 
 #include <QBuffer>
 #include <QByteArray>

@@ -1,8 +1,8 @@
 // Fuzzes the opening of a patient photograph: the bytes are written to a file and
 // opened as the program opens its command-line argument, then turned by the
 // orientation flags taken from the input's last byte.
-#include "app/photoloader.h"
-#include "frame/workspace.h"
+#include "core/photo/photoloader.h"
+#include "core/workspace/workspace.h"
 #include "fuzzfixture.h"
 
 #include <QFile>

@@ -2,7 +2,7 @@
 // workspace with a plain photograph, a closed clip and solid-coloured brackets.
 #pragma once
 
-#include "frame/workspace.h"
+#include "core/workspace/workspace.h"
 
 #include <QColor>
 #include <QDir>

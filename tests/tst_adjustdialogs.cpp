@@ -1,6 +1,6 @@
-#include "model/adjustmentvalues.h"
-#include "model/qdialogbrightness.h"
-#include "model/qdialogcolorbalance.h"
+#include "core/simulation/adjustmentvalues.h"
+#include "ui/dialogs/qdialogbrightness.h"
+#include "ui/dialogs/qdialogcolorbalance.h"
 
 #include <QCheckBox>
 #include <QDir>

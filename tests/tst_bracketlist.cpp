@@ -1,11 +1,11 @@
 // The bracket list: sorting rules, preview fitting and badge, loading the
 // panel from a gallery, selection queries, drag and drop reports, double-click
 // notification and the docking bar's remembered sizes.
-#include "bars/qbarlist.h"
-#include "gallery/bracketpreview.h"
-#include "gallery/gallerysort.h"
-#include "gallery/qbracklistdiag.h"
-#include "gallery/qthumbheader.h"
+#include "ui/bars/qbarlist.h"
+#include "core/gallery/bracketpreview.h"
+#include "core/gallery/gallerysort.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/bars/qthumbheader.h"
 #include "testutils.h"
 
 #include <QLabel>

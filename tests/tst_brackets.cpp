@@ -1,13 +1,13 @@
 // Brackets at work in the real frame: pasting by drop and by double click in each
 // kind of pane and clip state, hover, press and drag for move, rotate and scale,
 // release outside with both answers, the Delete key, and the adjustment dialogs.
-#include "app/ckestrindoc.h"
-#include "frame/cmainframe.h"
-#include "frame/commandids.h"
-#include "gallery/qbracklistdiag.h"
-#include "model/qdialogbrightness.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
+#include "core/commands/commandids.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/dialogs/qdialogbrightness.h"
 #include "testutils.h"
-#include "view/ckestrinview.h"
+#include "ui/panes/ckestrinview.h"
 
 #include <QAction>
 #include <QFile>

@@ -1,9 +1,9 @@
 // The gallery catalogue: folder lookup, line splitting, reading, rewriting and
 // appending bracket.csv, including files written by the Windows version and
 // damaged ones.
-#include "gallery/gallerycatalogue.h"
-#include "gallery/galleryentry.h"
-#include "host/hosttools.h"
+#include "core/gallery/gallerycatalogue.h"
+#include "core/gallery/galleryentry.h"
+#include "core/host/hosttools.h"
 #include "testutils.h"
 
 #include <QBuffer>

@@ -2,8 +2,8 @@
 // each pane shows, band-by-band rendering, the ".jpg" rule and the JPEG file.
 #include "outputfixture.h"
 #include "testutils.h"
-#include "view/compositerenderer.h"
-#include "view/compositewriter.h"
+#include "core/output/compositerenderer.h"
+#include "core/output/compositewriter.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,13 +1,13 @@
 // The frame driven as a user drives it: zoom and fit, pane counts and working
 // slots, a whole clip definition by mouse clicks, the clip point commands and
 // their enable rules, and what the panes draw where.
-#include "app/ckestrindoc.h"
-#include "bars/qbarlist.h"
-#include "frame/cmainframe.h"
-#include "frame/commandids.h"
-#include "frame/qsplitterwnd.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/bars/qbarlist.h"
+#include "ui/frame/cmainframe.h"
+#include "core/commands/commandids.h"
+#include "ui/frame/qsplitterwnd.h"
 #include "testutils.h"
-#include "view/ckestrinview.h"
+#include "ui/panes/ckestrinview.h"
 
 #include <QAction>
 #include <QMenu>

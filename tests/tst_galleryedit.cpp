@@ -1,13 +1,13 @@
 // Growing and changing the gallery: the trimming rectangle and its mapping, the
 // add dialog against a temporary gallery (with and without a crop, refusals,
 // numbering), and the frame's add, edit and delete commands.
-#include "gallery/brackettextgroup.h"
-#include "gallery/cbracketdlg.h"
-#include "gallery/cbracketeditdlg.h"
-#include "gallery/gallerycatalogue.h"
-#include "gallery/gallerycommands.h"
-#include "gallery/qbracklistdiag.h"
-#include "gallery/trimmingstate.h"
+#include "ui/dialogs/brackettextgroup.h"
+#include "ui/dialogs/cbracketdlg.h"
+#include "ui/dialogs/cbracketeditdlg.h"
+#include "core/gallery/gallerycatalogue.h"
+#include "ui/frame/gallerycommands.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "core/gallery/trimmingstate.h"
 #include "testutils.h"
 
 #include <QFileDialog>

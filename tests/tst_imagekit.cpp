@@ -1,6 +1,6 @@
 // ImageKit: which files it loads and which it refuses, crop rectangles given
 // any way round or reaching outside, the fitting rule, and PNG writing.
-#include "host/imagekit.h"
+#include "core/host/imagekit.h"
 #include "testutils.h"
 
 #include <QBuffer>

@@ -1,6 +1,6 @@
 // A pane's scale, centring, scrolling and coordinate mapping.
 #include "testutils.h"
-#include "view/panegeometry.h"
+#include "core/workspace/panegeometry.h"
 
 class TestPaneGeometry : public QObject {
     Q_OBJECT

@@ -1,4 +1,4 @@
-#include "model/qbracket.h"
+#include "core/simulation/qbracket.h"
 
 #include <QPainter>
 #include <QPainterPath>

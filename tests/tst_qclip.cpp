@@ -1,4 +1,4 @@
-#include "model/qclip.h"
+#include "core/simulation/qclip.h"
 
 #include <QPainter>
 #include <QRandomGenerator>

@@ -1,4 +1,4 @@
-#include "model/qcoloradjust.h"
+#include "core/simulation/qcoloradjust.h"
 
 #include <QtTest>
 

@@ -1,18 +1,18 @@
 // Registering the composite in the photo database, and the pane commands around
 // saving: the host's path and record, taking a registration back, the marker
 // file, the failure message and what the composite leaves out.
-#include "app/ckestrindoc.h"
-#include "frame/cmainframe.h"
-#include "host/hostdialogs.h"
-#include "host/photocatalog.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
+#include "core/host/hostdialogs.h"
+#include "core/host/photocatalog.h"
 #include "outputfixture.h"
-#include "res/strings.h"
+#include "core/text/strings.h"
 #include "testutils.h"
-#include "view/ckestrinview.h"
-#include "view/compositerenderer.h"
-#include "view/compositewriter.h"
-#include "view/paneoutput.h"
-#include "view/photoregistration.h"
+#include "ui/panes/ckestrinview.h"
+#include "core/output/compositerenderer.h"
+#include "core/output/compositewriter.h"
+#include "ui/frame/paneoutput.h"
+#include "core/output/photoregistration.h"
 
 #include <QAbstractButton>
 #include <QApplication>

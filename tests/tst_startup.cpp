@@ -1,11 +1,11 @@
 // Start-up and shut-down of the whole program: the command line, the window
 // state kept in the INI file, the frame title, the first view of the photograph
 // and the About box.
-#include "app/caboutdlg.h"
-#include "app/ckestrinapp.h"
-#include "frame/cmainframe.h"
+#include "ui/dialogs/caboutdlg.h"
+#include "ui/frame/ckestrinapp.h"
+#include "ui/frame/cmainframe.h"
 #include "testutils.h"
-#include "view/ckestrinview.h"
+#include "ui/panes/ckestrinview.h"
 
 #include <QLabel>
 #include <QProcess>

@@ -1,8 +1,8 @@
 // Bracket tips: the tip text and its lines, the tick rule that shows a tip after
 // about 800 ms of rest, and the tip window's size and painting.
-#include "gallery/qtips.h"
-#include "gallery/tiptext.h"
-#include "gallery/tiptiming.h"
+#include "ui/bars/qtips.h"
+#include "core/gallery/tiptext.h"
+#include "core/gallery/tiptiming.h"
 #include "testutils.h"
 
 #include <QtTest>

@@ -1,0 +1,6 @@
+#include "core/simulation/adjustmentvalues.h"
+
+QString AdjustmentValues::offsetText(int position, int neutral)
+{
+    return QString::number(position - neutral);
+}

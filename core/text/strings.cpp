@@ -1,0 +1,26 @@
+#include "core/text/strings.h"
+
+#include <QHash>
+
+namespace Res {
+
+QString text(int id)
+{
+    static const QHash<int, QString> table = {
+        { IdsAppTitle, QStringLiteral("Kestrin") },
+        { IdsIdle, QStringLiteral("ﾚﾃﾞｨ") },
+        { IdsNoPasteOnReference,
+            QStringLiteral("この画像は原画参照用のためﾌﾞﾗｹｯﾄを貼り付けできません！") },
+        { IdsInformation, QStringLiteral("情報") },
+        { IdsDefineClipFirst,
+            QStringLiteral("ｸﾘｯﾌﾟ領域を指定してからﾌﾞﾗｹｯﾄを貼り付けてください。") },
+        { IdsSaveFailed, QStringLiteral("画像の保存に失敗しました。") },
+        { IdsClipToolTitle, QStringLiteral("Clip Tool") },
+        { IdsBracketListTitle, QStringLiteral("ﾌﾞﾗｹｯﾄ ﾘｽﾄ") },
+        { IdsTipFormat, QStringLiteral("ﾌﾞﾗｹｯﾄ : %1|素材 : %2|ﾜｲﾔｰ :  %3|") },
+        { IdsDeleteBracketsHere, QStringLiteral("指定領域からﾌﾞﾗｹｯﾄを削除してよろしいですか？") },
+    };
+    return table.value(id);
+}
+
+} // namespace Res

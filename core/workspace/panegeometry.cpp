@@ -1,0 +1,60 @@
+#include "core/workspace/panegeometry.h"
+
+namespace {
+// The centring difference is truncated first and then halved toward zero, so
+// differences of 7 and -7 give 3 and -3.
+int centring(int client, double scale, int photo) { return int(client / scale - photo) / 2; }
+} // namespace
+
+void PaneGeometry::updateScrollSizes(int photoW, int photoH, double zoom, int clientW, int clientH)
+{
+    const int posX = scroll.posX, posY = scroll.posY;
+    const int oldCx = scroll.totalCx, oldCy = scroll.totalCy;
+    const int scaledW = int(photoW * zoom);
+    const int scaledH = int(photoH * zoom);
+
+    scroll.hBarShown = clientW < scaledW;
+    offsetX = scroll.hBarShown ? 0 : centring(clientW, zoom, photoW);
+    scroll.vBarShown = clientH < scaledH;
+    offsetY = scroll.vBarShown ? 0 : centring(clientH, zoom, photoH);
+
+    if (scaledW >= 0 && scaledH >= 0) {
+        scroll.totalCx = scaledW;
+        scroll.totalCy = scaledH;
+    }
+    if (oldCx != 0 && oldCy != 0) {
+        const int newCx = scroll.totalCx, newCy = scroll.totalCy;
+        scroll.posX = newCx > clientW ? int(qint64(newCx) * posX / oldCx) : 0;
+        scroll.posY = newCy > clientH ? int(qint64(newCy) * posY / oldCy) : 0;
+    }
+}
+
+void PaneGeometry::setScale(double zoom, int photoW, int photoH, bool fit, int clientW, int clientH)
+{
+    if (fit && (clientW <= 0 || clientH <= 0))
+        return; // a collapsed pane has nothing to fit into
+    viewScale = zoom;
+    if (!fit) {
+        updateScrollSizes(photoW, photoH, zoom, clientW, clientH);
+        return;
+    }
+    const double rx = double(photoW) / clientW;
+    const double ry = double(photoH) / clientH;
+    double m = rx > ry ? rx : ry;
+    if (m == 0.0)
+        m = 1.0;
+    viewScale = 1.0 / m;
+    offsetX = centring(clientW, viewScale, photoW);
+    offsetY = centring(clientH, viewScale, photoH);
+    // Totals two pixels short of the client area keep scroll bars away in fit mode.
+    if (clientW - 2 >= 0 && clientH - 2 >= 0) {
+        scroll.totalCx = clientW - 2;
+        scroll.totalCy = clientH - 2;
+    }
+}
+
+QPoint PaneGeometry::clientToPhoto(int x, int y) const
+{
+    return { int((x + scroll.posX) / viewScale) - offsetX,
+        int((y + scroll.posY) / viewScale) - offsetY };
+}

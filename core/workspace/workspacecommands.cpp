@@ -1,0 +1,138 @@
+#include "core/workspace/workspacecommands.h"
+
+#include "core/commands/commandids.h"
+#include "core/workspace/workspace.h"
+
+namespace {
+void closeClip(Workspace& ws)
+{
+    ws.m_clip.BuildClosedCurve();
+    ws.m_bClipClosed = true;
+    ws.m_bClipDefining = false;
+}
+} // namespace
+
+void WorkspaceCommands::zoomIn(Workspace& ws)
+{
+    // A value just under 6.0 can step past it; the next zoom in pulls it back.
+    if (ws.m_dZoom > 6.0)
+        ws.m_dZoom = 6.0;
+    if (ws.m_dZoom < 6.0)
+        ws.m_dZoom += 0.25;
+    ws.m_bFitSize = false;
+}
+
+void WorkspaceCommands::zoomOut(Workspace& ws)
+{
+    if (ws.m_dZoom > 0.25)
+        ws.m_dZoom -= 0.25;
+    if (ws.m_dZoom < 0.25)
+        ws.m_dZoom = 0.25;
+    ws.m_bFitSize = false;
+}
+
+bool WorkspaceCommands::zoomPreset(Workspace& ws, int id)
+{
+    double zoom = 0;
+    switch (id) {
+    case Cmd::Zoom25:
+        zoom = 0.25;
+        break;
+    case Cmd::Zoom50:
+        zoom = 0.5;
+        break;
+    case Cmd::Zoom75:
+        zoom = 0.75;
+        break;
+    case Cmd::Zoom100:
+        zoom = 1.0;
+        break;
+    case Cmd::Zoom200:
+        zoom = 2.0;
+        break;
+    case Cmd::Zoom300:
+        zoom = 3.0;
+        break;
+    case Cmd::Zoom400:
+        zoom = 4.0;
+        break;
+    default:
+        return false;
+    }
+    ws.m_dZoom = zoom;
+    ws.m_bFitSize = false;
+    return true;
+}
+
+void WorkspaceCommands::toggleOpMode(Workspace& ws, int slot, int op)
+{
+    const PaneSlot& current = ws.m_slot[size_t(slot)];
+    const bool off = current.bOpModeOn && current.nOpMode == op;
+    for (PaneSlot& s : ws.m_slot) {
+        s.bOpModeOn = !off;
+        s.nOpMode = off ? OpNone : op;
+    }
+}
+
+bool WorkspaceCommands::deleteSelected(Workspace& ws, int slot)
+{
+    if (ws.m_bClipDefining || slot < 0 || slot >= Workspace::SlotCount)
+        return false;
+    PaneSlot& s = ws.m_slot[size_t(slot)];
+    if (s.nSelected < 0 || s.nSelected >= int(s.arBrackets.size()))
+        return false;
+    s.arBrackets[size_t(s.nSelected)].Release();
+    s.arBrackets.erase(s.arBrackets.begin() + s.nSelected);
+    s.nSelected = -1;
+    return true;
+}
+
+bool WorkspaceCommands::toggleClipDefinition(Workspace& ws)
+{
+    ws.m_bClipDefining = !ws.m_bClipDefining;
+    ws.m_clip.Clear();
+    ws.m_bClipClosed = false;
+    if (ws.m_bClipDefining) {
+        // A new outline invalidates every placement made inside the old one.
+        ws.resetSlots();
+        ws.m_bClipEditing = true;
+    } else {
+        ws.m_bClipEditing = false;
+    }
+    return ws.m_bClipDefining;
+}
+
+bool WorkspaceCommands::endClipEditing(Workspace& ws)
+{
+    if (!ws.m_bClipEditing)
+        return false;
+    if (!ws.m_bClipClosed && ws.m_clip.GetCount() > 2)
+        closeClip(ws);
+    ws.m_bClipEditing = false;
+    return true;
+}
+
+bool WorkspaceCommands::closeClipCurve(Workspace& ws)
+{
+    if (!ws.m_bClipDefining)
+        return false;
+    if (ws.m_clip.GetCount() > 2)
+        closeClip(ws);
+    return true;
+}
+
+bool WorkspaceCommands::nextWorkSlot(Workspace& ws)
+{
+    if (ws.m_nWorkSlot >= 3)
+        return false;
+    ++ws.m_nWorkSlot;
+    return true;
+}
+
+bool WorkspaceCommands::previousWorkSlot(Workspace& ws)
+{
+    if (ws.m_nWorkSlot <= 1)
+        return false;
+    --ws.m_nWorkSlot;
+    return true;
+}

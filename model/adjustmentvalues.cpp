@@ -1,6 +1,0 @@
-#include "model/adjustmentvalues.h"
-
-QString AdjustmentValues::offsetText(int position, int neutral)
-{
-    return QString::number(position - neutral);
-}

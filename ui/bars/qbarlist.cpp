@@ -1,0 +1,147 @@
+#include "ui/bars/qbarlist.h"
+
+#include "core/host/hosttools.h"
+
+#include <QMainWindow>
+#include <QResizeEvent>
+#include <QSettings>
+#include <QTimer>
+
+namespace {
+
+QSize readSize(QSettings& ini, const QString& prefix, const QSize& current, const QSize& minimum)
+{
+    const int cx = ini.value(prefix + QStringLiteral("CX"), current.width()).toInt();
+    const int cy = ini.value(prefix + QStringLiteral("CY"), current.height()).toInt();
+    return QSize(qMax(cx, minimum.width()), qMax(cy, minimum.height()));
+}
+
+void writeSize(QSettings& ini, const QString& prefix, const QSize& size)
+{
+    ini.setValue(prefix + QStringLiteral("CX"), size.width());
+    ini.setValue(prefix + QStringLiteral("CY"), size.height());
+}
+
+} // namespace
+
+QBarList::QBarList(const QString& title, QWidget* parent, int controlId)
+    : QDockWidget(title, parent)
+    , m_controlId(controlId)
+{
+    setObjectName(QStringLiteral("SCBar-%1").arg(controlId));
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
+        | QDockWidget::DockWidgetFloatable);
+    setMinimumSize(MinimumVert());
+    connect(this, &QDockWidget::topLevelChanged, this, &QBarList::placeChanged);
+    connect(this, &QDockWidget::dockLocationChanged, this, &QBarList::placeChanged);
+}
+
+QString QBarList::SectionName(const QString& profileName) const
+{
+    return QStringLiteral("%1-SCBar-%2").arg(profileName).arg(m_controlId);
+}
+
+void QBarList::LoadState(const QString& profileName)
+{
+    QSettings ini(HostTools::iniFileName(0), QSettings::IniFormat);
+    ini.beginGroup(SectionName(profileName));
+    m_szHorz = readSize(ini, QStringLiteral("sizeHorz"), m_szHorz, MinimumHorz());
+    m_szVert = readSize(ini, QStringLiteral("sizeVert"), m_szVert, MinimumVert());
+    m_szFloat = readSize(ini, QStringLiteral("sizeFloat"), m_szFloat, MinimumFloat());
+    ini.endGroup();
+    ApplyStoredSize();
+}
+
+void QBarList::SaveState(const QString& profileName) const
+{
+    QSettings ini(HostTools::iniFileName(0), QSettings::IniFormat);
+    ini.beginGroup(SectionName(profileName));
+    writeSize(ini, QStringLiteral("sizeHorz"), m_szHorz);
+    writeSize(ini, QStringLiteral("sizeVert"), m_szVert);
+    writeSize(ini, QStringLiteral("sizeFloat"), m_szFloat);
+    ini.endGroup();
+}
+
+void QBarList::GlobalLoadState(QMainWindow* frame, const QString& profileName)
+{
+    if (!frame)
+        return;
+    for (QBarList* bar : frame->findChildren<QBarList*>())
+        bar->LoadState(profileName);
+}
+
+void QBarList::GlobalSaveState(QMainWindow* frame, const QString& profileName)
+{
+    if (!frame)
+        return;
+    for (QBarList* bar : frame->findChildren<QBarList*>())
+        bar->SaveState(profileName);
+}
+
+QBarList::Place QBarList::CurrentPlace() const
+{
+    if (isFloating())
+        return Place::Float;
+    auto* frame = qobject_cast<QMainWindow*>(parentWidget());
+    if (!frame)
+        return Place::None;
+    switch (frame->dockWidgetArea(const_cast<QBarList*>(this))) {
+    case Qt::LeftDockWidgetArea:
+    case Qt::RightDockWidgetArea:
+        return Place::Vert;
+    case Qt::TopDockWidgetArea:
+    case Qt::BottomDockWidgetArea:
+        return Place::Horz;
+    default:
+        return Place::None;
+    }
+}
+
+void QBarList::ApplyStoredSize()
+{
+    auto* frame = qobject_cast<QMainWindow*>(parentWidget());
+    switch (CurrentPlace()) {
+    case Place::Float:
+        resize(m_szFloat);
+        break;
+    case Place::Vert:
+        frame->resizeDocks({ this }, { m_szVert.width() }, Qt::Horizontal);
+        break;
+    case Place::Horz:
+        frame->resizeDocks({ this }, { m_szHorz.height() }, Qt::Vertical);
+        break;
+    case Place::None:
+        break;
+    }
+}
+
+void QBarList::placeChanged()
+{
+    // Floating lets the bar shrink to a title strip; docked it keeps room
+    // for the list.
+    setMinimumSize(isFloating() ? MinimumFloat() : MinimumVert());
+    // The main window finishes its own layout of the move first.
+    QTimer::singleShot(0, this, &QBarList::ApplyStoredSize);
+}
+
+void QBarList::resizeEvent(QResizeEvent* event)
+{
+    QDockWidget::resizeEvent(event);
+    // Only sizes the user can see are remembered; a hidden bar is laid out at
+    // arbitrary sizes.
+    if (!isVisible())
+        return;
+    switch (CurrentPlace()) {
+    case Place::Float:
+        m_szFloat = event->size();
+        break;
+    case Place::Vert:
+        m_szVert = event->size();
+        break;
+    case Place::Horz:
+        m_szHorz = event->size();
+        break;
+    case Place::None:
+        break;
+    }
+}

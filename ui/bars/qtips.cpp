@@ -1,0 +1,85 @@
+#include "ui/bars/qtips.h"
+
+#include "ui/bars/qbracklistdiag.h"
+#include "core/gallery/tiptext.h"
+
+#include <QPainter>
+
+namespace {
+
+constexpr int textLeft = 20;
+constexpr int textTop = 2;
+constexpr int stripeWidth = 16;
+
+} // namespace
+
+QTips::QTips(QWidget* parent)
+    : QWidget(parent)
+{
+    setWindowTitle(QStringLiteral("TIPS"));
+    setObjectName(QStringLiteral("TIPS"));
+    setFont(QBrackListDiag::PanelFont());
+    // The tip lies under the cursor: mouse moves must still reach the pane so
+    // that the next one hides it.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+}
+
+void QTips::CreateTip(QWidget* parentView)
+{
+    setParent(parentView);
+    m_text.clear();
+    m_position = QPoint();
+    setGeometry(0, 0, 10, 10);
+    hide();
+}
+
+void QTips::SetTip(const QString& text, int x, int y)
+{
+    m_text = text;
+    m_position = QPoint(x, y);
+    if (TipText::Lines(m_text).isEmpty())
+        move(m_position);
+    else
+        setGeometry(FittedGeometry());
+    update();
+}
+
+void QTips::ClearTip()
+{
+    m_text.clear();
+    m_position = QPoint();
+}
+
+QRect QTips::FittedGeometry() const
+{
+    const QFontMetrics metrics(font());
+    int widest = 0;
+    int height = 0;
+    for (const QString& line : TipText::Lines(m_text)) {
+        widest = qMax(widest, metrics.horizontalAdvance(line));
+        height += metrics.height() + 3;
+    }
+    return QRect(m_position, QSize(widest + 26, height)).adjusted(-1, -1, 1, 1);
+}
+
+void QTips::paintEvent(QPaintEvent*)
+{
+    if (m_text.isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Fill());
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+
+    const QStringList lines = TipText::Lines(m_text);
+    const QFontMetrics metrics(font());
+    const int textHeight = int(lines.size()) * (metrics.height() + 3);
+    painter.fillRect(QRect(1, 1, stripeWidth, textHeight), Qt::white);
+    painter.drawLine(stripeWidth, 1, stripeWidth, textHeight + 1);
+    // A line takes its font height + 3 pixels, as in the window height; with the
+    // panel's Windows font that is the classic 15-pixel step.
+    const int lineStep = metrics.height() + 3;
+    for (int i = 0; i < lines.size(); ++i)
+        painter.drawText(QPoint(textLeft, textTop + lineStep * i + metrics.ascent()), lines.at(i));
+}

@@ -1,0 +1,95 @@
+#include "ui/frame/ckestrinapp.h"
+
+#include "ui/dialogs/caboutdlg.h"
+#include "ui/frame/ckestrindoc.h"
+#include "core/host/profile.h"
+#include "ui/frame/cmainframe.h"
+#include "core/commands/commandids.h"
+#include "core/text/strings.h"
+#include "ui/frame/paneoutput.h"
+
+CKestrinApp::CKestrinApp(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(Res::text(Res::IdsAppTitle));
+    setApplicationVersion(QStringLiteral("1.0"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
+}
+
+CKestrinApp::~CKestrinApp()
+{
+    // The document refers to the frame; let it go first.
+    m_doc.reset();
+    m_frame.reset();
+}
+
+QString CKestrinApp::photoPathFromArguments(const QStringList& arguments)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& arg = arguments.at(i);
+        if (!arg.startsWith('-') && !arg.isEmpty())
+            return arg;
+    }
+    return {};
+}
+
+bool CKestrinApp::InitInstance(const QStringList& arguments)
+{
+    const auto profile = Profile::open();
+    for (int i = 1; i <= RecentFileCount; ++i) {
+        const QString file
+            = profile->value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+        if (!file.isEmpty())
+            m_recentFiles.append(file);
+    }
+
+    const QString path = photoPathFromArguments(arguments);
+    if (path.isEmpty())
+        return false;
+
+    m_doc.reset();
+    m_frame = std::make_unique<CMainFrame>();
+    connect(m_frame.get(), &CMainFrame::applicationCommand, this, &CKestrinApp::onCommand);
+    m_doc = std::make_unique<CKestrinDoc>(m_frame.get());
+    if (!m_doc->OnOpenDocument(path))
+        return false;
+    addToRecentFiles(m_doc->pathName());
+
+    if (Profile::getInt(QStringLiteral("BRACKET"), QStringLiteral("WINZOOM"), 0) != 0)
+        m_frame->showMaximized();
+    else
+        m_frame->show();
+    return true;
+}
+
+void CKestrinApp::addToRecentFiles(const QString& path)
+{
+    m_recentFiles.removeAll(path);
+    m_recentFiles.prepend(path);
+    while (m_recentFiles.size() > RecentFileCount)
+        m_recentFiles.removeLast();
+}
+
+void CKestrinApp::ExitInstance()
+{
+    const auto profile = Profile::open();
+    profile->beginGroup(QStringLiteral("Recent File List"));
+    for (int i = 0; i < RecentFileCount; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i + 1);
+        if (i < m_recentFiles.size())
+            profile->setValue(key, m_recentFiles.at(i));
+        else
+            profile->remove(key);
+    }
+    profile->endGroup();
+}
+
+void CKestrinApp::onCommand(int id)
+{
+    if (PaneOutput::onApplicationCommand(m_frame.get(), id)) // printer setup
+        return;
+    if (id == Cmd::AppAbout) {
+        CAboutDlg about(m_frame.get());
+        about.exec();
+    }
+}

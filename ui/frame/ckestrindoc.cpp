@@ -1,0 +1,27 @@
+#include "ui/frame/ckestrindoc.h"
+
+#include "core/photo/photoloader.h"
+#include "ui/frame/cmainframe.h"
+#include "core/host/hostdialogs.h"
+#include "core/text/strings.h"
+
+#include <QFileInfo>
+
+CKestrinDoc::CKestrinDoc(CMainFrame* frame, QObject* parent)
+    : QObject(parent)
+    , m_strPatientIdFile(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"))
+    , m_frame(frame)
+{
+}
+
+bool CKestrinDoc::OnOpenDocument(const QString& path)
+{
+    if (!m_frame)
+        return false;
+    PhotoLoader::open(m_frame->workspace(), path);
+    m_pathName = QFileInfo(path).absoluteFilePath();
+    m_frame->setWindowTitle(
+        QFileInfo(path).fileName() + QStringLiteral(" - ") + Res::text(Res::IdsAppTitle));
+    m_frame->initialUpdatePanes();
+    return true;
+}

@@ -1,0 +1,92 @@
+#include "ui/frame/layoutreport.h"
+
+#include "ui/frame/cmainframe.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/bars/qlistthumbex.h"
+#include "ui/panes/ckestrinview.h"
+
+#include <QAction>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QToolBar>
+
+namespace {
+
+QJsonObject rectOf(const QWidget* widget, QRect local)
+{
+    const QPoint origin = widget->mapToGlobal(local.topLeft());
+    return QJsonObject { { "x", origin.x() }, { "y", origin.y() }, { "w", local.width() },
+        { "h", local.height() } };
+}
+
+QJsonObject buttonsOf(const QToolBar* bar)
+{
+    QJsonObject buttons;
+    if (!bar || !bar->isVisible())
+        return buttons;
+    for (QAction* action : bar->actions()) {
+        const QWidget* button = bar->widgetForAction(action);
+        if (button && !action->objectName().isEmpty())
+            buttons.insert(action->objectName(), rectOf(button, button->rect()));
+    }
+    return buttons;
+}
+
+} // namespace
+
+bool LayoutReport::enabled() { return !qEnvironmentVariableIsEmpty("KESTRIN_LAYOUT_FILE"); }
+
+void LayoutReport::write(const CMainFrame& frame)
+{
+    static QByteArray last;
+    QJsonArray panes;
+    for (CKestrinView* view : frame.shownPanes()) {
+        QJsonObject pane = rectOf(view->viewport(), view->viewport()->rect());
+        pane.insert("slot", view->slotNumber);
+        pane.insert("working", view->workingPane);
+        pane.insert("scale", view->viewScale());
+        pane.insert("offsetX", view->offsetX());
+        pane.insert("offsetY", view->offsetY());
+        pane.insert("scrollX", view->horizontalScrollBar()->value());
+        pane.insert("scrollY", view->verticalScrollBar()->value());
+        pane.insert("active", view == frame.activePane());
+        panes.append(pane);
+    }
+    QJsonArray rows;
+    if (const QBrackListDiag* list = frame.bracketList()) {
+        const QListThumbEx* table = list->List();
+        for (int row = 0; table && row < table->model()->rowCount(); ++row) {
+            const QRect r = table->visualRect(table->model()->index(row, 0));
+            if (r.isValid())
+                rows.append(rectOf(table->viewport(), r));
+        }
+    }
+    const Workspace& ws = frame.workspace();
+    QJsonArray brackets;
+    for (int s = 0; s < Workspace::SlotCount; ++s)
+        for (const QBracket& b : ws.m_slot[size_t(s)].arBrackets)
+            brackets.append(QJsonObject { { "slot", s }, { "x", b.GetPos().x() },
+                { "y", b.GetPos().y() }, { "w", b.GetSize().width() },
+                { "h", b.GetSize().height() }, { "angle", b.m_dAngle }, { "scale", b.m_dScale } });
+    const QJsonObject root {
+        { "frame", rectOf(&frame, frame.rect()) },
+        { "photo", QJsonObject { { "w", ws.photoWidth() }, { "h", ws.photoHeight() } } },
+        { "panes", panes },
+        { "rows", rows },
+        { "toolbar", buttonsOf(frame.toolBar()) },
+        { "clipbar", buttonsOf(frame.clipBar()) },
+        { "clipClosed", ws.m_bClipClosed },
+        { "clipEditing", ws.m_bClipEditing },
+        { "clipPoints", ws.m_clip.GetCount() },
+        { "brackets", brackets },
+    };
+    const QByteArray json = QJsonDocument(root).toJson();
+    if (json == last)
+        return;
+    QSaveFile file(qEnvironmentVariable("KESTRIN_LAYOUT_FILE"));
+    if (file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.commit())
+        last = json;
+}

@@ -1,0 +1,199 @@
+#include "ui/frame/paneoutput.h"
+
+#include "ui/frame/cmainframe.h"
+#include "core/commands/commandids.h"
+#include "ui/frame/qsplitterwnd.h"
+#include "core/text/strings.h"
+#include "ui/panes/ckestrinview.h"
+#include "core/output/compositerenderer.h"
+#include "core/output/compositewriter.h"
+#include "core/output/photoregistration.h"
+#include "core/output/printlayout.h"
+
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+
+namespace {
+
+QPrinter* sharedPrinter = nullptr;
+
+void dropSharedPrinter()
+{
+    delete sharedPrinter;
+    sharedPrinter = nullptr;
+}
+
+bool hasPhoto(const CMainFrame* frame) { return frame && frame->workspace().hasPhoto(); }
+
+} // namespace
+
+bool PaneOutput::onCommand(CMainFrame* frame, int id)
+{
+    switch (id) {
+    case Cmd::FileSaveAs:
+    case Cmd::FileSaveCopyAs:
+        saveAs(frame);
+        return true;
+    case Cmd::RegisterPhoto:
+        registerComposite(frame);
+        return true;
+    case Cmd::FilePrint:
+        print(frame, true);
+        return true;
+    case Cmd::FilePrintDirect:
+        print(frame, false);
+        return true;
+    case Cmd::FilePrintPreview:
+        printPreview(frame);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool PaneOutput::onApplicationCommand(QWidget* parent, int id)
+{
+    if (id != Cmd::FilePrintSetup)
+        return false;
+    printerSetup(parent);
+    return true;
+}
+
+QVector<int> PaneOutput::shownSlots(const CMainFrame* frame, int* rows, int* cols)
+{
+    QVector<int> paneSlots;
+    int r = 0, c = 0;
+    if (frame && frame->splitter()) {
+        r = frame->splitter()->rowCount();
+        c = frame->splitter()->columnCount();
+        for (const CKestrinView* view : frame->shownPanes())
+            paneSlots.append(view->slotNumber);
+    }
+    if (rows)
+        *rows = r;
+    if (cols)
+        *cols = c;
+    return paneSlots;
+}
+
+void PaneOutput::saveAs(CMainFrame* frame)
+{
+    if (!hasPhoto(frame))
+        return;
+    QFileDialog dialog(nullptr);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("jpg"));
+    dialog.setNameFilters({ QStringLiteral("JPG File(*.jpg)"), QStringLiteral("ALL File(*.*)") });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return;
+    saveComposite(frame, dialog.selectedFiles().constFirst());
+}
+
+bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path)
+{
+    if (!hasPhoto(frame))
+        return false;
+    int rows = 0, cols = 0;
+    const QVector<int> paneSlots = shownSlots(frame, &rows, &cols);
+    const CompositeRenderer renderer(frame->workspace(), paneSlots, rows, cols);
+
+    // The save runs on this thread; only a long one earns the busy cursor, so that
+    // a quick save does not flicker it.
+    QElapsedTimer clock;
+    clock.start();
+    bool busy = false;
+    const bool saved = CompositeWriter::saveComposite(renderer, path, [&clock, &busy] {
+        if (!busy && clock.elapsed() > BusyCursorDelayMs) {
+            QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            busy = true;
+        }
+        return true;
+    });
+    if (busy)
+        QGuiApplication::restoreOverrideCursor();
+    if (!saved) {
+        QMessageBox box(QMessageBox::Warning, Res::text(Res::IdsAppTitle),
+            Res::text(Res::IdsSaveFailed), QMessageBox::Ok, frame);
+        box.exec();
+    }
+    return saved;
+}
+
+void PaneOutput::registerComposite(CMainFrame* frame)
+{
+    if (!hasPhoto(frame))
+        return;
+    PhotoRegistration::registerComposite(
+        [frame](const QString& path) { return saveComposite(frame, path); });
+}
+
+void PaneOutput::print(CMainFrame* frame, bool withDialog)
+{
+    if (!hasPhoto(frame))
+        return;
+    QPrinter* target = printer();
+    if (withDialog) {
+        QPrintDialog dialog(target, frame);
+        OnPreparePrinting(&dialog);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+    }
+    OnPrint(frame, target);
+}
+
+void PaneOutput::printPreview(CMainFrame* frame)
+{
+    if (!hasPhoto(frame))
+        return;
+    QPrintPreviewDialog dialog(printer(), frame);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+        [frame](QPrinter* preview) { OnPrint(frame, preview); });
+    dialog.exec();
+}
+
+void PaneOutput::printerSetup(QWidget* parent)
+{
+    QPageSetupDialog dialog(printer(), parent);
+    dialog.exec();
+}
+
+void PaneOutput::OnPreparePrinting(QAbstractPrintDialog* dialog)
+{
+    if (!dialog)
+        return;
+    dialog->setMinMax(1, 1);
+    dialog->setFromTo(1, 1);
+}
+
+void PaneOutput::OnPrint(CMainFrame* frame, QPrinter* target)
+{
+    if (!hasPhoto(frame) || !target)
+        return;
+    int rows = 0, cols = 0;
+    const QVector<int> paneSlots = shownSlots(frame, &rows, &cols);
+    const int printableWidth = target->pageLayout().paintRectPixels(target->resolution()).width();
+    const PrintLayout layout(frame->workspace(), paneSlots, rows, cols, printableWidth);
+    QPainter painter;
+    if (!painter.begin(target))
+        return;
+    layout.paint(&painter);
+    painter.end();
+}
+
+QPrinter* PaneOutput::printer()
+{
+    if (!sharedPrinter) {
+        sharedPrinter = new QPrinter(QPrinter::HighResolution);
+        // Before the application object goes, while the print system is still up.
+        qAddPostRoutine(dropSharedPrinter);
+    }
+    return sharedPrinter;
+}

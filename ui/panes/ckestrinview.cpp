@@ -1,0 +1,595 @@
+#include "ui/panes/ckestrinview.h"
+
+#include "ui/frame/cmainframe.h"
+#include "core/commands/commandids.h"
+#include "core/commands/commandrules.h"
+#include "core/commands/commandtable.h"
+#include "core/workspace/workspace.h"
+#include "core/workspace/workspacecommands.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/bars/qtips.h"
+#include "core/gallery/tiptiming.h"
+#include "core/text/strings.h"
+#include "ui/resources/toolicons.h"
+#include "core/workspace/bracketactions.h"
+#include "core/workspace/clipactions.h"
+#include "ui/frame/paneoutput.h"
+
+#include <QDragEnterEvent>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTimerEvent>
+
+CKestrinView::CKestrinView(QWidget* parent)
+    : QAbstractScrollArea(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setFocusPolicy(Qt::StrongFocus);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Every pixel is painted each time; nothing needs erasing first.
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setMouseTracking(true);
+    setAcceptDrops(true);
+}
+
+namespace {
+// Rows dragged from the bracket list carry this format; the list itself tells the
+// frame where it was released, so the pane only shows that it takes the drop.
+bool isBracketRow(const QMimeData* mime)
+{
+    return mime && mime->hasFormat(QStringLiteral("application/x-kestrin-bracket-row"));
+}
+} // namespace
+
+void CKestrinView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (isBracketRow(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void CKestrinView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (isBracketRow(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void CKestrinView::dropEvent(QDropEvent* event)
+{
+    if (isBracketRow(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+CMainFrame* CKestrinView::frame() const { return qobject_cast<CMainFrame*>(window()); }
+
+Workspace* CKestrinView::workspace() const
+{
+    CMainFrame* f = frame();
+    return f ? &f->workspace() : nullptr;
+}
+
+void CKestrinView::readScrollPositions()
+{
+    m_geometry.scroll.posX = horizontalScrollBar()->value();
+    m_geometry.scroll.posY = verticalScrollBar()->value();
+}
+
+void CKestrinView::applyScroll()
+{
+    const PaneGeometry::Scroll& s = m_geometry.scroll;
+    m_applyingScroll = true;
+    const int clientW = viewport()->width(), clientH = viewport()->height();
+    QScrollBar* h = horizontalScrollBar();
+    QScrollBar* v = verticalScrollBar();
+    h->setRange(0, qMax(0, s.totalCx - clientW));
+    v->setRange(0, qMax(0, s.totalCy - clientH));
+    // A page is the visible part; a line a tenth of the default page (a tenth of
+    // the total), as scroll views have always stepped.
+    h->setPageStep(qMax(1, clientW));
+    v->setPageStep(qMax(1, clientH));
+    h->setSingleStep(qMax(1, s.totalCx / 100));
+    v->setSingleStep(qMax(1, s.totalCy / 100));
+    h->setValue(s.posX);
+    v->setValue(s.posY);
+    m_applyingScroll = false;
+    viewport()->update();
+}
+
+void CKestrinView::setScrollSizes(int totalCx, int totalCy)
+{
+    m_geometry.scroll.totalCx = totalCx;
+    m_geometry.scroll.totalCy = totalCy;
+    readScrollPositions();
+    applyScroll();
+}
+
+void CKestrinView::updateScrollSizes(int photoW, int photoH, double zoom)
+{
+    readScrollPositions();
+    m_geometry.updateScrollSizes(photoW, photoH, zoom, viewport()->width(), viewport()->height());
+    setHorizontalScrollBarPolicy(
+        m_geometry.scroll.hBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(
+        m_geometry.scroll.vBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    applyScroll();
+}
+
+void CKestrinView::setScale(double zoom, int photoW, int photoH, bool fit)
+{
+    if (!fit) {
+        m_geometry.viewScale = zoom;
+        updateScrollSizes(photoW, photoH, zoom);
+        return;
+    }
+    readScrollPositions();
+    m_geometry.setScale(zoom, photoW, photoH, true, viewport()->width(), viewport()->height());
+    applyScroll();
+}
+
+QPoint CKestrinView::clientToPhoto(int x, int y) const
+{
+    PaneGeometry g = m_geometry;
+    g.scroll.posX = horizontalScrollBar()->value();
+    g.scroll.posY = verticalScrollBar()->value();
+    return g.clientToPhoto(x, y);
+}
+
+void CKestrinView::OnInitialUpdate()
+{
+    if (!m_clipMenu)
+        buildClipMenu();
+    m_geometry.scroll = PaneGeometry::Scroll();
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setScrollSizes(100, 100);
+    lastClientCx = lastClientCy = 0;
+}
+
+void CKestrinView::setWorkingPane(bool working)
+{
+    workingPane = working;
+    delete tipWnd;
+    tipWnd = new QTips(viewport());
+    tipWnd->CreateTip(viewport());
+    tipTicks = 0;
+}
+
+void CKestrinView::resizeEvent(QResizeEvent* event)
+{
+    m_photoCache.clear();
+    QAbstractScrollArea::resizeEvent(event);
+    OnSize(viewport()->width(), viewport()->height());
+}
+
+void CKestrinView::OnSize(int cx, int cy)
+{
+    const Workspace* ws = workspace();
+    if (!ws || !ws->m_bPanesCreated || !ws->hasPhoto())
+        return;
+    if (ws->m_bFitSize) {
+        if (lastClientCx == cx && lastClientCy == cy && lastFitMode == ws->m_bFitSize)
+            return;
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        // Hiding a bar may have resized the viewport again (and re-entered here).
+        cx = viewport()->width();
+        cy = viewport()->height();
+        setScale(ws->m_dZoom, ws->photoWidth(), ws->photoHeight(), ws->m_bFitSize);
+        lastClientCx = cx;
+        lastClientCy = cy;
+        lastFitMode = ws->m_bFitSize;
+    } else {
+        updateScrollSizes(ws->photoWidth(), ws->photoHeight(), ws->m_dZoom);
+    }
+}
+
+void CKestrinView::scrollContentsBy(int, int)
+{
+    if (!m_applyingScroll)
+        readScrollPositions();
+    viewport()->update();
+}
+
+void CKestrinView::focusInEvent(QFocusEvent* event)
+{
+    QAbstractScrollArea::focusInEvent(event);
+    emit activated(this);
+}
+
+void CKestrinView::mousePressEvent(QMouseEvent* event)
+{
+    setFocus(Qt::MouseFocusReason);
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
+    if (!f || !ws)
+        return;
+    if (event->button() != Qt::LeftButton || !workingPane || !ws->hasPhoto())
+        return;
+    const QPoint p
+        = clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y());
+    if (ws->m_bClipEditing) {
+        ClipActions::press(*ws, p);
+        f->invalidatePanes();
+        f->updateActions(); // a new point can enable closing the outline
+        return;
+    }
+    // Presses select; the mouse follows the drag even outside the pane, where
+    // a release asks whether to clear the pane.
+    BracketActions::press(*ws, slotNumber, p);
+    viewport()->update();
+    f->updateActions();
+}
+
+void CKestrinView::stopTip()
+{
+    tipTimer.stop();
+    tipTicks = 0;
+    if (tipWnd) {
+        tipWnd->ClearTip();
+        tipWnd->hide();
+    }
+}
+
+void CKestrinView::mouseMoveEvent(QMouseEvent* event)
+{
+    stopTip();
+    const QPoint client = event->position().toPoint();
+    lastMouseX = client.x();
+    lastMouseY = client.y();
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
+    if (!f || !ws || !workingPane || !ws->hasPhoto())
+        return;
+    if (ws->m_bClipEditing) {
+        viewport()->setCursor(ToolIcons::lassoCursor());
+        ClipActions::move(*ws, clientToPhoto(client.x(), client.y()));
+        f->invalidatePanes();
+        return;
+    }
+    bracketMove(
+        client, event->modifiers() & Qt::ControlModifier, event->buttons() & Qt::LeftButton);
+}
+
+void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
+{
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
+    viewport()->setCursor(Qt::ArrowCursor);
+    const QPoint p = clientToPhoto(client.x(), client.y());
+    const PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
+    if (ws->m_bShowInfo && !slot.arBrackets.empty()) {
+        const int target = BracketActions::tipTarget(*ws, slotNumber, p);
+        if (target >= 0 && tipWnd) {
+            const int listItem = slot.arBrackets[size_t(target)].m_nListItem;
+            QBrackListDiag* list = f->bracketList();
+            tipWnd->ClearTip();
+            tipWnd->SetTip(list ? list->TipTextAt(listItem) : QString(), client.x(), client.y());
+            tipTimer.start(TipTiming::IntervalMs, this);
+        }
+    }
+    if (const std::optional<Qt::CursorShape> cursor
+        = BracketActions::move(*ws, slotNumber, p, ctrl, leftDown))
+        viewport()->setCursor(*cursor);
+    viewport()->update();
+}
+
+void CKestrinView::timerEvent(QTimerEvent* event)
+{
+    if (event->timerId() != tipTimer.timerId()) {
+        QAbstractScrollArea::timerEvent(event);
+        return;
+    }
+    CMainFrame* f = frame();
+    switch (TipTiming::Tick(tipTicks, f && f->activeSlot() == slotNumber)) {
+    case TipTiming::Step::Wait:
+        break;
+    case TipTiming::Step::Show:
+        tipTimer.stop();
+        if (tipWnd) {
+            tipWnd->show();
+            tipWnd->raise();
+        }
+        break;
+    case TipTiming::Step::Cancel:
+        tipTimer.stop();
+        if (tipWnd)
+            tipWnd->hide();
+        break;
+    }
+}
+
+void CKestrinView::keyPressEvent(QKeyEvent* event)
+{
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
+    if (!f || !ws || ws->m_bClipDefining) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
+    const bool selected = slot.nSelected >= 0 && slot.nSelected < int(slot.arBrackets.size());
+    if (event->key() == Qt::Key_Control && selected && workingPane && !ws->m_bClipEditing) {
+        // Show the scale cursor at once, without waiting for the mouse to move.
+        bracketMove(viewport()->mapFromGlobal(QCursor::pos()), true, false);
+    } else if (event->key() == Qt::Key_Delete && selected) {
+        WorkspaceCommands::deleteSelected(*ws, slotNumber);
+        viewport()->update();
+        f->updateActions();
+    }
+    QAbstractScrollArea::keyPressEvent(event);
+}
+
+bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsigned mouseFlags,
+    int screenX, int screenY, int pictureWidth, int pictureHeight, int sideFlag)
+{
+    Q_UNUSED(mouseFlags);
+    Q_UNUSED(pictureWidth);
+    Q_UNUSED(pictureHeight);
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
+    if (!f || !ws)
+        return true;
+    if (!workingPane) {
+        QMessageBox::information(
+            this, Res::text(Res::IdsInformation), Res::text(Res::IdsNoPasteOnReference));
+        return true;
+    }
+    f->update();
+    const QPoint client = viewport()->mapFromGlobal(QPoint(screenX, screenY));
+    QBrackListDiag* list = f->bracketList();
+    const QString name = list ? list->BracketNameAt(listIndex) : QString();
+    bool closedNow = false;
+    const BracketActions::PasteResult result = BracketActions::paste(*ws, slotNumber, listIndex,
+        picturePath, clientToPhoto(client.x(), client.y()), name, sideFlag, &closedNow);
+    if (result == BracketActions::PasteResult::NoClip) {
+        if (closedNow) {
+            f->invalidatePanes();
+            f->updateActions();
+        }
+        QMessageBox::information(
+            this, Res::text(Res::IdsInformation), Res::text(Res::IdsDefineClipFirst));
+        return true;
+    }
+    if (result != BracketActions::PasteResult::NoPhoto)
+        f->hideClipBar();
+    if (closedNow)
+        f->invalidatePanes();
+    else
+        viewport()->update();
+    f->updateActions();
+    return true;
+}
+
+void CKestrinView::UpdateBrightness(int contrast, int brightness, bool commit)
+{
+    Workspace* ws = workspace();
+    if (ws && BracketActions::adjustBrightness(*ws, slotNumber, contrast, brightness, commit))
+        viewport()->repaint(); // at once, while the dialog's slider still moves
+}
+
+void CKestrinView::UpdateColorBalance(quint32 packed, bool commit)
+{
+    Workspace* ws = workspace();
+    if (ws && BracketActions::adjustColorBalance(*ws, slotNumber, packed, commit))
+        viewport()->repaint();
+}
+
+void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
+{
+    Workspace* ws = workspace();
+    CMainFrame* f = frame();
+    if (!f || !ws)
+        return;
+    if (event->button() == Qt::RightButton) {
+        if (ws->hasPhoto() && workingPane && ws->m_bClipEditing)
+            showClipMenu(event->globalPosition().toPoint());
+        return;
+    }
+    if (event->button() != Qt::LeftButton || !workingPane || !ws->hasPhoto())
+        return;
+    if (ws->m_bClipEditing) {
+        ClipActions::release(
+            *ws, clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y()));
+        f->updateActions();
+        return;
+    }
+    const PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
+    if (slot.nSelected < 0 || slot.nSelected >= int(slot.arBrackets.size()))
+        return;
+    if (viewport()->rect().contains(event->position().toPoint())) {
+        BracketActions::releaseInside(*ws, slotNumber);
+    } else {
+        const auto answer = QMessageBox::question(this, Res::text(Res::IdsInformation),
+            Res::text(Res::IdsDeleteBracketsHere), QMessageBox::Yes | QMessageBox::No,
+            QMessageBox::Yes);
+        BracketActions::releaseOutside(*ws, slotNumber, answer == QMessageBox::Yes);
+    }
+    viewport()->update();
+    f->updateActions();
+}
+
+void CKestrinView::buildClipMenu()
+{
+    m_clipMenu = new QMenu(this);
+    for (int id : std::initializer_list<int> { Cmd::MenuClipOk, Cmd::MenuClipClose,
+             Cmd::MenuClipDeleteLastPoint, Cmd::ClipDuplicatePoint, Cmd::ClipDeletePoint, 0,
+             Cmd::MenuClipDelete }) {
+        if (id == 0) {
+            m_clipMenu->addSeparator();
+            continue;
+        }
+        const CommandRow* row = CommandTable::find(id);
+        QAction* action = m_clipMenu->addAction(row ? row->text : QString());
+        action->setObjectName(QString::number(id));
+        connect(action, &QAction::triggered, this, [this, id] {
+            onCommand(id);
+            if (CMainFrame* f = frame())
+                f->updateActions();
+        });
+    }
+    // The items' owner is the pane, so the pane runs their update rules itself.
+    connect(m_clipMenu, &QMenu::aboutToShow, this, &CKestrinView::updateClipMenu);
+}
+
+void CKestrinView::updateClipMenu()
+{
+    CMainFrame* f = frame();
+    if (!f || !m_clipMenu)
+        return;
+    const CommandContext context = f->commandContext();
+    for (QAction* action : m_clipMenu->actions()) {
+        if (action->isSeparator())
+            continue;
+        action->setEnabled(
+            CommandRules::evaluate(action->objectName().toInt(), f->workspace(), context).enabled);
+    }
+}
+
+void CKestrinView::showClipMenu(QPoint globalPos)
+{
+    if (!m_clipMenu)
+        buildClipMenu();
+    m_clipMenu->popup(globalPos);
+}
+
+bool CKestrinView::onCommand(int id)
+{
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
+    if (!f || !ws)
+        return false;
+    if (PaneOutput::onCommand(f, id)) // saving, registering and printing
+        return true;
+    switch (id) {
+    case Cmd::ClipDeleteLastPoint:
+    case Cmd::MenuClipDeleteLastPoint:
+        ClipActions::deleteLastPoint(*ws);
+        break;
+    case Cmd::ClipDelete:
+    case Cmd::MenuClipDelete:
+        ClipActions::deleteClip(*ws);
+        break;
+    case Cmd::ClipDuplicatePoint:
+        ClipActions::duplicatePickedPoint(*ws);
+        break;
+    case Cmd::ClipDeletePoint:
+        ClipActions::deletePickedPoint(*ws);
+        break;
+    case Cmd::MenuClipClose:
+        if (!ClipActions::closeCurve(*ws))
+            return true;
+        break;
+    case Cmd::MenuClipOk:
+        if (!ClipActions::ok(*ws))
+            return true;
+        f->hideClipBar();
+        break;
+    default:
+        return false;
+    }
+    f->invalidatePanes();
+    return true;
+}
+
+void CKestrinView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(viewport());
+    // Outside the photograph every pane shows the shadow colour.
+    painter.fillRect(event->rect(), palette().color(QPalette::Dark));
+    CMainFrame* f = frame();
+    Workspace* ws = workspace();
+    if (!f || !ws || !ws->hasPhoto())
+        return;
+    painter.setClipRect(event->rect());
+    // The scroll position shifts the whole view, outside the world transform that
+    // each bracket replaces with its own.
+    const QRect client = viewport()->rect();
+    painter.setViewport(
+        client.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
+    painter.setWindow(client);
+    if (!ws->m_bFirstPaintDone) {
+        // The very first paint of the process, in whichever pane comes first, lays
+        // middle grey over the photograph's unscaled rectangle before the scale.
+        painter.fillRect(
+            QRect(0, 0, ws->photoWidth(), ws->photoHeight()), QColor(0x80, 0x80, 0x80));
+        ws->m_bFirstPaintDone = true;
+    }
+    painter.scale(m_geometry.viewScale, m_geometry.viewScale);
+    paintPhotograph(painter, *ws, event->rect());
+    // The reference pane shows the photograph alone.
+    if (workingPane) {
+        if (ws->m_bClipEditing)
+            paintClipOutline(painter, *ws);
+        // Brackets only ever show inside a closed outline.
+        if (ws->m_bClipClosed)
+            paintBrackets(painter, *f, *ws);
+    }
+    if (!ws->m_bClipEditing)
+        f->hideClipBar();
+}
+
+void CKestrinView::paintClipOutline(QPainter& painter, const Workspace& ws)
+{
+    const QTransform placement = QTransform::fromTranslate(m_geometry.offsetX, m_geometry.offsetY);
+    ws.m_clip.Draw(&painter, placement, ws.m_bClipClosed ? ws.m_nClipPoint : -1);
+}
+
+void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws)
+{
+    const PaneSlot& slot = ws.m_slot[size_t(slotNumber)];
+    QPainterPath region;
+    region.setFillRule(Qt::OddEvenFill);
+    region.addRect(
+        QRect(m_geometry.offsetX, m_geometry.offsetY, ws.photoWidth(), ws.photoHeight()));
+    const QTransform placement = QTransform::fromTranslate(m_geometry.offsetX, m_geometry.offsetY);
+    ws.m_clip.IntersectClip(region, &placement);
+    const double scale = m_geometry.viewScale;
+    if (slot.nSelected >= 0 && slot.nSelected < int(slot.arBrackets.size())) {
+        const QBracket& selected = slot.arBrackets[size_t(slot.nSelected)];
+        const QPoint pos = photoToDrawing(selected.GetPos());
+        selected.AddMarkersToClip(&painter, region, pos.x(), pos.y(), selected.GetSize().width(),
+            selected.GetSize().height(), scale);
+    }
+    painter.setClipPath(region, Qt::ReplaceClip);
+    const bool active = frame.activeSlot() == slotNumber;
+    for (const QBracket& bracket : slot.arBrackets) {
+        const QPoint pos = photoToDrawing(bracket.GetPos());
+        bracket.Draw(&painter, pos.x(), pos.y(), bracket.GetSize().width(),
+            bracket.GetSize().height(), scale, active);
+    }
+}
+
+void CKestrinView::paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed)
+{
+    const double scale = m_geometry.viewScale;
+    // Cache up to a few panes' worth of pixels; beyond that (high zoom) the pane
+    // shows a small part of the picture, drawn straight from the original.
+    const qint64 limit = qMax<qint64>(4LL * viewport()->width() * viewport()->height(), 4LL << 20);
+    const QImage& cached = m_photoCache.scaled(*ws.m_pPhoto, scale, limit);
+    if (!cached.isNull()) {
+        painter.save();
+        painter.setWorldTransform(QTransform());
+        painter.drawImage(
+            QPointF(m_geometry.offsetX * scale, m_geometry.offsetY * scale).toPoint(), cached);
+        painter.restore();
+        return;
+    }
+    // Only the source pixels under the exposed area, unsmoothed: the pane repaints
+    // on every mouse move of a drag.
+    const QRectF window
+        = QRectF(exposed).translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    QRectF source(window.left() / scale - m_geometry.offsetX,
+        window.top() / scale - m_geometry.offsetY, window.width() / scale, window.height() / scale);
+    source = source.adjusted(-1, -1, 1, 1).intersected(QRectF(ws.m_pPhoto->rect()));
+    const QRect sourceRect = source.toAlignedRect().intersected(ws.m_pPhoto->rect());
+    if (sourceRect.isEmpty())
+        return;
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(
+        sourceRect.translated(m_geometry.offsetX, m_geometry.offsetY), *ws.m_pPhoto, sourceRect);
+}
