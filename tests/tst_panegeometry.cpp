@@ -1,4 +1,4 @@
-// A pane's scale, centring, scrolling and coordinate mapping.
+// A pane's scale, centring, scrolling and its paired coordinate conversions.
 #include "testutils.h"
 #include "core/workspace/panegeometry.h"
 
@@ -6,143 +6,128 @@ class TestPaneGeometry : public QObject {
     Q_OBJECT
 
 private slots:
-    void centringAtFixedScale_data();
-    void centringAtFixedScale();
-    void largerPictureScrollsAndKeepsProportion();
-    void fitScale_data();
-    void fitScale();
-    void clientToPhotoTruncatesThenSubtractsOffset_data();
-    void clientToPhotoTruncatesThenSubtractsOffset();
+    void sizing_data();
+    void sizing();
+    void scrollCarriesOverInProportion();
+    void conversionsRoundTrip_data();
+    void conversionsRoundTrip();
 };
 
-void TestPaneGeometry::centringAtFixedScale_data()
+void TestPaneGeometry::sizing_data()
 {
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
+    QTest::addColumn<bool>("fit");
+    QTest::addColumn<QSize>("photo");
     QTest::addColumn<double>("zoom");
-    QTest::addColumn<int>("clientW");
-    QTest::addColumn<int>("clientH");
-    QTest::addColumn<int>("offsetX");
-    QTest::addColumn<int>("offsetY");
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<QSize>("total");
     QTest::addColumn<bool>("hBar");
     QTest::addColumn<bool>("vBar");
-    QTest::newRow("400x300 in 1000x700")
-        << 400 << 300 << 1.0 << 1000 << 700 << 300 << 200 << false << false;
+    QTest::newRow("centred") << false << QSize(400, 300) << 1.0 << QSize(1000, 700) << 1.0
+                             << QPoint(300, 200) << QSize(400, 300) << false << false;
     QTest::newRow("odd difference halves toward zero")
-        << 400 << 300 << 1.0 << 407 << 307 << 3 << 3 << false << false;
-    QTest::newRow("zoom 2: difference in photo pixels")
-        << 400 << 300 << 2.0 << 1000 << 700 << 50 << 25 << false << false;
-    QTest::newRow("wider than the pane")
-        << 1200 << 300 << 1.0 << 1000 << 700 << 0 << 200 << true << false;
-    QTest::newRow("taller than the pane")
-        << 400 << 900 << 1.0 << 1000 << 700 << 300 << 0 << false << true;
-    QTest::newRow("exactly the client size")
-        << 1000 << 700 << 1.0 << 1000 << 700 << 0 << 0 << false << false;
+        << false << QSize(400, 300) << 1.0 << QSize(407, 307) << 1.0 << QPoint(3, 3)
+        << QSize(400, 300) << false << false;
+    // 333 * 0.75 = 249.75 and 251 * 0.75 = 188.25: totals are truncated, and the
+    // centring difference 560 / 0.75 - 333 = 413.67 is truncated before halving.
+    QTest::newRow("untidy zoom truncates") << false << QSize(333, 251) << 0.75 << QSize(560, 150)
+                                           << 0.75 << QPoint(206, 0) << QSize(249, 188) << false
+                                           << true;
+    QTest::newRow("wider than the pane") << false << QSize(1200, 300) << 1.0 << QSize(1000, 700)
+                                         << 1.0 << QPoint(0, 200) << QSize(1200, 300) << true
+                                         << false;
+    QTest::newRow("fit: width limits") << true << QSize(2000, 1000) << 3.0 << QSize(1000, 700)
+                                       << 0.5 << QPoint(0, 200) << QSize(998, 698) << false
+                                       << false;
+    QTest::newRow("fit: small picture enlarged")
+        << true << QSize(400, 300) << 3.0 << QSize(1000, 700) << 700.0 / 300 << QPoint(14, 0)
+        << QSize(998, 698) << false << false;
+    // 1000 / 0.5015 - 1000 = 994.02: truncated before it is halved.
+    QTest::newRow("fit: fractional difference")
+        << true << QSize(2000, 1000) << 3.0 << QSize(1003, 1000) << 1003.0 / 2000
+        << QPoint(0, 497) << QSize(1001, 998) << false << false;
 }
 
-void TestPaneGeometry::centringAtFixedScale()
+void TestPaneGeometry::sizing()
 {
-    QFETCH(int, w);
-    QFETCH(int, h);
+    QFETCH(bool, fit);
+    QFETCH(QSize, photo);
     QFETCH(double, zoom);
-    QFETCH(int, clientW);
-    QFETCH(int, clientH);
+    QFETCH(QSize, client);
     PaneGeometry g;
-    g.viewScale = zoom;
-    g.updateScrollSizes(w, h, zoom, clientW, clientH);
-    QTEST(g.offsetX, "offsetX");
-    QTEST(g.offsetY, "offsetY");
+    g.setScale(zoom, photo.width(), photo.height(), fit, client.width(), client.height());
+    QFETCH(double, scale);
+    QVERIFY(qAbs(g.viewScale - scale) < 1e-12);
+    QTEST(QPoint(g.offsetX, g.offsetY), "offset");
+    QTEST(QSize(g.scroll.totalCx, g.scroll.totalCy), "total");
     QTEST(g.scroll.hBarShown, "hBar");
     QTEST(g.scroll.vBarShown, "vBar");
-    QCOMPARE(g.scroll.totalCx, int(w * zoom));
-    QCOMPARE(g.scroll.totalCy, int(h * zoom));
 }
 
-void TestPaneGeometry::largerPictureScrollsAndKeepsProportion()
+void TestPaneGeometry::scrollCarriesOverInProportion()
 {
     PaneGeometry g;
-    g.updateScrollSizes(2000, 1000, 1.0, 500, 400);
-    // Nothing to carry over on the first sizing.
-    QCOMPARE(g.scroll.posX, 0);
-    g.scroll.posX = 750; // the middle: (2000 - 500) / 2
-    g.scroll.posY = 300;
-    g.viewScale = 2.0;
-    g.updateScrollSizes(2000, 1000, 2.0, 500, 400);
-    QCOMPARE(g.scroll.totalCx, 4000);
-    QCOMPARE(g.scroll.posX, 1500);
-    QCOMPARE(g.scroll.posY, 600);
+    g.updateScrollSizes(2001, 1003, 1.0, 500, 400);
+    QCOMPARE(g.scroll.posX, 0); // nothing to carry over on the first sizing
+    g.scroll.posX = 751;
+    g.scroll.posY = 301;
+    // 2001 * 1.75 = 3501.75 -> 3501; 3501 * 751 / 2001 = 1313.97 -> 1313.
+    g.updateScrollSizes(2001, 1003, 1.75, 500, 400);
+    QCOMPARE(g.scroll.totalCx, 3501);
+    QCOMPARE(g.scroll.posX, 1313);
+    QCOMPARE(g.scroll.posY, 1755 * 301 / 1003);
     // Zooming out until the picture fits drops the position to 0.
-    g.updateScrollSizes(2000, 1000, 0.2, 500, 400);
-    QCOMPARE(g.scroll.posX, 0);
-    QCOMPARE(g.scroll.posY, 0);
-    QVERIFY(!g.scroll.hBarShown && !g.scroll.vBarShown);
+    g.updateScrollSizes(2001, 1003, 0.2, 500, 400);
+    QCOMPARE(QPoint(g.scroll.posX, g.scroll.posY), QPoint(0, 0));
 }
 
-void TestPaneGeometry::fitScale_data()
-{
-    QTest::addColumn<int>("w");
-    QTest::addColumn<int>("h");
-    QTest::addColumn<int>("clientW");
-    QTest::addColumn<int>("clientH");
-    QTest::addColumn<double>("scale");
-    QTest::addColumn<int>("offsetX");
-    QTest::addColumn<int>("offsetY");
-    QTest::newRow("width limits") << 2000 << 1000 << 1000 << 700 << 0.5 << 0 << 200;
-    QTest::newRow("height limits") << 1000 << 1400 << 1000 << 700 << 0.5 << 500 << 0;
-    QTest::newRow("small picture is enlarged")
-        << 400 << 300 << 1000 << 700 << 700.0 / 300 << 14 << 0;
-    // 1000 / 0.5015 - 1000 = 994.02: truncated before it is halved.
-    QTest::newRow("fractional difference")
-        << 2000 << 1000 << 1003 << 1000 << 1003.0 / 2000 << 0 << 497;
-}
-
-void TestPaneGeometry::fitScale()
-{
-    QFETCH(int, w);
-    QFETCH(int, h);
-    QFETCH(int, clientW);
-    QFETCH(int, clientH);
-    QFETCH(double, scale);
-    PaneGeometry g;
-    g.setScale(3.0, w, h, true, clientW, clientH);
-    QVERIFY(qAbs(g.viewScale - scale) < 1e-12);
-    QTEST(g.offsetX, "offsetX");
-    QTEST(g.offsetY, "offsetY");
-    QCOMPARE(g.scroll.totalCx, clientW - 2);
-    QCOMPARE(g.scroll.totalCy, clientH - 2);
-}
-
-void TestPaneGeometry::clientToPhotoTruncatesThenSubtractsOffset_data()
+void TestPaneGeometry::conversionsRoundTrip_data()
 {
     QTest::addColumn<double>("scale");
-    QTest::addColumn<int>("posX");
-    QTest::addColumn<int>("offsetX");
-    QTest::addColumn<int>("x");
-    QTest::addColumn<int>("photoX");
-    QTest::newRow("identity") << 1.0 << 0 << 0 << 17 << 17;
-    QTest::newRow("offset") << 1.0 << 0 << 300 << 310 << 10;
-    QTest::newRow("half scale") << 0.5 << 0 << 0 << 7 << 14;
-    QTest::newRow("double scale truncates") << 2.0 << 0 << 0 << 7 << 3;
-    QTest::newRow("scrolled") << 2.0 << 100 << 0 << 7 << 53;
-    QTest::newRow("left of the picture: toward zero") << 3.0 << 0 << 10 << 2 << -10;
+    QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<QPoint>("scroll");
+    QTest::newRow("identity") << 1.0 << QPoint(0, 0) << QPoint(0, 0);
+    QTest::newRow("fit 0.477, centred") << 0.477 << QPoint(31, 7) << QPoint(0, 0);
+    QTest::newRow("zoom 1.75, scrolled") << 1.75 << QPoint(0, 0) << QPoint(213, 97);
+    QTest::newRow("zoom 3, offset and scroll") << 3.0 << QPoint(10, 0) << QPoint(0, 55);
+    QTest::newRow("zoom 0.25") << 0.25 << QPoint(401, 233) << QPoint(0, 0);
 }
 
-void TestPaneGeometry::clientToPhotoTruncatesThenSubtractsOffset()
+void TestPaneGeometry::conversionsRoundTrip()
 {
     QFETCH(double, scale);
-    QFETCH(int, posX);
-    QFETCH(int, offsetX);
-    QFETCH(int, x);
+    QFETCH(QPoint, offset);
+    QFETCH(QPoint, scroll);
     PaneGeometry g;
     g.viewScale = scale;
-    g.offsetX = offsetX;
-    g.offsetY = offsetX;
-    g.scroll.posX = posX;
-    g.scroll.posY = posX;
-    const QPoint p = g.clientToPhoto(x, x);
-    QTEST(p.x(), "photoX");
-    QTEST(p.y(), "photoX");
-    QCOMPARE(g.photoToDrawing(p), QPoint(p.x() + offsetX, p.y() + offsetX));
+    g.offsetX = offset.x();
+    g.offsetY = offset.y();
+    g.scroll.posX = scroll.x();
+    g.scroll.posY = scroll.y();
+    const QPointF eps(1e-9, 1e-9);
+    for (int y = 0; y < 40; y += 3) {
+        for (int x = 0; x < 60; x += 2) {
+            const QPoint c(x, y);
+            // Each client pixel lies in the cell of the photograph pixel it maps to.
+            const QPoint p = g.clientToPhoto(c);
+            const QPointF lo = g.photoToClient(QPointF(p));
+            const QPointF hi = g.photoToClient(QPointF(p + QPoint(1, 1)));
+            QVERIFY2(lo.x() <= x + eps.x() && lo.y() <= y + eps.y() && x < hi.x() + eps.x()
+                    && y < hi.y() + eps.y(),
+                qPrintable(QStringLiteral("client (%1, %2)").arg(x).arg(y)));
+            // The exact pairs are inverses of each other.
+            const QPointF d = g.clientToDrawing(QPointF(c) + QPointF(0.3, 0.6));
+            QVERIFY(qAbs(g.drawingToClient(d).x() - (x + 0.3)) < 1e-9);
+            QVERIFY(qAbs(g.drawingToClient(d).y() - (y + 0.6)) < 1e-9);
+            QCOMPARE(g.drawingToPhoto(g.photoToDrawing(p)), p);
+            QCOMPARE(g.drawingToClientTransform().map(d), g.drawingToClient(d));
+        }
+    }
+    const QRectF area(3.5, -2.25, 117, 41.5);
+    const QRectF back = g.photoToClient(g.clientToPhoto(area));
+    QVERIFY(qAbs(back.left() - area.left()) < 1e-9 && qAbs(back.bottom() - area.bottom()) < 1e-9);
+    QVERIFY(qAbs(g.clientToPhoto(area).width() - area.width() / scale) < 1e-9);
 }
 
 QTEST_GUILESS_MAIN(TestPaneGeometry)

@@ -53,8 +53,51 @@ void PaneGeometry::setScale(double zoom, int photoW, int photoH, bool fit, int c
     }
 }
 
-QPoint PaneGeometry::clientToPhoto(int x, int y) const
+QPointF PaneGeometry::clientToDrawing(QPointF client) const
 {
-    return { int((x + scroll.posX) / viewScale) - offsetX,
-        int((y + scroll.posY) / viewScale) - offsetY };
+    return (client + scrollPos()) / viewScale;
+}
+
+QPointF PaneGeometry::drawingToClient(QPointF drawing) const
+{
+    return drawing * viewScale - scrollPos();
+}
+
+QRectF PaneGeometry::clientToDrawing(const QRectF& client) const
+{
+    return QRectF(clientToDrawing(client.topLeft()), client.size() / viewScale);
+}
+
+QRectF PaneGeometry::drawingToClient(const QRectF& drawing) const
+{
+    return QRectF(drawingToClient(drawing.topLeft()), drawing.size() * viewScale);
+}
+
+QPoint PaneGeometry::clientToPhoto(QPoint client) const
+{
+    // Truncated before the offset is taken off, so a click left of the picture at
+    // a large scale still lands on the pixel column the user sees there.
+    const QPointF d = clientToDrawing(QPointF(client));
+    return drawingToPhoto(QPoint(int(d.x()), int(d.y())));
+}
+
+QPointF PaneGeometry::photoToClient(QPointF photo) const
+{
+    return drawingToClient(photo + offset());
+}
+
+QRectF PaneGeometry::clientToPhoto(const QRectF& client) const
+{
+    return clientToDrawing(client).translated(-offset());
+}
+
+QRectF PaneGeometry::photoToClient(const QRectF& photo) const
+{
+    return drawingToClient(photo.translated(offset()));
+}
+
+QTransform PaneGeometry::drawingToClientTransform() const
+{
+    return QTransform::fromScale(viewScale, viewScale)
+        * QTransform::fromTranslate(-scroll.posX, -scroll.posY);
 }

@@ -1,14 +1,25 @@
-// Scale, centring and scrolling of one pane, and the mapping between client pixels,
-// photograph pixels and drawing coordinates. Plain arithmetic, kept apart from the
-// widget so it can be tested without a display.
+// Scale, centring and scrolling of one pane, and the conversions between its three
+// coordinate spaces. Plain arithmetic, kept apart from the widget so it can be
+// tested without a display.
+//
+//   client      pixels of the pane's viewport, (0, 0) at its top-left corner
+//   drawing     photograph pixels plus the centring offset: what the painter draws
+//               in once the scale and the scroll position are applied
+//   photo       pixels of the (oriented) photograph
+//
+// Each conversion has its inverse beside it. Input goes client -> photo through the
+// truncating rule; painting goes photo -> drawing -> client.
 #pragma once
 
 #include <QPoint>
+#include <QPointF>
+#include <QRectF>
+#include <QTransform>
 
 class PaneGeometry {
 public:
-    // Scroll state the widget reads back after each change. Totals and positions
-    // are in client pixels (photograph pixels times viewScale).
+    // Scroll state the widget mirrors in its scroll bars. Totals and positions are
+    // in client pixels (photograph pixels times viewScale).
     struct Scroll {
         int totalCx = 0, totalCy = 0;
         int posX = 0, posY = 0;
@@ -23,14 +34,40 @@ public:
     // ignores `zoom`; otherwise the same as updateScrollSizes at `zoom`.
     void setScale(double zoom, int photoW, int photoH, bool fit, int clientW, int clientH);
 
-    // Client pixels to photograph pixels: truncated toward zero, then less the offset.
-    QPoint clientToPhoto(int x, int y) const;
-    // Photograph pixels to drawing coordinates (photograph pixels plus the offset).
-    QPoint photoToDrawing(QPoint p) const { return { p.x() + offsetX, p.y() + offsetY }; }
+    // Client <-> drawing: drawing = (client + scroll position) / viewScale.
+    QPointF clientToDrawing(QPointF client) const;
+    QPointF drawingToClient(QPointF drawing) const;
+    QRectF clientToDrawing(const QRectF& client) const;
+    QRectF drawingToClient(const QRectF& drawing) const;
+
+    // Drawing <-> photo: the centring offset, in whole photograph pixels.
+    QPoint photoToDrawing(QPoint photo) const { return { photo.x() + offsetX, photo.y() + offsetY }; }
+    QPoint drawingToPhoto(QPoint drawing) const
+    {
+        return { drawing.x() - offsetX, drawing.y() - offsetY };
+    }
+
+    // Client -> photo for input: the drawing position truncated toward zero, less
+    // the offset. photoToClient gives the client position of a photograph pixel's
+    // top-left corner, so every client pixel lies in the cell of the photograph
+    // pixel it maps to: photoToClient(p) <= c < photoToClient(p + 1) for every c
+    // inside the viewport.
+    QPoint clientToPhoto(QPoint client) const;
+    QPointF photoToClient(QPointF photo) const;
+    // The exact (untruncated) photograph area under a client area, and back.
+    QRectF clientToPhoto(const QRectF& client) const;
+    QRectF photoToClient(const QRectF& photo) const;
+
+    // The transform a painter needs to draw in drawing coordinates on the client.
+    QTransform drawingToClientTransform() const;
 
     double viewScale = 1.0;
     // Centring offset in photograph pixels; 0 on an axis where the scaled picture
     // is larger than the client area.
     int offsetX = 0, offsetY = 0;
     Scroll scroll;
+
+private:
+    QPointF scrollPos() const { return QPointF(scroll.posX, scroll.posY); }
+    QPointF offset() const { return QPointF(offsetX, offsetY); }
 };

@@ -136,7 +136,7 @@ QPoint CKestrinView::clientToPhoto(int x, int y) const
     PaneGeometry g = m_geometry;
     g.scroll.posX = horizontalScrollBar()->value();
     g.scroll.posY = verticalScrollBar()->value();
-    return g.clientToPhoto(x, y);
+    return g.clientToPhoto(QPoint(x, y));
 }
 
 void CKestrinView::OnInitialUpdate()
