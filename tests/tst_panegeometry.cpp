@@ -47,6 +47,11 @@ void TestPaneGeometry::sizing_data()
     QTest::newRow("fit: fractional difference")
         << true << QSize(2000, 1000) << 3.0 << QSize(1003, 1000) << 1003.0 / 2000
         << QPoint(0, 497) << QSize(1001, 998) << false << false;
+    QTest::newRow("fit: two-pixel pane") << true << QSize(400, 300) << 3.0 << QSize(2, 2) << 0.005
+                                         << QPoint(0, 50) << QSize(0, 0) << false << false;
+    QTest::newRow("fit: collapsed pane keeps everything")
+        << true << QSize(400, 300) << 3.0 << QSize(0, 300) << 1.0 << QPoint(0, 0) << QSize(0, 0)
+        << false << false;
 }
 
 void TestPaneGeometry::sizing()
@@ -77,8 +82,9 @@ void TestPaneGeometry::scrollCarriesOverInProportion()
     QCOMPARE(g.scroll.totalCx, 3501);
     QCOMPARE(g.scroll.posX, 1313);
     QCOMPARE(g.scroll.posY, 1755 * 301 / 1003);
-    // Zooming out until the picture fits drops the position to 0.
-    g.updateScrollSizes(2001, 1003, 0.2, 500, 400);
+    // Zooming out until the picture just fits (2001 * 0.25 = 500.25 -> 500) drops
+    // the position to 0.
+    g.updateScrollSizes(2001, 1003, 0.25, 500, 400);
     QCOMPARE(QPoint(g.scroll.posX, g.scroll.posY), QPoint(0, 0));
 }
 

@@ -71,7 +71,6 @@ struct JpegBandEncoder::Private {
     bool created = false;
     bool started = false;
     bool failed = false;
-    QString errorText;
 
     // Runs libjpeg calls with its error exit armed. The calls jumped over on an
     // error hold nothing that needs destroying, which keeps the longjmp sound.
@@ -80,9 +79,6 @@ struct JpegBandEncoder::Private {
         if (failed)
             return false;
         if (setjmp(error.jump)) {
-            char message[JMSG_LENGTH_MAX];
-            (*cinfo.err->format_message)(reinterpret_cast<j_common_ptr>(&cinfo), message);
-            errorText = QString::fromLocal8Bit(message);
             failed = true;
             return false;
         }
@@ -104,7 +100,6 @@ JpegBandEncoder::JpegBandEncoder(QIODevice* device)
     d->created = d->guarded([this] { jpeg_create_compress(&d->cinfo); });
     if (!device || !device->isWritable()) {
         d->failed = true;
-        d->errorText = QStringLiteral("device not open for writing");
     }
 }
 
@@ -119,7 +114,6 @@ bool JpegBandEncoder::begin(int width, int height)
     if (d->started || width <= 0 || height <= 0 || width > JPEG_MAX_DIMENSION
         || height > JPEG_MAX_DIMENSION) {
         d->failed = true;
-        d->errorText = QStringLiteral("picture size not encodable");
         return false;
     }
     d->started = true;
@@ -145,7 +139,6 @@ bool JpegBandEncoder::writeRows(const QImage& band, int rows)
     if (!d->started || band.depth() != 32 || band.width() != int(d->cinfo.image_width) || rows < 0
         || rows > band.height() || rows > int(d->cinfo.image_height - d->cinfo.next_scanline)) {
         d->failed = true;
-        d->errorText = QStringLiteral("band does not fit the picture");
         return false;
     }
     return d->guarded([this, &band, rows] {
@@ -164,12 +157,7 @@ bool JpegBandEncoder::finish()
 {
     if (!d->started || d->cinfo.next_scanline != d->cinfo.image_height) {
         d->failed = true;
-        d->errorText = QStringLiteral("picture not complete");
         return false;
     }
     return d->guarded([this] { jpeg_finish_compress(&d->cinfo); });
 }
-
-int JpegBandEncoder::rowsWritten() const { return d->started ? int(d->cinfo.next_scanline) : 0; }
-
-QString JpegBandEncoder::errorString() const { return d->errorText; }

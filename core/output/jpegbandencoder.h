@@ -2,8 +2,6 @@
 // time, so that a picture too large to hold whole is never built in memory.
 #pragma once
 
-#include <QString>
-
 #include <memory>
 
 class QImage;
@@ -27,9 +25,6 @@ public:
     // layout exactly width() pixels wide; alpha is ignored.
     bool writeRows(const QImage& band, int rows);
     bool finish();
-
-    int rowsWritten() const;
-    QString errorString() const;
 
 private:
     struct Private;

@@ -18,10 +18,8 @@ void PaneGeometry::updateScrollSizes(int photoW, int photoH, double zoom, int cl
     scroll.vBarShown = clientH < scaledH;
     offsetY = scroll.vBarShown ? 0 : centring(clientH, zoom, photoH);
 
-    if (scaledW >= 0 && scaledH >= 0) {
-        scroll.totalCx = scaledW;
-        scroll.totalCy = scaledH;
-    }
+    scroll.totalCx = scaledW;
+    scroll.totalCy = scaledH;
     if (oldCx != 0 && oldCy != 0) {
         const int newCx = scroll.totalCx, newCy = scroll.totalCy;
         scroll.posX = newCx > clientW ? int(qint64(newCx) * posX / oldCx) : 0;
