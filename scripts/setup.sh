@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6 libgl-dev
   libjpeg-dev libjpeg-turbo-progs poppler-utils
   fonts-noto-cjk
   xvfb xauth xdotool x11-utils imagemagick

@@ -45,7 +45,7 @@ private:
     CKestrinView* pane(int slot)
     {
         for (CKestrinView* v : m_frame->shownPanes())
-            if (v->slotNumber == slot)
+            if (v->slot() == slot)
                 return v;
         return nullptr;
     }

@@ -422,10 +422,10 @@ void TestFaults::pasteBadPictureLeavesPaneEmpty()
     frame->resize(900, 700);
     CKestrinView* view = frame->pane(0, 0);
     QTRY_VERIFY(view->isVisible() && view->width() > 100);
-    QVERIFY(view->workingPane);
+    QVERIFY(view->isWorking());
     outputfixture::closeClip(frame->workspace(), QRect(50, 50, 200, 100));
     const QPoint drop = view->mapToGlobal(QPoint(view->width() / 2, view->height() / 2));
-    auto& brackets = frame->workspace().m_slot[size_t(view->slotNumber)].arBrackets;
+    auto& brackets = frame->workspace().m_slot[size_t(view->slot())].arBrackets;
 
     frame->onThumbDrop(0, gallery() + "bracket0001.png", drop.x(), drop.y(), 0, 0, 1);
     frame->onThumbDrop(1, gallery() + "bracket0002.png", drop.x(), drop.y(), 0, 0, 1);

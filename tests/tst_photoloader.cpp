@@ -220,8 +220,9 @@ void TestPhotoLoader::openingResetsSimulationButKeepsModes()
     IsolatedHost host;
     QVERIFY(testutils::positionImage(5, 5).save(host.path("p.png")));
     Workspace ws;
-    ws.m_nPaneCount = 4;
-    ws.m_nWorkSlot = 3;
+    ws.m_layout.nextWorkSlot();
+    ws.m_layout.nextWorkSlot();
+    ws.m_layout.setPaneCount(4);
     ws.m_bFitSize = false;
     ws.m_bShowInfo = false;
     ws.m_dZoom = 0.5;
@@ -246,8 +247,8 @@ void TestPhotoLoader::openingResetsSimulationButKeepsModes()
         QCOMPARE(slot.nOpMode, int(OpNone));
         QVERIFY(!slot.bOpModeOn);
     }
-    QCOMPARE(ws.m_nPaneCount, 4);
-    QCOMPARE(ws.m_nWorkSlot, 3);
+    QCOMPARE(ws.m_layout.paneCount(), 4);
+    QCOMPARE(ws.m_layout.workSlot(), 3);
     QVERIFY(!ws.m_bFitSize);
     QVERIFY(!ws.m_bShowInfo);
 }

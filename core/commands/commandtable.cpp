@@ -1,74 +1,238 @@
 #include "core/commands/commandtable.h"
 
+#include "core/commands/commandenv.h"
 #include "core/commands/commandids.h"
+#include "core/simulation/bracketop.h"
+#include "core/workspace/clipactions.h"
+#include "core/workspace/workspace.h"
+#include "core/workspace/workspacecommands.h"
 
 namespace {
+
+using Task = CommandEnv::Task;
+using Bar = CommandEnv::Bar;
+using Ws = const Workspace&;
+using Ctx = const CommandContext&;
+
 QString s(const char* utf8) { return QString::fromUtf8(utf8); }
+
+CommandState on(bool enabled, bool checked = false) { return { enabled, checked }; }
+
+// Entry count of the clip: the outline points plus the trailing entry.
+int clipEntries(Ws ws) { return ws.m_clip.GetCount(); }
+// Pane counts and work slots are offered once a clip is closed and editing ended.
+bool paneChoice(Ws ws) { return ws.hasPhoto() && !ws.m_bClipEditing && ws.m_bClipClosed; }
+const PaneSlot& activeSlot(Ws ws) { return ws.m_slot[size_t(ws.m_layout.activeSlot())]; }
+bool bracketSelected(Ws ws) { return activeSlot(ws).nSelected != -1; }
+bool canOk(Ws ws) { return ws.m_bClipEditing && clipEntries(ws) > 3; }
+bool canClose(Ws ws) { return !ws.m_bClipClosed && clipEntries(ws) > 3; }
+bool pointPicked(Ws ws) { return ws.m_bClipClosed && ws.m_nClipPoint != -1; }
+
+CommandState always(Ws, Ctx) { return on(true); }
+CommandState withPhoto(Ws ws, Ctx) { return on(ws.hasPhoto()); }
+CommandState withSelection(Ws ws, Ctx) { return on(bracketSelected(ws)); }
+CommandState withListSelection(Ws, Ctx c) { return on(c.listHasSelection); }
+CommandState whenPicked(Ws ws, Ctx) { return on(pointPicked(ws)); }
+template <int Count> CommandState panes(Ws ws, Ctx)
+{
+    return on(paneChoice(ws), ws.m_layout.paneCount() == Count);
+}
+template <int Op> CommandState mode(Ws ws, Ctx)
+{
+    return on(bracketSelected(ws), bracketSelected(ws) && activeSlot(ws).nOpMode == Op);
+}
+
+template <Task T> void run(CommandEnv& e) { e.run(T); }
+template <int Id> void zoomPreset(CommandEnv& e)
+{
+    WorkspaceCommands::zoomPreset(e.workspace(), Id);
+    e.scaleChanged();
+}
+template <int Count> void choosePanes(CommandEnv& e) { e.setPaneCount(Count); }
+template <int Op> void toggleMode(CommandEnv& e)
+{
+    Workspace& ws = e.workspace();
+    WorkspaceCommands::toggleOpMode(ws, ws.m_layout.activeSlot(), Op);
+}
+template <void (*Action)(Workspace&)> void clipEdit(CommandEnv& e)
+{
+    Action(e.workspace());
+    e.panesChanged();
+}
+template <bool Next> void moveWorkSlot(CommandEnv& e)
+{
+    PaneLayout& layout = e.workspace().m_layout;
+    if (Next ? layout.nextWorkSlot() : layout.previousWorkSlot())
+        e.layoutChanged(false);
+}
+template <int Step> void neighbourPane(CommandEnv& e)
+{
+    e.workspace().m_layout.activateNeighbour(Step);
+    e.focusActivePane();
+}
+template <Bar B> void toggleBar(CommandEnv& e) { e.setBarVisible(B, !e.isBarVisible(B)); }
+
+void clipOk(CommandEnv& e)
+{
+    if (!WorkspaceCommands::endClipEditing(e.workspace()))
+        return;
+    e.setBarVisible(Bar::Clip, false);
+    e.panesChanged();
+}
+
+void clipClose(CommandEnv& e)
+{
+    if (WorkspaceCommands::closeClipCurve(e.workspace()))
+        e.panesChanged();
+}
+
 } // namespace
 
 const QVector<CommandRow>& CommandTable::rows()
 {
     static const QVector<CommandRow> table = {
-        { Cmd::FileSaveAs, s("画像保存(&A)..."),
-            s("作業中の画像に名前を付けて保存\n名前をつけて保存"),
-            QKeySequence(Qt::CTRL | Qt::Key_S) },
-        { Cmd::FileSaveCopyAs, {}, {}, {} },
-        { Cmd::RegisterPhoto, s("画像をMolvexDBに追加(&W)"),
-            s("表示中の画像をMolvexﾃﾞｰﾀﾍﾞｰｽに追加登録"), {} },
-        { Cmd::GalleryAdd, s("追加"), {}, {} },
-        { Cmd::GalleryEdit, s("編集"), {}, {} },
-        { Cmd::GalleryDelete, s("削除"), {}, {} },
-        { Cmd::FilePrint, s("印刷(&P)..."), s("作業中のﾌｧｲﾙを印刷\n印刷"),
-            QKeySequence(Qt::CTRL | Qt::Key_P) },
-        { Cmd::FilePrintDirect, {}, {}, {} },
-        { Cmd::FilePrintPreview, s("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"), s("ﾌﾙｽｸﾘｰﾝで表示\n印刷ﾌﾟﾚﾋﾞｭｰ"), {} },
-        { Cmd::FilePrintSetup, s("ﾌﾟﾘﾝﾀの設定(&R)..."), s("ﾌﾟﾘﾝﾀ/印刷設定の変更\nﾌﾟﾘﾝﾀの設定"),
-            {} },
-        { Cmd::AppExit, s("Kestrinの終了(&X)"), s("Kestrinの終了\nKestrinの終了"), {} },
-        { Cmd::ZoomIn, s("拡大"), s("拡大\n拡大"), {} },
-        { Cmd::ZoomOut, s("縮小"), s("縮小\n縮小"), {} },
-        { Cmd::Zoom25, s("25%"), {}, {} },
-        { Cmd::Zoom50, s("50%"), {}, {} },
-        { Cmd::Zoom75, s("75%"), {}, {} },
-        { Cmd::Zoom100, s("100%"), {}, {} },
-        { Cmd::Zoom200, s("200%"), {}, {} },
-        { Cmd::Zoom300, s("300%"), {}, {} },
-        { Cmd::Zoom400, s("400%"), {}, {} },
-        { Cmd::FitSize, s("ﾌｨｯﾄｻｲｽﾞ"), s("領域に画像サイズを合わせる\nﾌｨｯﾄｻｲｽﾞ"), {} },
-        { Cmd::Panes1, s("1"), s("画像数 - 1\n1"), {} },
-        { Cmd::Panes2, s("2"), s("画像数 - 2\n2"), {} },
-        { Cmd::Panes4, s("4"), s("画像数 - 4\n4"), {} },
-        { Cmd::PrevImage, s("前の画像(&P)"), s("前の画像を選択\n前の画像"), {} },
-        { Cmd::NextImage, s("次の画像(&N)"), s("次の画像を選択\n次の画像"), {} },
-        { Cmd::ClipDefine, s("ｸﾘｯﾌﾟ領域指定(&A)"), s("ｸﾘｯﾌﾟ領域指定\nｸﾘｯﾌﾟ領域指定"), {} },
-        { Cmd::ClipOk, s("&OK"), s("ｸﾘｯﾌﾟの終了\nOk"), {} },
-        { Cmd::ClipClose, s("閉曲線(&C)"), s("ｸﾘｯﾌﾟ領域を閉曲線として閉じる\n閉曲線"), {} },
-        { Cmd::ClipDeleteLastPoint, s("ﾎﾟｲﾝﾄ削除(&P)"), s("最後に追加されたﾎﾟｲﾝﾄを削除\nﾎﾟｲﾝﾄ削除"),
-            {} },
-        { Cmd::ClipDuplicatePoint, s("指定ﾎﾟｲﾝﾄ複製(&U)"), s("指定ﾎﾟｲﾝﾄの複製\n指定ﾎﾟｲﾝﾄ複製"),
-            {} },
-        { Cmd::ClipDeletePoint, s("指定ﾎﾟｲﾝﾄ削除(&D)"), s("指定ﾎﾟｲﾝﾄの削除\n指定ﾎﾟｲﾝﾄ削除"), {} },
-        { Cmd::ClipDelete, s("ｸﾘｯﾌﾟ削除(&D)"), s("ｸﾘｯﾌﾟを削除\nｸﾘｯﾌﾟ削除"), {} },
-        { Cmd::MenuClipOk, s("&OK"), {}, {} },
-        { Cmd::MenuClipClose, s("閉曲線(&C)"), {}, {} },
-        { Cmd::MenuClipDeleteLastPoint, s("ﾎﾟｲﾝﾄ削除(&P)"), {}, {} },
-        { Cmd::MenuClipDelete, s("ｸﾘｯﾌﾟ削除(&A)"), {}, {} },
-        { Cmd::ModeScale, s("拡大・縮小(&Z)"), s("ﾌﾞﾗｹｯﾄの拡大・縮小\n拡大・縮小"), {} },
-        { Cmd::ModeMove, s("移動(&M)"), s("ﾌﾞﾗｹｯﾄの移動\n移動"), {} },
-        { Cmd::ModeRotate, s("回転(&R)"), s("ﾌﾞﾗｹｯﾄの回転\n回転"), {} },
-        { Cmd::BracketDelete, s("削除(&D)"), s("ﾌﾞﾗｹｯﾄの削除\n削除"), {} },
-        { Cmd::Brightness, s("明度･ｺﾝﾄﾗｽﾄ調整(&B)"), s("ﾌﾞﾗｹｯﾄの明度･ｺﾝﾄﾗｽﾄ調整\n明度･ｺﾝﾄﾗｽﾄ調整"),
-            {} },
-        { Cmd::ColorBalance, s("ｶﾗｰﾊﾞﾗﾝｽ(&C)"), s("ﾌﾞﾗｹｯﾄのｶﾗｰﾊﾞﾗﾝｽ\nｶﾗｰﾊﾞﾗﾝｽ"), {} },
-        { Cmd::ShowInfo, s("情報表示"), s("情報表示\n情報表示"), {} },
-        { Cmd::ViewStatusBar, s("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"),
-            s("ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示"), {} },
-        { Cmd::BracketView, s("ﾌﾞﾗｹｯﾄ ﾋﾞｭｰ(&B)"), {}, {} },
-        { Cmd::BracketTool, s("ﾌﾞﾗｹｯﾄ ﾂｰﾙ(&R)"), {}, {} },
+        { Cmd::FileSaveAs, s("画像保存(&A)..."), s("作業中の画像に名前を付けて保存\n名前をつけて保存"),
+            QKeySequence(Qt::CTRL | Qt::Key_S), "save", false, always, run<Task::SaveAs> },
+        { Cmd::FileSaveCopyAs, {}, {}, {}, nullptr, false, always, run<Task::SaveAs> },
+        { Cmd::RegisterPhoto, s("画像をMolvexDBに追加(&W)"), s("表示中の画像をMolvexﾃﾞｰﾀﾍﾞｰｽに追加登録"),
+            {}, nullptr, false, [](Ws, Ctx c) { return on(c.patientFileExists); },
+            run<Task::Register> },
+        { Cmd::GalleryAdd, s("追加"), {}, {}, nullptr, false, always, run<Task::GalleryAdd> },
+        { Cmd::GalleryEdit, s("編集"), {}, {}, nullptr, false, withListSelection,
+            run<Task::GalleryEdit> },
+        { Cmd::GalleryDelete, s("削除"), {}, {}, nullptr, false, withListSelection,
+            run<Task::GalleryDelete> },
+        // The menu shows the accelerator in the text, the way it always has.
+        { Cmd::FilePrint, s("印刷(&P)...\tCtrl+P"), s("作業中のﾌｧｲﾙを印刷\n印刷"),
+            QKeySequence(Qt::CTRL | Qt::Key_P), "print", false, always, run<Task::Print> },
+        { Cmd::FilePrintDirect, {}, {}, {}, nullptr, false, always, run<Task::PrintDirect> },
+        { Cmd::FilePrintPreview, s("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"), s("ﾌﾙｽｸﾘｰﾝで表示\n印刷ﾌﾟﾚﾋﾞｭｰ"), {}, nullptr,
+            false, always, run<Task::PrintPreview> },
+        { Cmd::FilePrintSetup, s("ﾌﾟﾘﾝﾀの設定(&R)..."), s("ﾌﾟﾘﾝﾀ/印刷設定の変更\nﾌﾟﾘﾝﾀの設定"), {},
+            nullptr, false, always, run<Task::PrinterSetup> },
+        { Cmd::AppExit, s("Kestrinの終了(&X)"), s("Kestrinの終了\nKestrinの終了"), {}, nullptr,
+            false, always, run<Task::Quit> },
+        { Cmd::ZoomIn, s("拡大"), s("拡大\n拡大"), {}, "zoom-in", false, withPhoto,
+            [](CommandEnv& e) {
+                WorkspaceCommands::zoomIn(e.workspace());
+                e.scaleChanged();
+            } },
+        { Cmd::ZoomOut, s("縮小"), s("縮小\n縮小"), {}, "zoom-out", false, withPhoto,
+            [](CommandEnv& e) {
+                WorkspaceCommands::zoomOut(e.workspace());
+                e.scaleChanged();
+            } },
+        { Cmd::Zoom25, s("25%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom25> },
+        { Cmd::Zoom50, s("50%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom50> },
+        { Cmd::Zoom75, s("75%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom75> },
+        { Cmd::Zoom100, s("100%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom100> },
+        { Cmd::Zoom200, s("200%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom200> },
+        { Cmd::Zoom300, s("300%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom300> },
+        { Cmd::Zoom400, s("400%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom400> },
+        { Cmd::FitSize, s("ﾌｨｯﾄｻｲｽﾞ"), s("領域に画像サイズを合わせる\nﾌｨｯﾄｻｲｽﾞ"), {}, "fit-size", true,
+            [](Ws ws, Ctx) { return on(ws.hasPhoto(), ws.m_bFitSize); },
+            [](CommandEnv& e) {
+                e.workspace().m_bFitSize = !e.workspace().m_bFitSize;
+                e.scaleChanged();
+            } },
+        { Cmd::Panes1, s("1"), s("画像数 - 1\n1"), {}, "panes-1", true, panes<1>, choosePanes<1> },
+        { Cmd::Panes2, s("2"), s("画像数 - 2\n2"), {}, "panes-2", true, panes<2>, choosePanes<2> },
+        { Cmd::Panes4, s("4"), s("画像数 - 4\n4"), {}, "panes-4", true, panes<4>, choosePanes<4> },
+        { Cmd::PrevImage, s("前の画像(&P)"), s("前の画像を選択\n前の画像"), {}, "previous-image", false,
+            [](Ws ws, Ctx) {
+                return on(ws.m_layout.paneCount() < 4 && ws.m_layout.workSlot() > 1 && paneChoice(ws));
+            },
+            moveWorkSlot<false> },
+        { Cmd::NextImage, s("次の画像(&N)"), s("次の画像を選択\n次の画像"), {}, "next-image", false,
+            [](Ws ws, Ctx) {
+                return on(ws.m_layout.paneCount() < 4 && ws.m_layout.workSlot() < 3 && paneChoice(ws));
+            },
+            moveWorkSlot<true> },
+        { Cmd::ClipDefine, s("ｸﾘｯﾌﾟ領域指定(&A)"), s("ｸﾘｯﾌﾟ領域指定\nｸﾘｯﾌﾟ領域指定"), {}, "clip-define",
+            true, [](Ws ws, Ctx) { return on(ws.hasPhoto(), ws.m_bClipDefining); },
+            [](CommandEnv& e) {
+                // A new outline is drawn in one pane, with the clip tool bar at hand.
+                const bool defining = WorkspaceCommands::toggleClipDefinition(e.workspace());
+                e.setBarVisible(Bar::Clip, defining);
+                if (defining)
+                    e.setPaneCount(1);
+                e.panesChanged();
+            } },
+        { Cmd::ClipOk, s("&OK"), s("ｸﾘｯﾌﾟの終了\nOk"), {}, "clip-ok", false,
+            [](Ws ws, Ctx) { return on(canOk(ws)); }, clipOk },
+        { Cmd::ClipClose, s("閉曲線(&C)"), s("ｸﾘｯﾌﾟ領域を閉曲線として閉じる\n閉曲線"), {}, "clip-close",
+            false, [](Ws ws, Ctx) { return on(canClose(ws)); }, clipClose },
+        { Cmd::ClipDeleteLastPoint, s("ﾎﾟｲﾝﾄ削除(&P)"), s("最後に追加されたﾎﾟｲﾝﾄを削除\nﾎﾟｲﾝﾄ削除"), {},
+            "clip-delete-last-point", false,
+            [](Ws ws, Ctx) { return on(ws.m_bClipEditing && clipEntries(ws) > 1); },
+            clipEdit<ClipActions::deleteLastPoint> },
+        { Cmd::ClipDuplicatePoint, s("指定ﾎﾟｲﾝﾄ複製(&U)"), s("指定ﾎﾟｲﾝﾄの複製\n指定ﾎﾟｲﾝﾄ複製"), {},
+            "clip-duplicate-point", false, whenPicked,
+            clipEdit<ClipActions::duplicatePickedPoint> },
+        { Cmd::ClipDeletePoint, s("指定ﾎﾟｲﾝﾄ削除(&D)"), s("指定ﾎﾟｲﾝﾄの削除\n指定ﾎﾟｲﾝﾄ削除"), {},
+            "clip-delete-point", false, whenPicked, clipEdit<ClipActions::deletePickedPoint> },
+        { Cmd::ClipDelete, s("ｸﾘｯﾌﾟ削除(&D)"), s("ｸﾘｯﾌﾟを削除\nｸﾘｯﾌﾟ削除"), {}, "clip-delete", false,
+            [](Ws ws, Ctx) { return on(ws.m_bClipEditing && clipEntries(ws) > 0); },
+            clipEdit<ClipActions::deleteClip> },
+        // The context menu's variants of the clip commands go by the outline alone.
+        { Cmd::MenuClipOk, s("&OK"), {}, {}, nullptr, false,
+            [](Ws ws, Ctx) { return on(canOk(ws)); },
+            [](CommandEnv& e) {
+                if (!ClipActions::ok(e.workspace()))
+                    return;
+                e.setBarVisible(Bar::Clip, false);
+                e.panesChanged();
+            } },
+        { Cmd::MenuClipClose, s("閉曲線(&C)"), {}, {}, nullptr, false,
+            [](Ws ws, Ctx) { return on(canClose(ws)); },
+            [](CommandEnv& e) {
+                if (ClipActions::closeCurve(e.workspace()))
+                    e.panesChanged();
+            } },
+        { Cmd::MenuClipDeleteLastPoint, s("ﾎﾟｲﾝﾄ削除(&P)"), {}, {}, nullptr, false,
+            [](Ws ws, Ctx) { return on(clipEntries(ws) >= 2); },
+            clipEdit<ClipActions::deleteLastPoint> },
+        { Cmd::MenuClipDelete, s("ｸﾘｯﾌﾟ削除(&A)"), {}, {}, nullptr, false,
+            [](Ws ws, Ctx) { return on(clipEntries(ws) >= 1); }, clipEdit<ClipActions::deleteClip> },
+        { Cmd::ModeScale, s("拡大・縮小(&Z)"), s("ﾌﾞﾗｹｯﾄの拡大・縮小\n拡大・縮小"), {}, "mode-scale", true,
+            mode<OpScale>, toggleMode<OpScale> },
+        { Cmd::ModeMove, s("移動(&M)"), s("ﾌﾞﾗｹｯﾄの移動\n移動"), {}, "mode-move", true, mode<OpMove>,
+            toggleMode<OpMove> },
+        { Cmd::ModeRotate, s("回転(&R)"), s("ﾌﾞﾗｹｯﾄの回転\n回転"), {}, "mode-rotate", true,
+            mode<OpRotate>, toggleMode<OpRotate> },
+        { Cmd::BracketDelete, s("削除(&D)"), s("ﾌﾞﾗｹｯﾄの削除\n削除"), {}, "bracket-delete", false,
+            withSelection,
+            [](CommandEnv& e) {
+                Workspace& ws = e.workspace();
+                if (WorkspaceCommands::deleteSelected(ws, ws.m_layout.activeSlot()))
+                    e.panesChanged();
+            } },
+        { Cmd::Brightness, s("明度･ｺﾝﾄﾗｽﾄ調整(&B)"), s("ﾌﾞﾗｹｯﾄの明度･ｺﾝﾄﾗｽﾄ調整\n明度･ｺﾝﾄﾗｽﾄ調整"), {},
+            "brightness", false, withSelection, run<Task::Brightness> },
+        { Cmd::ColorBalance, s("ｶﾗｰﾊﾞﾗﾝｽ(&C)"), s("ﾌﾞﾗｹｯﾄのｶﾗｰﾊﾞﾗﾝｽ\nｶﾗｰﾊﾞﾗﾝｽ"), {}, "color-balance",
+            false, withSelection, run<Task::ColorBalance> },
+        { Cmd::ShowInfo, s("情報表示"), s("情報表示\n情報表示"), {}, "show-info", true,
+            [](Ws ws, Ctx) { return on(ws.m_bClipClosed, ws.m_bShowInfo); },
+            [](CommandEnv& e) { e.workspace().m_bShowInfo = !e.workspace().m_bShowInfo; } },
+        { Cmd::ViewStatusBar, s("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"), s("ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示"), {},
+            nullptr, true, [](Ws, Ctx c) { return on(true, c.statusBarVisible); },
+            toggleBar<Bar::StatusBar> },
+        { Cmd::BracketView, s("ﾌﾞﾗｹｯﾄ ﾋﾞｭｰ(&B)"), {}, {}, nullptr, true,
+            [](Ws, Ctx c) { return on(true, c.bracketBarVisible); }, toggleBar<Bar::BracketList> },
+        { Cmd::BracketTool, s("ﾌﾞﾗｹｯﾄ ﾂｰﾙ(&R)"), {}, {}, nullptr, true,
+            [](Ws ws, Ctx) { return on(true, ws.m_bBracketToolShown); },
+            [](CommandEnv& e) {
+                Workspace& ws = e.workspace();
+                ws.m_bBracketToolShown = !ws.m_bBracketToolShown;
+                e.setBarVisible(Bar::ToolBar, ws.m_bBracketToolShown);
+            } },
         { Cmd::AppAbout, s("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)"),
-            s("ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"), {} },
-        { Cmd::NextPane, {}, {}, QKeySequence(Qt::Key_F6) },
-        { Cmd::PrevPane, {}, {}, QKeySequence(Qt::SHIFT | Qt::Key_F6) },
+            s("ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"), {}, "about", false, always,
+            run<Task::About> },
+        { Cmd::NextPane, {}, {}, QKeySequence(Qt::Key_F6), nullptr, false, always,
+            neighbourPane<1> },
+        { Cmd::PrevPane, {}, {}, QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr, false, always,
+            neighbourPane<-1> },
     };
     return table;
 }
@@ -79,4 +243,10 @@ const CommandRow* CommandTable::find(int id)
         if (row.id == id)
             return &row;
     return nullptr;
+}
+
+CommandState CommandTable::evaluate(int id, const Workspace& ws, const CommandContext& context)
+{
+    const CommandRow* row = find(id);
+    return row ? row->rule(ws, context) : CommandState();
 }

@@ -1,16 +1,41 @@
-// The one table of commands: id, menu text, status prompt and tool tip, shortcut.
-// Menus, tool bars and the update pass are all built from it.
+// The one table of commands: for each id its menu text, status prompt and tool
+// tip, shortcut, tool-bar icon, whether it is checkable, its enable/check rule
+// and its handler. Actions, menus, tool bars and the update pass come from it.
 #pragma once
 
 #include <QKeySequence>
 #include <QString>
 #include <QVector>
 
+class CommandEnv;
+class Workspace;
+
+// What the rules need to know beyond the workspace: facts about the windows.
+struct CommandContext {
+    bool listHasSelection = false; // the bracket list has a selected row
+    bool bracketBarVisible = true; // the bracket list's docking bar is on screen
+    bool patientFileExists = false; // the host named a current patient
+    bool statusBarVisible = true;
+};
+
+struct CommandState {
+    bool enabled = true;
+    bool checked = false;
+};
+
+using CommandRule = CommandState (*)(const Workspace& ws, const CommandContext& context);
+// Runs the command; callers refresh every action's state afterwards.
+using CommandHandler = void (*)(CommandEnv& env);
+
 struct CommandRow {
     int id;
     QString text; // menu text with its mnemonic
     QString prompt; // "status text\ntool tip"; either part may be missing
     QKeySequence shortcut;
+    const char* icon; // base name of an SVG in the icon resources; null for none
+    bool checkable;
+    CommandRule rule;
+    CommandHandler handler;
 
     QString statusTip() const { return prompt.section('\n', 0, 0); }
     QString toolTip() const { return prompt.section('\n', 1, 1); }
@@ -21,4 +46,6 @@ public:
     static const QVector<CommandRow>& rows();
     // The row for `id`, or null for an id the table does not have.
     static const CommandRow* find(int id);
+    // The state of `id`'s action; enabled and unchecked for an unknown id.
+    static CommandState evaluate(int id, const Workspace& ws, const CommandContext& context);
 };

@@ -1,11 +1,13 @@
 // The whole state of one simulation: the photograph, the display scale, the shared
-// clip outline and four pane slots with their pasted brackets. Owned by the main
-// frame for the life of the process; panes reach it through the frame.
+// clip outline, four pane slots with their pasted brackets and the pane layout
+// that shows them. Owned by the main frame for the life of the process; panes
+// reach it through the frame.
 #pragma once
 
 #include "core/simulation/bracketop.h"
 #include "core/simulation/qbracket.h"
 #include "core/simulation/qclip.h"
+#include "core/workspace/panelayout.h"
 
 #include <QImage>
 
@@ -39,7 +41,7 @@ public:
     // Releases every bracket of every slot and resets the per-slot values.
     void resetSlots();
     // Clip emptied and its flags cleared, zoom 1.0, serial 0, all slots emptied.
-    // Pane count, working slot, fit mode and info-tip mode are kept.
+    // The pane layout, fit mode and info-tip mode are kept.
     void resetForNewPhoto();
 
     bool hasPhoto() const { return m_pPhoto != nullptr; }
@@ -51,7 +53,6 @@ public:
     // is loaded or loading failed.
     std::unique_ptr<QImage> m_pPhoto;
     double m_dZoom = 1.0; // 1.0 = 100 %
-    bool m_bBracketViewShown = true;
     bool m_bBracketToolShown = true;
     int m_nBracketSerial = 0;
     std::array<PaneSlot, SlotCount> m_slot;
@@ -64,6 +65,5 @@ public:
     bool m_bShowInfo = true;
     bool m_bPanesCreated = false;
     bool m_bFirstPaintDone = false;
-    int m_nPaneCount = 1; // 1, 2 or 4
-    int m_nWorkSlot = 1; // 1, 2 or 3: the reference slot 0 is never the working slot
+    PaneLayout m_layout;
 };

@@ -121,18 +121,26 @@ bool WorkspaceCommands::closeClipCurve(Workspace& ws)
     return true;
 }
 
-bool WorkspaceCommands::nextWorkSlot(Workspace& ws)
+bool WorkspaceCommands::replaceOnDoubleClick(Workspace& ws, int slot, const QString& picturePath,
+    bool output, int listIndex, const QString& name)
 {
-    if (ws.m_nWorkSlot >= 3)
+    if (slot < 0 || slot >= Workspace::SlotCount)
         return false;
-    ++ws.m_nWorkSlot;
-    return true;
-}
-
-bool WorkspaceCommands::previousWorkSlot(Workspace& ws)
-{
-    if (ws.m_nWorkSlot <= 1)
+    PaneSlot& s = ws.m_slot[size_t(slot)];
+    const int n = int(s.arBrackets.size());
+    if (n == 0)
         return false;
-    --ws.m_nWorkSlot;
+    if (n == 1)
+        s.nSelected = 0;
+    const int target = s.nSelected == -1 ? n - 1 : s.nSelected;
+    if (s.nSelected >= 0 && target < n) {
+        QBracket& bracket = s.arBrackets[size_t(target)];
+        if (bracket.ReplaceImage(picturePath)) {
+            bracket.SetOutputAndName(output, QString());
+            bracket.SetListItem(listIndex);
+            bracket.SetName(name);
+        }
+    }
+    s.nSelected = target;
     return true;
 }

@@ -2,6 +2,8 @@
 // side (scales, panes, tool bars, repaints) around these.
 #pragma once
 
+#include <QString>
+
 class Workspace;
 
 class WorkspaceCommands {
@@ -31,7 +33,11 @@ public:
     // stays on. False when no definition is in progress.
     static bool closeClipCurve(Workspace& ws);
 
-    // Moves the working slot within 1..3; false at the end.
-    static bool nextWorkSlot(Workspace& ws);
-    static bool previousWorkSlot(Workspace& ws);
+    // A double click on a gallery row while `slot` holds brackets: the picture
+    // replaces the one of the selected bracket (the only one counts as selected).
+    // With several and none selected the click only selects the topmost, so that
+    // a stray click never changes a bracket the user did not pick. False when the
+    // slot is empty: the caller pastes a new bracket instead.
+    static bool replaceOnDoubleClick(Workspace& ws, int slot, const QString& picturePath,
+        bool output, int listIndex, const QString& name);
 };

@@ -1,18 +1,17 @@
 #include "ui/frame/ckestrinapp.h"
 
-#include "ui/dialogs/caboutdlg.h"
 #include "ui/frame/ckestrindoc.h"
 #include "core/host/profile.h"
 #include "ui/frame/cmainframe.h"
-#include "core/commands/commandids.h"
 #include "core/text/strings.h"
-#include "ui/frame/paneoutput.h"
 
 CKestrinApp::CKestrinApp(int& argc, char** argv)
     : QApplication(argc, argv)
 {
     setApplicationName(Res::text(Res::IdsAppTitle));
     setApplicationVersion(QStringLiteral("1.0"));
+    // The resources live in a static library: nothing links them in unless asked.
+    Q_INIT_RESOURCE(kestrin);
     setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
 }
 
@@ -49,7 +48,6 @@ bool CKestrinApp::InitInstance(const QStringList& arguments)
 
     m_doc.reset();
     m_frame = std::make_unique<CMainFrame>();
-    connect(m_frame.get(), &CMainFrame::applicationCommand, this, &CKestrinApp::onCommand);
     m_doc = std::make_unique<CKestrinDoc>(m_frame.get());
     if (!m_doc->OnOpenDocument(path))
         return false;
@@ -82,14 +80,4 @@ void CKestrinApp::ExitInstance()
             profile->remove(key);
     }
     profile->endGroup();
-}
-
-void CKestrinApp::onCommand(int id)
-{
-    if (PaneOutput::onApplicationCommand(m_frame.get(), id)) // printer setup
-        return;
-    if (id == Cmd::AppAbout) {
-        CAboutDlg about(m_frame.get());
-        about.exec();
-    }
 }

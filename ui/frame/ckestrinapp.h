@@ -1,6 +1,6 @@
 // The application: points configuration at the host's INI file, insists on a
 // photograph path, creates the frame and document, opens the photograph and shows
-// the window as it was last closed. Owns the About box and printer set-up.
+// the window as it was last closed.
 #pragma once
 
 #include <QApplication>
@@ -34,7 +34,6 @@ public:
     static constexpr int RecentFileCount = 4;
 
 private:
-    void onCommand(int id);
     void addToRecentFiles(const QString& path);
 
     std::unique_ptr<CMainFrame> m_frame;

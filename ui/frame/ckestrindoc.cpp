@@ -2,14 +2,12 @@
 
 #include "core/photo/photoloader.h"
 #include "ui/frame/cmainframe.h"
-#include "core/host/hostdialogs.h"
 #include "core/text/strings.h"
 
 #include <QFileInfo>
 
 CKestrinDoc::CKestrinDoc(CMainFrame* frame, QObject* parent)
     : QObject(parent)
-    , m_strPatientIdFile(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"))
     , m_frame(frame)
 {
 }

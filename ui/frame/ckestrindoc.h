@@ -20,9 +20,6 @@ public:
 
     QString pathName() const { return m_pathName; }
 
-    // The host's marker whose existence enables registering a picture.
-    QString m_strPatientIdFile;
-
 private:
     CMainFrame* m_frame;
     QString m_pathName;

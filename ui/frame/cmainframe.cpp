@@ -1,21 +1,22 @@
 #include "ui/frame/cmainframe.h"
 
-#include "core/host/profile.h"
-#include "ui/bars/qbarlist.h"
 #include "core/commands/commandids.h"
-#include "core/commands/commandtable.h"
-#include "ui/frame/layoutreport.h"
-#include "ui/frame/qsplitterwnd.h"
-#include "core/workspace/workspacecommands.h"
-#include "ui/frame/gallerycommands.h"
-#include "ui/bars/qbracklistdiag.h"
+#include "core/commands/commandlayout.h"
 #include "core/host/hostdialogs.h"
 #include "core/host/hosttools.h"
+#include "core/host/profile.h"
+#include "core/text/strings.h"
+#include "core/workspace/bracketactions.h"
+#include "core/workspace/workspacecommands.h"
+#include "ui/bars/qbarlist.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/dialogs/caboutdlg.h"
 #include "ui/dialogs/qdialogbrightness.h"
 #include "ui/dialogs/qdialogcolorbalance.h"
-#include "core/text/strings.h"
-#include "ui/resources/toolicons.h"
-#include "core/workspace/bracketactions.h"
+#include "ui/frame/gallerycommands.h"
+#include "ui/frame/layoutreport.h"
+#include "ui/frame/paneoutput.h"
+#include "ui/frame/qsplitterwnd.h"
 #include "ui/panes/ckestrinview.h"
 
 #include <QAction>
@@ -46,7 +47,8 @@ CMainFrame::CMainFrame(QWidget* parent)
     createPanes();
     createActions();
     createToolBars();
-    createMenus();
+    for (const MenuItem& menu : CommandLayout::menuBar())
+        createMenu(menuBar()->addMenu(menu.title), menu.items);
     createStatusBar();
     createBracketBar();
     restoreBarState();
@@ -75,11 +77,10 @@ void CMainFrame::createPanes()
 {
     m_wndSplitter = new QSplitterWnd(this);
     setCentralWidget(m_wndSplitter);
-    for (int i = 0; i < 4; ++i) {
-        m_panes[i] = new CKestrinView(m_wndSplitter);
+    for (int i = 0; i < PaneLayout::GridPanes; ++i) {
+        m_panes[i] = new CKestrinView(i, m_wndSplitter);
         m_wndSplitter->CreateView(i / 2, i % 2, m_panes[i]);
-        m_panes[i]->slotNumber = i;
-        m_panes[i]->setWorkingPane(i != 0);
+        m_panes[i]->resetTip();
         connect(m_panes[i], &CKestrinView::activated, this, &CMainFrame::setActivePane);
     }
     const QSize area = GetPaneArea();
@@ -87,41 +88,27 @@ void CMainFrame::createPanes()
         m_wndSplitter->SetColumnInfo(i, std::max(area.width() / 2, 0));
         m_wndSplitter->SetRowInfo(i, std::max(area.height() / 2, 0));
     }
-    m_wndSplitter->SetActivePane(m_panes[0]);
-    m_ws.m_nWorkSlot = 1;
-    m_ws.m_nPaneCount = 4;
-    m_wndSplitter->HideRow(1);
-    m_wndSplitter->HideColumn(1);
-    m_ws.m_nPaneCount = 1;
-    m_panes[0]->slotNumber = m_ws.m_nWorkSlot;
-    m_panes[0]->setWorkingPane(true);
+    showLayout();
     connect(m_wndSplitter, &QSplitterWnd::resized, this, &CMainFrame::recalcLayout);
-    connect(m_wndSplitter, &QSplitterWnd::activePaneChanged, this, [this] { updateActions(); });
     m_ws.m_bPanesCreated = true;
 }
-
-CKestrinView* CMainFrame::pane(int row, int col) const { return m_panes[row * 2 + col]; }
 
 QVector<CKestrinView*> CMainFrame::shownPanes() const
 {
     QVector<CKestrinView*> panes;
-    for (int r = 0; r < m_wndSplitter->rowCount(); ++r)
-        for (int c = 0; c < m_wndSplitter->columnCount(); ++c)
-            panes.append(static_cast<CKestrinView*>(m_wndSplitter->GetPane(r, c)));
+    for (int index : m_ws.m_layout.shownPanes())
+        panes.append(m_panes[index]);
     return panes;
 }
 
-CKestrinView* CMainFrame::activePane() const
-{
-    return static_cast<CKestrinView*>(m_wndSplitter->GetActivePane());
-}
+CKestrinView* CMainFrame::activePane() const { return m_panes[m_ws.m_layout.activePane()]; }
 
-void CMainFrame::setActivePane(CKestrinView* view) { m_wndSplitter->SetActivePane(view); }
-
-int CMainFrame::activeSlot() const
+void CMainFrame::setActivePane(CKestrinView* view)
 {
-    const CKestrinView* view = activePane();
-    return view ? view->slotNumber : 0;
+    if (!view || !m_ws.m_layout.setActivePane(view->paneIndex()))
+        return;
+    m_wndSplitter->SetActivePane(view);
+    updateActions();
 }
 
 void CMainFrame::invalidatePanes()
@@ -160,7 +147,8 @@ QSize CMainFrame::GetPaneArea() const
 
 void CMainFrame::recalcLayout()
 {
-    if (!m_ws.m_bLayoutReady || m_ws.m_nPaneCount == 1)
+    const int count = m_ws.m_layout.paneCount();
+    if (!m_ws.m_bLayoutReady || count == 1)
         return;
     // Equal halves after every resize: the bar between them takes its own width.
     const QSize area = GetPaneArea();
@@ -168,102 +156,138 @@ void CMainFrame::recalcLayout()
     const int halfH = std::max((area.height() - QSplitterWnd::BarWidth) / 2, 0);
     m_wndSplitter->SetColumnInfo(0, halfW);
     m_wndSplitter->SetColumnInfo(1, halfW);
-    if (m_ws.m_nPaneCount == 4) {
+    if (count == 4) {
         m_wndSplitter->SetRowInfo(0, halfH);
         m_wndSplitter->SetRowInfo(1, halfH);
     }
     m_wndSplitter->RecalcLayout();
 }
 
-void CMainFrame::setPaneCount(int n)
+void CMainFrame::showLayout()
 {
-    const int old = m_ws.m_nPaneCount;
-    if (n == 1) {
-        if (old == 4) {
-            m_wndSplitter->HideRow(1);
-            m_wndSplitter->HideColumn(1);
-        } else if (old == 2) {
-            m_wndSplitter->HideColumn(1);
-        }
-        m_ws.m_nPaneCount = 1;
-        m_ws.m_nWorkSlot = 1;
-        CKestrinView* view = pane(0, 0);
-        view->setWorkingPane(true);
-        view->slotNumber = m_ws.m_nWorkSlot;
-        applyZoom();
-        setActivePane(view);
-    } else if (n == 2) {
-        if (old == 4)
-            m_wndSplitter->HideRow(1);
-        if (old == 1)
-            m_wndSplitter->ShowColumn(1);
-        m_ws.m_nPaneCount = 2;
-        m_ws.m_nWorkSlot = 1;
-        recalcLayout();
-        pane(0, 0)->setWorkingPane(false);
-        pane(0, 0)->slotNumber = 0;
-        pane(0, 1)->setWorkingPane(true);
-        pane(0, 1)->slotNumber = m_ws.m_nWorkSlot;
-        if (old != 2)
-            applyZoom();
-        setActivePane(pane(0, 1));
-    } else if (n == 4) {
-        if (old == 1)
-            m_wndSplitter->ShowColumn(1);
-        if (old == 1 || old == 2)
+    const int count = m_ws.m_layout.paneCount();
+    if (count == 1) {
+        m_wndSplitter->HideRow(1);
+        m_wndSplitter->HideColumn(1);
+    } else {
+        m_wndSplitter->ShowColumn(1);
+        if (count == 4)
             m_wndSplitter->ShowRow(1);
-        m_ws.m_nPaneCount = 4;
-        recalcLayout();
-        for (int i = 0; i < 4; ++i) {
-            m_panes[i]->setWorkingPane(i != 0);
-            m_panes[i]->slotNumber = i;
+        else
+            m_wndSplitter->HideRow(1);
+    }
+    m_wndSplitter->SetActivePane(activePane());
+}
+
+void CMainFrame::layoutChanged(bool rescale)
+{
+    showLayout();
+    recalcLayout();
+    if (rescale)
+        applyZoom();
+    // A pane that now shows another slot must not keep the old slot's tip.
+    for (CKestrinView* view : m_panes)
+        view->resetTip();
+    invalidatePanes();
+}
+
+void CMainFrame::scaleChanged()
+{
+    applyZoom();
+    invalidatePanes();
+}
+
+void CMainFrame::focusActivePane()
+{
+    m_wndSplitter->SetActivePane(activePane());
+    activePane()->setFocus(Qt::TabFocusReason);
+}
+
+bool CMainFrame::isBarVisible(Bar bar) const
+{
+    switch (bar) {
+    case Bar::Clip:
+        return m_wndClipBar && m_wndClipBar->isVisible();
+    case Bar::BracketList:
+        return m_wndBarList && m_wndBarList->isVisible();
+    case Bar::ToolBar:
+        return m_wndToolBar && m_wndToolBar->isVisible();
+    case Bar::StatusBar:
+        return statusBar()->isVisible();
+    }
+    return false;
+}
+
+void CMainFrame::setBarVisible(Bar bar, bool visible)
+{
+    switch (bar) {
+    case Bar::Clip:
+        if (!m_wndClipBar)
+            return;
+        if (visible) {
+            m_wndClipBar->show();
+            m_wndClipBar->raise();
+        } else if (m_wndClipBar->isVisible()) {
+            m_wndClipBar->hide();
         }
-        if (old != 4)
-            applyZoom();
-        setActivePane(pane(0, 1));
-    }
-    invalidatePanes();
-}
-
-void CMainFrame::moveWorkSlot(bool forward)
-{
-    if (!(forward ? WorkspaceCommands::nextWorkSlot(m_ws)
-                  : WorkspaceCommands::previousWorkSlot(m_ws)))
         return;
-    if (m_ws.m_nPaneCount == 1) {
-        pane(0, 0)->setWorkingPane(true);
-        pane(0, 0)->slotNumber = m_ws.m_nWorkSlot;
-    } else if (m_ws.m_nPaneCount == 2) {
-        pane(0, 1)->setWorkingPane(true);
-        pane(0, 0)->setWorkingPane(false);
-        pane(0, 0)->slotNumber = 0;
-        pane(0, 1)->slotNumber = m_ws.m_nWorkSlot;
-        setActivePane(pane(0, 1));
-    }
-    invalidatePanes();
-}
-
-void CMainFrame::activateNeighbourPane(int step)
-{
-    const QVector<CKestrinView*> panes = shownPanes();
-    if (panes.isEmpty())
+    case Bar::BracketList:
+        m_wndBarList->setVisible(visible);
         return;
-    const int index = std::max(0, int(panes.indexOf(activePane())));
-    CKestrinView* next = panes.at((index + step + panes.size()) % panes.size());
-    setActivePane(next);
-    next->setFocus(Qt::TabFocusReason);
+    case Bar::ToolBar:
+        m_wndToolBar->setVisible(visible);
+        return;
+    case Bar::StatusBar:
+        statusBar()->setVisible(visible);
+        return;
+    }
 }
 
-void CMainFrame::showClipBar()
+void CMainFrame::run(Task task)
 {
-    m_wndClipBar->show();
-    m_wndClipBar->raise();
-}
-
-void CMainFrame::hideClipBar()
-{
-    if (m_wndClipBar && m_wndClipBar->isVisible())
-        m_wndClipBar->hide();
+    switch (task) {
+    case Task::SaveAs:
+        PaneOutput::saveAs(this);
+        break;
+    case Task::Register:
+        PaneOutput::registerComposite(this);
+        break;
+    case Task::Print:
+        PaneOutput::print(this, true);
+        break;
+    case Task::PrintDirect:
+        PaneOutput::print(this, false);
+        break;
+    case Task::PrintPreview:
+        PaneOutput::printPreview(this);
+        break;
+    case Task::PrinterSetup:
+        PaneOutput::printerSetup(this);
+        break;
+    case Task::Brightness:
+        runBrightnessDialog();
+        break;
+    case Task::ColorBalance:
+        runColorBalanceDialog();
+        break;
+    case Task::GalleryAdd:
+        GalleryCommands::Add(this, m_wndBrackList);
+        break;
+    case Task::GalleryEdit:
+        GalleryCommands::Edit(this, m_wndBrackList);
+        break;
+    case Task::GalleryDelete:
+        GalleryCommands::Delete(this, m_wndBrackList);
+        break;
+    case Task::About: {
+        CAboutDlg about(this);
+        about.exec();
+        break;
+    }
+    case Task::Quit:
+        close();
+        break;
+    }
 }
 
 void CMainFrame::createActions()
@@ -274,54 +298,29 @@ void CMainFrame::createActions()
         action->setStatusTip(row.statusTip());
         action->setToolTip(row.toolTip().isEmpty() ? row.statusTip() : row.toolTip());
         action->setShortcut(row.shortcut);
-        action->setIcon(ToolIcons::icon(row.id));
+        if (row.icon)
+            action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(row.icon))));
         action->setIconVisibleInMenu(false);
+        action->setCheckable(row.checkable);
         const int id = row.id;
         connect(action, &QAction::triggered, this, [this, id] { dispatch(id); });
         m_actions.insert(id, action);
         if (!row.shortcut.isEmpty())
             addAction(action); // shortcuts work while menus are closed
     }
-    for (int id : { Cmd::FitSize, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4, Cmd::ModeScale,
-             Cmd::ModeMove, Cmd::ModeRotate, Cmd::ShowInfo, Cmd::ClipDefine, Cmd::BracketView,
-             Cmd::BracketTool, Cmd::ViewStatusBar })
-        m_actions.value(id)->setCheckable(true);
 }
 
-void CMainFrame::createMenus()
+void CMainFrame::createMenu(QMenu* menu, const std::vector<MenuItem>& items)
 {
-    auto add = [this](QMenu* menu, std::initializer_list<int> ids) {
-        for (int id : ids) {
-            if (id == 0)
-                menu->addSeparator();
-            else
-                menu->addAction(action(id));
-        }
-        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateActions);
-    };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
-    add(file, { Cmd::FileSaveAs, 0, Cmd::RegisterPhoto, 0 });
-    QMenu* gallery = file->addMenu(QStringLiteral("ブラケット"));
-    add(gallery, { Cmd::GalleryAdd, Cmd::GalleryEdit, Cmd::GalleryDelete });
-    add(file, { 0, Cmd::FilePrint, Cmd::FilePrintPreview, Cmd::FilePrintSetup, 0, Cmd::AppExit });
-    // The menu shows the accelerator the way the menu text always has.
-    action(Cmd::FilePrint)->setText(QStringLiteral("印刷(&P)...\tCtrl+P"));
-
-    QMenu* work = menuBar()->addMenu(QStringLiteral("作業領域(&W)"));
-    add(work, { Cmd::FitSize });
-    QMenu* count = work->addMenu(QStringLiteral("画像数(&A)"));
-    add(count, { Cmd::Panes1, Cmd::Panes2, Cmd::Panes4 });
-    add(work, { Cmd::PrevImage, Cmd::NextImage });
-
-    add(menuBar()->addMenu(QStringLiteral("ｸﾘｯﾌﾟ(&C)")),
-        { Cmd::ClipDefine, Cmd::ClipOk, Cmd::ClipClose, Cmd::ClipDeleteLastPoint,
-            Cmd::ClipDuplicatePoint, Cmd::ClipDeletePoint, Cmd::ClipDelete });
-    add(menuBar()->addMenu(QStringLiteral("ﾌﾞﾗｹｯﾄ(&B)")),
-        { Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate, Cmd::BracketDelete, 0, Cmd::Brightness,
-            Cmd::ColorBalance, 0, Cmd::ShowInfo });
-    add(menuBar()->addMenu(QStringLiteral("表示(&V)")),
-        { Cmd::ViewStatusBar, Cmd::BracketView, Cmd::BracketTool });
-    add(menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)")), { Cmd::AppAbout });
+    for (const MenuItem& item : items) {
+        if (!item.items.empty())
+            createMenu(menu->addMenu(item.title), item.items);
+        else if (item.id == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(action(item.id));
+    }
+    connect(menu, &QMenu::aboutToShow, this, &CMainFrame::updateActions);
 }
 
 void CMainFrame::createToolBars()
@@ -330,24 +329,18 @@ void CMainFrame::createToolBars()
     m_wndToolBar->setObjectName(QStringLiteral("ToolBar-59392"));
     m_wndToolBar->setIconSize(QSize(23, 23));
     m_wndToolBar->setAllowedAreas(Qt::TopToolBarArea | Qt::RightToolBarArea);
-    m_zoomMenu = new QMenu(this);
-    for (int id : { Cmd::Zoom25, Cmd::Zoom50, Cmd::Zoom75, Cmd::Zoom100, Cmd::Zoom200, Cmd::Zoom300,
-             Cmd::Zoom400 })
-        m_zoomMenu->addAction(action(id));
-    for (int id : std::initializer_list<int> { Cmd::FileSaveAs, 0, Cmd::FilePrint, 0, Cmd::ZoomOut,
-             Cmd::ZoomIn, Cmd::FitSize, 0, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4, Cmd::PrevImage,
-             Cmd::NextImage, 0, Cmd::ClipDefine, 0, Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate,
-             Cmd::Brightness, Cmd::ColorBalance, Cmd::BracketDelete, 0, Cmd::ShowInfo, 0,
-             Cmd::AppAbout }) {
+    auto* zoomMenu = new QMenu(this);
+    for (int id : CommandLayout::zoomMenu())
+        zoomMenu->addAction(action(id));
+    for (int id : CommandLayout::toolBar()) {
         if (id == 0) {
             m_wndToolBar->addSeparator();
-        } else if (id == Cmd::ZoomIn) {
-            // Zoom in with the presets behind its arrow.
+        } else if (id == CommandLayout::ZoomButton) {
             auto* button = new QToolButton(m_wndToolBar);
             button->setDefaultAction(action(id));
-            button->setMenu(m_zoomMenu);
+            button->setMenu(zoomMenu);
             button->setPopupMode(QToolButton::MenuButtonPopup);
-            button->setObjectName(QStringLiteral("6032"));
+            button->setObjectName(QString::number(id));
             m_wndToolBar->addWidget(button);
         } else {
             m_wndToolBar->addAction(action(id));
@@ -362,8 +355,7 @@ void CMainFrame::createToolBars()
     m_wndClipBar->setIconSize(QSize(23, 23));
     m_wndClipBar->setMovable(false);
     m_wndClipBar->setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
-    for (int id : { Cmd::ClipOk, Cmd::ClipClose, Cmd::ClipDeleteLastPoint, Cmd::ClipDuplicatePoint,
-             Cmd::ClipDeletePoint, Cmd::ClipDelete })
+    for (int id : CommandLayout::clipBar())
         m_wndClipBar->addAction(action(id));
     m_wndClipBar->adjustSize();
     int x = Profile::getInt(QStringLiteral("BarState-Bar2"), QStringLiteral("XPos"), -1);
@@ -397,36 +389,14 @@ int CMainFrame::onThumbDrop(
 
 void CMainFrame::onThumbDoubleClick(int)
 {
-    CKestrinView* view = activePane();
-    if (!view)
-        return;
-    const int s = activeSlot();
-    PaneSlot& slot = m_ws.m_slot[size_t(s)];
     const QString path = m_wndBrackList->SelectedPicturePath();
-    const int n = int(slot.arBrackets.size());
     const int index = m_wndBrackList->SelectedIndex();
-    if (n == 0) {
-        view->pasteBracket(index, path, 0, 0, 0, 0, 0, m_wndBrackList->SelectedSideFlag());
+    const int sideFlag = m_wndBrackList->SelectedSideFlag();
+    if (!WorkspaceCommands::replaceOnDoubleClick(m_ws, activeSlot(), path, sideFlag != 0, index,
+            m_wndBrackList->BracketNameAt(index))) {
+        activePane()->pasteBracket(index, path, 0, 0, 0, 0, 0, sideFlag);
         return;
     }
-    int target;
-    if (n == 1) {
-        slot.nSelected = 0;
-        target = 0;
-    } else {
-        // With several brackets and none selected, the first double click only
-        // selects the topmost one; the next replaces its picture.
-        target = slot.nSelected == -1 ? n - 1 : slot.nSelected;
-    }
-    if (slot.nSelected >= 0 && target < n) {
-        QBracket& bracket = slot.arBrackets[size_t(target)];
-        if (bracket.ReplaceImage(path)) {
-            bracket.SetOutputAndName(m_wndBrackList->SelectedSideFlag() != 0, QString());
-            bracket.SetListItem(index);
-            bracket.SetName(m_wndBrackList->BracketNameAt(index));
-        }
-    }
-    slot.nSelected = target;
     invalidatePanes();
     updateActions();
 }
@@ -496,7 +466,6 @@ void CMainFrame::createStatusBar()
 CommandContext CMainFrame::commandContext() const
 {
     CommandContext context;
-    context.activeSlot = activeSlot();
     context.statusBarVisible = statusBar()->isVisible();
     context.bracketBarVisible = m_wndBarList && m_wndBarList->isVisible();
     context.listHasSelection = m_wndBrackList && m_wndBrackList->SelectedIndex() >= 0;
@@ -507,139 +476,21 @@ CommandContext CMainFrame::commandContext() const
 void CMainFrame::updateActions()
 {
     const CommandContext context = commandContext();
-    // The bar's close box hides it behind the command's back; follow it.
-    m_ws.m_bBracketViewShown = context.bracketBarVisible;
-    for (auto it = m_actions.cbegin(); it != m_actions.cend(); ++it) {
-        const CommandState state = CommandRules::evaluate(it.key(), m_ws, context);
-        if (!state.known)
-            continue;
-        it.value()->setEnabled(state.enabled);
-        if (it.value()->isCheckable())
-            it.value()->setChecked(state.checked);
+    for (const CommandRow& row : CommandTable::rows()) {
+        QAction* action = m_actions.value(row.id);
+        const CommandState state = row.rule(m_ws, context);
+        action->setEnabled(state.enabled);
+        if (row.checkable)
+            action->setChecked(state.checked);
     }
 }
 
 void CMainFrame::dispatch(int id)
 {
-    CKestrinView* view = activePane();
-    if ((view && view->onCommand(id)) || onCommand(id)) {
-        updateActions();
-        return;
-    }
-    emit applicationCommand(id);
+    // Disabled actions cannot trigger; the handlers still guard direct calls.
+    if (const CommandRow* row = CommandTable::find(id))
+        row->handler(*this);
     updateActions();
-}
-
-bool CMainFrame::onCommand(int id)
-{
-    // Actions that the update pass disabled cannot reach here; the checks below
-    // guard direct calls (keyboard shortcuts of disabled actions never fire).
-    if (WorkspaceCommands::zoomPreset(m_ws, id)) {
-        applyZoom();
-        invalidatePanes();
-        return true;
-    }
-    switch (id) {
-    case Cmd::ZoomIn:
-    case Cmd::ZoomOut:
-        if (id == Cmd::ZoomIn)
-            WorkspaceCommands::zoomIn(m_ws);
-        else
-            WorkspaceCommands::zoomOut(m_ws);
-        applyZoom();
-        invalidatePanes();
-        return true;
-    case Cmd::FitSize:
-        m_ws.m_bFitSize = !m_ws.m_bFitSize;
-        applyZoom();
-        invalidatePanes();
-        return true;
-    case Cmd::Panes1:
-        setPaneCount(1);
-        return true;
-    case Cmd::Panes2:
-        setPaneCount(2);
-        return true;
-    case Cmd::Panes4:
-        setPaneCount(4);
-        return true;
-    case Cmd::NextImage:
-    case Cmd::PrevImage:
-        moveWorkSlot(id == Cmd::NextImage);
-        return true;
-    case Cmd::ModeScale:
-        WorkspaceCommands::toggleOpMode(m_ws, activeSlot(), OpScale);
-        return true;
-    case Cmd::ModeMove:
-        WorkspaceCommands::toggleOpMode(m_ws, activeSlot(), OpMove);
-        return true;
-    case Cmd::ModeRotate:
-        WorkspaceCommands::toggleOpMode(m_ws, activeSlot(), OpRotate);
-        return true;
-    case Cmd::BracketDelete:
-        if (WorkspaceCommands::deleteSelected(m_ws, activeSlot()))
-            invalidatePanes();
-        return true;
-    case Cmd::Brightness:
-        runBrightnessDialog();
-        return true;
-    case Cmd::ColorBalance:
-        runColorBalanceDialog();
-        return true;
-    case Cmd::ShowInfo:
-        m_ws.m_bShowInfo = !m_ws.m_bShowInfo;
-        return true;
-    case Cmd::ClipDefine:
-        if (WorkspaceCommands::toggleClipDefinition(m_ws)) {
-            showClipBar();
-            setPaneCount(1);
-        } else {
-            hideClipBar();
-        }
-        invalidatePanes();
-        return true;
-    case Cmd::ClipOk:
-        if (WorkspaceCommands::endClipEditing(m_ws)) {
-            hideClipBar();
-            invalidatePanes();
-        }
-        return true;
-    case Cmd::ClipClose:
-        if (WorkspaceCommands::closeClipCurve(m_ws))
-            invalidatePanes();
-        return true;
-    case Cmd::GalleryAdd:
-        GalleryCommands::Add(this, m_wndBrackList);
-        return true;
-    case Cmd::GalleryEdit:
-        GalleryCommands::Edit(this, m_wndBrackList);
-        return true;
-    case Cmd::GalleryDelete:
-        GalleryCommands::Delete(this, m_wndBrackList);
-        return true;
-    case Cmd::BracketView:
-        m_ws.m_bBracketViewShown = !m_wndBarList->isVisible();
-        m_wndBarList->setVisible(m_ws.m_bBracketViewShown);
-        return true;
-    case Cmd::BracketTool:
-        m_ws.m_bBracketToolShown = !m_ws.m_bBracketToolShown;
-        m_wndToolBar->setVisible(m_ws.m_bBracketToolShown);
-        return true;
-    case Cmd::ViewStatusBar:
-        statusBar()->setVisible(!statusBar()->isVisible());
-        return true;
-    case Cmd::NextPane:
-        activateNeighbourPane(1);
-        return true;
-    case Cmd::PrevPane:
-        activateNeighbourPane(-1);
-        return true;
-    case Cmd::AppExit:
-        close();
-        return true;
-    default:
-        return false;
-    }
 }
 
 void CMainFrame::restoreBarState()

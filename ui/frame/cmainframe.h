@@ -1,58 +1,61 @@
 // The main window: owns the one Workspace and the splitter with the four pane
-// views, builds the menus, tool bars and status bar from the command table, runs
-// the single update pass over them and carries out the workspace-wide commands.
+// views, builds the actions, menus and tool bars from the command table and its
+// layout, runs the single update pass over them and gives the commands' handlers
+// the window side they ask for (scales, panes, bars, dialogs).
 #pragma once
 
-#include "core/commands/commandrules.h"
+#include "core/commands/commandenv.h"
+#include "core/commands/commandtable.h"
 #include "core/workspace/workspace.h"
 
 #include <QHash>
 #include <QMainWindow>
 
+#include <vector>
+
 class QAction;
 class QLabel;
 class QMenu;
 class QToolBar;
-class QToolButton;
 class CKestrinView;
 class QSplitterWnd;
 class QBarList;
 class QBrackListDiag;
+struct MenuItem;
 
-class CMainFrame : public QMainWindow {
+class CMainFrame : public QMainWindow, public CommandEnv {
     Q_OBJECT
 
 public:
     explicit CMainFrame(QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    Workspace& workspace() { return m_ws; }
+    Workspace& workspace() override { return m_ws; }
     const Workspace& workspace() const { return m_ws; }
 
     QSplitterWnd* splitter() const { return m_wndSplitter; }
-    // The view created at (row, col), whether shown or not.
-    CKestrinView* pane(int row, int col) const;
-    // The panes the splitter shows, row by row.
+    // The view created at (row, col) of the grid, whether shown or not.
+    CKestrinView* pane(int row, int col) const { return m_panes[row * 2 + col]; }
+    // The panes the workspace's layout shows, row by row.
     QVector<CKestrinView*> shownPanes() const;
     CKestrinView* activePane() const;
+    // A click or a drop chose `view`; a hidden view is refused.
     void setActivePane(CKestrinView* view);
 
-    int activeSlot() const;
+    int activeSlot() const { return m_ws.m_layout.activeSlot(); }
     void invalidatePanes();
     void applyZoom();
     void resetScrollSizes();
-    void setPaneCount(int n);
     // Width and height available to the panes.
     QSize GetPaneArea() const;
     // Every pane's initial update after a photograph was opened.
     void initialUpdatePanes();
 
-    void showClipBar();
-    void hideClipBar();
     QToolBar* clipBar() const { return m_wndClipBar; }
     QToolBar* toolBar() const { return m_wndToolBar; }
     QBarList* bracketBar() const { return m_wndBarList; }
     QBrackListDiag* bracketList() const { return m_wndBrackList; }
+    void hideClipBar() { setBarVisible(Bar::Clip, false); }
 
     // A row of the bracket list released at the global point (x, y): the pane
     // under it becomes active and takes the picture.
@@ -63,15 +66,20 @@ public:
     void onThumbDoubleClick(int row);
 
     QAction* action(int id) const { return m_actions.value(id); }
-    // Offers `id` to the active pane, then to the frame, then to the application.
+    // Runs the handler of command `id`, then the update pass.
     void dispatch(int id);
-    // Evaluates every command's enable and check rule and applies it.
+    // Sets every action's enabled and checked state from its rule; nothing else.
     void updateActions();
     CommandContext commandContext() const;
 
-signals:
-    // A command neither the active pane nor the frame handles.
-    void applicationCommand(int id);
+    // The command handlers' view of the window.
+    void scaleChanged() override;
+    void panesChanged() override { invalidatePanes(); }
+    void layoutChanged(bool rescale) override;
+    void focusActivePane() override;
+    bool isBarVisible(Bar bar) const override;
+    void setBarVisible(Bar bar, bool visible) override;
+    void run(Task task) override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,19 +87,17 @@ protected:
 private:
     void createPanes();
     void createActions();
-    void createMenus();
+    void createMenu(QMenu* menu, const std::vector<MenuItem>& items);
     void createToolBars();
     void createStatusBar();
     void createBracketBar();
     void recalcLayout();
-    bool onCommand(int id);
-    void showZoomMenu();
-    void moveWorkSlot(bool forward);
+    // Shows the rows and columns the layout asks for and frames its active pane.
+    void showLayout();
     void runBrightnessDialog();
     void runColorBalanceDialog();
     // A cancelled adjustment dialog: the selected bracket drops its preview.
     void revertAdjustment(int slot);
-    void activateNeighbourPane(int step);
     void saveBarState();
     void restoreBarState();
 
@@ -101,10 +107,9 @@ private:
     QBarList* m_wndBarList = nullptr;
     QBrackListDiag* m_wndBrackList = nullptr;
     QSplitterWnd* m_wndSplitter = nullptr;
-    CKestrinView* m_panes[4] = {};
+    CKestrinView* m_panes[PaneLayout::GridPanes] = {};
     QToolBar* m_wndToolBar = nullptr;
     QToolBar* m_wndClipBar = nullptr;
-    QMenu* m_zoomMenu = nullptr;
     QHash<int, QAction*> m_actions;
     QVector<QLabel*> m_lockIndicators;
 };

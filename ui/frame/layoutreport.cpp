@@ -45,8 +45,8 @@ void LayoutReport::write(const CMainFrame& frame)
     QJsonArray panes;
     for (CKestrinView* view : frame.shownPanes()) {
         QJsonObject pane = rectOf(view->viewport(), view->viewport()->rect());
-        pane.insert("slot", view->slotNumber);
-        pane.insert("working", view->workingPane);
+        pane.insert("slot", view->slot());
+        pane.insert("working", view->isWorking());
         pane.insert("scale", view->viewScale());
         pane.insert("offsetX", view->offsetX());
         pane.insert("offsetY", view->offsetY());

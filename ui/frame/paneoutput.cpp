@@ -1,10 +1,7 @@
 #include "ui/frame/paneoutput.h"
 
 #include "ui/frame/cmainframe.h"
-#include "core/commands/commandids.h"
-#include "ui/frame/qsplitterwnd.h"
 #include "core/text/strings.h"
-#include "ui/panes/ckestrinview.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
 #include "core/output/photoregistration.h"
@@ -34,53 +31,14 @@ bool hasPhoto(const CMainFrame* frame) { return frame && frame->workspace().hasP
 
 } // namespace
 
-bool PaneOutput::onCommand(CMainFrame* frame, int id)
-{
-    switch (id) {
-    case Cmd::FileSaveAs:
-    case Cmd::FileSaveCopyAs:
-        saveAs(frame);
-        return true;
-    case Cmd::RegisterPhoto:
-        registerComposite(frame);
-        return true;
-    case Cmd::FilePrint:
-        print(frame, true);
-        return true;
-    case Cmd::FilePrintDirect:
-        print(frame, false);
-        return true;
-    case Cmd::FilePrintPreview:
-        printPreview(frame);
-        return true;
-    default:
-        return false;
-    }
-}
-
-bool PaneOutput::onApplicationCommand(QWidget* parent, int id)
-{
-    if (id != Cmd::FilePrintSetup)
-        return false;
-    printerSetup(parent);
-    return true;
-}
-
 QVector<int> PaneOutput::shownSlots(const CMainFrame* frame, int* rows, int* cols)
 {
-    QVector<int> paneSlots;
-    int r = 0, c = 0;
-    if (frame && frame->splitter()) {
-        r = frame->splitter()->rowCount();
-        c = frame->splitter()->columnCount();
-        for (const CKestrinView* view : frame->shownPanes())
-            paneSlots.append(view->slotNumber);
-    }
+    const PaneLayout* layout = frame ? &frame->workspace().m_layout : nullptr;
     if (rows)
-        *rows = r;
+        *rows = layout ? layout->rows() : 0;
     if (cols)
-        *cols = c;
-    return paneSlots;
+        *cols = layout ? layout->cols() : 0;
+    return layout ? layout->shownSlots() : QVector<int>();
 }
 
 void PaneOutput::saveAs(CMainFrame* frame)

@@ -10,7 +10,7 @@ class QAbstractPrintDialog;
 class QPrinter;
 class QWidget;
 
-// Every function reads the frame's workspace and the panes its splitter shows at
+// Every function reads the frame's workspace and the panes its layout shows at
 // the moment of the call; none keeps state apart from the one printer that the
 // set-up, print and preview commands share.
 class PaneOutput {
@@ -18,14 +18,8 @@ public:
     // A save that runs longer than this shows the busy cursor.
     static constexpr int BusyCursorDelayMs = 500;
 
-    // Save (57603, 57604), register (32789), print (57607), print directly (57608)
-    // and preview (57609). Returns false for any other id.
-    static bool onCommand(CMainFrame* frame, int id);
-    // Printer set-up (57606), which belongs to the application. Returns false for
-    // any other id.
-    static bool onApplicationCommand(QWidget* parent, int id);
-
-    // The slot numbers of the shown panes, row by row, and the grid they form.
+    // The slot numbers of the shown panes, row by row, and the grid they form, as
+    // the workspace's pane layout says.
     static QVector<int> shownSlots(const CMainFrame* frame, int* rows, int* cols);
 
     static void saveAs(CMainFrame* frame);

@@ -37,7 +37,6 @@ void QSplitterWnd::SetActivePane(QWidget* pane)
         return;
     m_activePane = pane;
     update();
-    emit activePaneChanged(pane);
 }
 
 void QSplitterWnd::HideColumn(int id)
@@ -45,13 +44,6 @@ void QSplitterWnd::HideColumn(int id)
     const int index = m_listShownCols.indexOf(id);
     if (index < 0)
         return;
-    // The active pane moves to the same row in the next shown column, wrapping.
-    for (int rowId : m_listShownRows) {
-        if (m_activePane && paneById(rowId, id) == m_activePane) {
-            const int next = index + 1 < m_listShownCols.size() ? m_listShownCols.at(index + 1) : 0;
-            SetActivePane(paneById(rowId, next));
-        }
-    }
     m_listShownCols.removeAt(index);
     m_listHiddenCols.append(id);
     renumberPanes();
@@ -66,12 +58,6 @@ void QSplitterWnd::HideRow(int id)
     const int index = m_listShownRows.indexOf(id);
     if (index < 0)
         return;
-    for (int colId : m_listShownCols) {
-        if (m_activePane && paneById(id, colId) == m_activePane) {
-            const int next = index + 1 < m_listShownRows.size() ? m_listShownRows.at(index + 1) : 0;
-            SetActivePane(paneById(next, colId));
-        }
-    }
     m_listShownRows.removeAt(index);
     m_listHiddenRows.append(id);
     renumberPanes();

@@ -1,6 +1,7 @@
 // The 2 x 2 arrangement of the pane views: rows and columns can be hidden and shown
 // again without destroying their views, the bars between panes resize them live
-// while dragged, and the active pane is framed in yellow when more than one shows.
+// while dragged, and the pane it is told is active is framed in yellow when more
+// than one shows. Which panes show and which is active is the workspace's choice.
 #pragma once
 
 #include <QList>
@@ -38,8 +39,6 @@ public:
 
     int rowCount() const { return m_listShownRows.size(); }
     int columnCount() const { return m_listShownCols.size(); }
-    const QList<int>& shownRows() const { return m_listShownRows; }
-    const QList<int>& shownColumns() const { return m_listShownCols; }
 
     // Current size of the shown column or row at a logical position; the last
     // shown one takes whatever space remains.
@@ -50,10 +49,10 @@ public:
     void RecalcLayout();
 
     QWidget* GetActivePane() const { return m_activePane; }
+    // The pane to frame; it also takes the focus back after a bar is dragged.
     void SetActivePane(QWidget* pane);
 
 signals:
-    void activePaneChanged(QWidget* pane);
     // Emitted before the panes are laid out anew for a new size, so the owner can
     // set the sizes it wants first.
     void resized();

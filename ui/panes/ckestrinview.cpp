@@ -1,19 +1,15 @@
 #include "ui/panes/ckestrinview.h"
 
 #include "ui/frame/cmainframe.h"
-#include "core/commands/commandids.h"
-#include "core/commands/commandrules.h"
-#include "core/commands/commandtable.h"
+#include "core/commands/commandlayout.h"
 #include "core/workspace/workspace.h"
 #include "core/workspace/workspacecommands.h"
 #include "ui/bars/qbracklistdiag.h"
 #include "ui/bars/qtips.h"
 #include "core/gallery/tiptiming.h"
 #include "core/text/strings.h"
-#include "ui/resources/toolicons.h"
 #include "core/workspace/bracketactions.h"
 #include "core/workspace/clipactions.h"
-#include "ui/frame/paneoutput.h"
 
 #include <QDragEnterEvent>
 #include <QMenu>
@@ -25,8 +21,9 @@
 #include <QScrollBar>
 #include <QTimerEvent>
 
-CKestrinView::CKestrinView(QWidget* parent)
+CKestrinView::CKestrinView(int paneIndex, QWidget* parent)
     : QAbstractScrollArea(parent)
+    , m_paneIndex(paneIndex)
 {
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::StrongFocus);
@@ -44,6 +41,13 @@ namespace {
 bool isBracketRow(const QMimeData* mime)
 {
     return mime && mime->hasFormat(QStringLiteral("application/x-kestrin-bracket-row"));
+}
+
+// The cursor of clip editing; its hot spot is the lasso's tail end.
+const QCursor& lassoCursor()
+{
+    static const QCursor cursor(QPixmap(QStringLiteral(":/icons/lasso-cursor.svg")), 10, 21);
+    return cursor;
 }
 } // namespace
 
@@ -71,6 +75,18 @@ Workspace* CKestrinView::workspace() const
 {
     CMainFrame* f = frame();
     return f ? &f->workspace() : nullptr;
+}
+
+int CKestrinView::slot() const
+{
+    const Workspace* ws = workspace();
+    return ws ? ws->m_layout.slotOf(m_paneIndex) : 0;
+}
+
+bool CKestrinView::isWorking() const
+{
+    const Workspace* ws = workspace();
+    return ws && ws->m_layout.isWorking(m_paneIndex);
 }
 
 void CKestrinView::readScrollPositions()
@@ -141,8 +157,6 @@ QPoint CKestrinView::clientToPhoto(int x, int y) const
 
 void CKestrinView::OnInitialUpdate()
 {
-    if (!m_clipMenu)
-        buildClipMenu();
     m_geometry.scroll = PaneGeometry::Scroll();
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -150,9 +164,8 @@ void CKestrinView::OnInitialUpdate()
     lastClientCx = lastClientCy = 0;
 }
 
-void CKestrinView::setWorkingPane(bool working)
+void CKestrinView::resetTip()
 {
-    workingPane = working;
     delete tipWnd;
     tipWnd = new QTips(viewport());
     tipWnd->CreateTip(viewport());
@@ -195,20 +208,15 @@ void CKestrinView::scrollContentsBy(int, int)
     viewport()->update();
 }
 
-void CKestrinView::focusInEvent(QFocusEvent* event)
-{
-    QAbstractScrollArea::focusInEvent(event);
-    emit activated(this);
-}
-
 void CKestrinView::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
+    emit activated(this);
     CMainFrame* f = frame();
     Workspace* ws = workspace();
     if (!f || !ws)
         return;
-    if (event->button() != Qt::LeftButton || !workingPane || !ws->hasPhoto())
+    if (event->button() != Qt::LeftButton || !isWorking() || !ws->hasPhoto())
         return;
     const QPoint p
         = clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y());
@@ -220,7 +228,7 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
     }
     // Presses select; the mouse follows the drag even outside the pane, where
     // a release asks whether to clear the pane.
-    BracketActions::press(*ws, slotNumber, p);
+    BracketActions::press(*ws, slot(), p);
     viewport()->update();
     f->updateActions();
 }
@@ -243,10 +251,10 @@ void CKestrinView::mouseMoveEvent(QMouseEvent* event)
     lastMouseY = client.y();
     Workspace* ws = workspace();
     CMainFrame* f = frame();
-    if (!f || !ws || !workingPane || !ws->hasPhoto())
+    if (!f || !ws || !isWorking() || !ws->hasPhoto())
         return;
     if (ws->m_bClipEditing) {
-        viewport()->setCursor(ToolIcons::lassoCursor());
+        viewport()->setCursor(lassoCursor());
         ClipActions::move(*ws, clientToPhoto(client.x(), client.y()));
         f->invalidatePanes();
         return;
@@ -261,11 +269,11 @@ void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
     CMainFrame* f = frame();
     viewport()->setCursor(Qt::ArrowCursor);
     const QPoint p = clientToPhoto(client.x(), client.y());
-    const PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
-    if (ws->m_bShowInfo && !slot.arBrackets.empty()) {
-        const int target = BracketActions::tipTarget(*ws, slotNumber, p);
+    const PaneSlot& paneSlot = ws->m_slot[size_t(slot())];
+    if (ws->m_bShowInfo && !paneSlot.arBrackets.empty()) {
+        const int target = BracketActions::tipTarget(*ws, slot(), p);
         if (target >= 0 && tipWnd) {
-            const int listItem = slot.arBrackets[size_t(target)].m_nListItem;
+            const int listItem = paneSlot.arBrackets[size_t(target)].m_nListItem;
             QBrackListDiag* list = f->bracketList();
             tipWnd->ClearTip();
             tipWnd->SetTip(list ? list->TipTextAt(listItem) : QString(), client.x(), client.y());
@@ -273,7 +281,7 @@ void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
         }
     }
     if (const std::optional<Qt::CursorShape> cursor
-        = BracketActions::move(*ws, slotNumber, p, ctrl, leftDown))
+        = BracketActions::move(*ws, slot(), p, ctrl, leftDown))
         viewport()->setCursor(*cursor);
     viewport()->update();
 }
@@ -285,7 +293,7 @@ void CKestrinView::timerEvent(QTimerEvent* event)
         return;
     }
     CMainFrame* f = frame();
-    switch (TipTiming::Tick(tipTicks, f && f->activeSlot() == slotNumber)) {
+    switch (TipTiming::Tick(tipTicks, f && f->activeSlot() == slot())) {
     case TipTiming::Step::Wait:
         break;
     case TipTiming::Step::Show:
@@ -311,13 +319,13 @@ void CKestrinView::keyPressEvent(QKeyEvent* event)
         QAbstractScrollArea::keyPressEvent(event);
         return;
     }
-    PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
-    const bool selected = slot.nSelected >= 0 && slot.nSelected < int(slot.arBrackets.size());
-    if (event->key() == Qt::Key_Control && selected && workingPane && !ws->m_bClipEditing) {
+    PaneSlot& paneSlot = ws->m_slot[size_t(slot())];
+    const bool selected = paneSlot.nSelected >= 0 && paneSlot.nSelected < int(paneSlot.arBrackets.size());
+    if (event->key() == Qt::Key_Control && selected && isWorking() && !ws->m_bClipEditing) {
         // Show the scale cursor at once, without waiting for the mouse to move.
         bracketMove(viewport()->mapFromGlobal(QCursor::pos()), true, false);
     } else if (event->key() == Qt::Key_Delete && selected) {
-        WorkspaceCommands::deleteSelected(*ws, slotNumber);
+        WorkspaceCommands::deleteSelected(*ws, slot());
         viewport()->update();
         f->updateActions();
     }
@@ -334,7 +342,7 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     Workspace* ws = workspace();
     if (!f || !ws)
         return true;
-    if (!workingPane) {
+    if (!isWorking()) {
         QMessageBox::information(
             this, Res::text(Res::IdsInformation), Res::text(Res::IdsNoPasteOnReference));
         return true;
@@ -344,7 +352,7 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     QBrackListDiag* list = f->bracketList();
     const QString name = list ? list->BracketNameAt(listIndex) : QString();
     bool closedNow = false;
-    const BracketActions::PasteResult result = BracketActions::paste(*ws, slotNumber, listIndex,
+    const BracketActions::PasteResult result = BracketActions::paste(*ws, slot(), listIndex,
         picturePath, clientToPhoto(client.x(), client.y()), name, sideFlag, &closedNow);
     if (result == BracketActions::PasteResult::NoClip) {
         if (closedNow) {
@@ -368,14 +376,14 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
 void CKestrinView::UpdateBrightness(int contrast, int brightness, bool commit)
 {
     Workspace* ws = workspace();
-    if (ws && BracketActions::adjustBrightness(*ws, slotNumber, contrast, brightness, commit))
+    if (ws && BracketActions::adjustBrightness(*ws, slot(), contrast, brightness, commit))
         viewport()->repaint(); // at once, while the dialog's slider still moves
 }
 
 void CKestrinView::UpdateColorBalance(quint32 packed, bool commit)
 {
     Workspace* ws = workspace();
-    if (ws && BracketActions::adjustColorBalance(*ws, slotNumber, packed, commit))
+    if (ws && BracketActions::adjustColorBalance(*ws, slot(), packed, commit))
         viewport()->repaint();
 }
 
@@ -386,11 +394,11 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
     if (!f || !ws)
         return;
     if (event->button() == Qt::RightButton) {
-        if (ws->hasPhoto() && workingPane && ws->m_bClipEditing)
-            showClipMenu(event->globalPosition().toPoint());
+        if (ws->hasPhoto() && isWorking() && ws->m_bClipEditing)
+            clipMenu()->popup(event->globalPosition().toPoint());
         return;
     }
-    if (event->button() != Qt::LeftButton || !workingPane || !ws->hasPhoto())
+    if (event->button() != Qt::LeftButton || !isWorking() || !ws->hasPhoto())
         return;
     if (ws->m_bClipEditing) {
         ClipActions::release(
@@ -398,102 +406,35 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
         f->updateActions();
         return;
     }
-    const PaneSlot& slot = ws->m_slot[size_t(slotNumber)];
-    if (slot.nSelected < 0 || slot.nSelected >= int(slot.arBrackets.size()))
+    const PaneSlot& paneSlot = ws->m_slot[size_t(slot())];
+    if (paneSlot.nSelected < 0 || paneSlot.nSelected >= int(paneSlot.arBrackets.size()))
         return;
     if (viewport()->rect().contains(event->position().toPoint())) {
-        BracketActions::releaseInside(*ws, slotNumber);
+        BracketActions::releaseInside(*ws, slot());
     } else {
         const auto answer = QMessageBox::question(this, Res::text(Res::IdsInformation),
             Res::text(Res::IdsDeleteBracketsHere), QMessageBox::Yes | QMessageBox::No,
             QMessageBox::Yes);
-        BracketActions::releaseOutside(*ws, slotNumber, answer == QMessageBox::Yes);
+        BracketActions::releaseOutside(*ws, slot(), answer == QMessageBox::Yes);
     }
     viewport()->update();
     f->updateActions();
 }
 
-void CKestrinView::buildClipMenu()
+QMenu* CKestrinView::clipMenu()
 {
+    CMainFrame* f = frame();
+    if (m_clipMenu || !f)
+        return m_clipMenu;
     m_clipMenu = new QMenu(this);
-    for (int id : std::initializer_list<int> { Cmd::MenuClipOk, Cmd::MenuClipClose,
-             Cmd::MenuClipDeleteLastPoint, Cmd::ClipDuplicatePoint, Cmd::ClipDeletePoint, 0,
-             Cmd::MenuClipDelete }) {
-        if (id == 0) {
+    for (int id : CommandLayout::clipMenu()) {
+        if (id == 0)
             m_clipMenu->addSeparator();
-            continue;
-        }
-        const CommandRow* row = CommandTable::find(id);
-        QAction* action = m_clipMenu->addAction(row ? row->text : QString());
-        action->setObjectName(QString::number(id));
-        connect(action, &QAction::triggered, this, [this, id] {
-            onCommand(id);
-            if (CMainFrame* f = frame())
-                f->updateActions();
-        });
+        else
+            m_clipMenu->addAction(f->action(id));
     }
-    // The items' owner is the pane, so the pane runs their update rules itself.
-    connect(m_clipMenu, &QMenu::aboutToShow, this, &CKestrinView::updateClipMenu);
-}
-
-void CKestrinView::updateClipMenu()
-{
-    CMainFrame* f = frame();
-    if (!f || !m_clipMenu)
-        return;
-    const CommandContext context = f->commandContext();
-    for (QAction* action : m_clipMenu->actions()) {
-        if (action->isSeparator())
-            continue;
-        action->setEnabled(
-            CommandRules::evaluate(action->objectName().toInt(), f->workspace(), context).enabled);
-    }
-}
-
-void CKestrinView::showClipMenu(QPoint globalPos)
-{
-    if (!m_clipMenu)
-        buildClipMenu();
-    m_clipMenu->popup(globalPos);
-}
-
-bool CKestrinView::onCommand(int id)
-{
-    CMainFrame* f = frame();
-    Workspace* ws = workspace();
-    if (!f || !ws)
-        return false;
-    if (PaneOutput::onCommand(f, id)) // saving, registering and printing
-        return true;
-    switch (id) {
-    case Cmd::ClipDeleteLastPoint:
-    case Cmd::MenuClipDeleteLastPoint:
-        ClipActions::deleteLastPoint(*ws);
-        break;
-    case Cmd::ClipDelete:
-    case Cmd::MenuClipDelete:
-        ClipActions::deleteClip(*ws);
-        break;
-    case Cmd::ClipDuplicatePoint:
-        ClipActions::duplicatePickedPoint(*ws);
-        break;
-    case Cmd::ClipDeletePoint:
-        ClipActions::deletePickedPoint(*ws);
-        break;
-    case Cmd::MenuClipClose:
-        if (!ClipActions::closeCurve(*ws))
-            return true;
-        break;
-    case Cmd::MenuClipOk:
-        if (!ClipActions::ok(*ws))
-            return true;
-        f->hideClipBar();
-        break;
-    default:
-        return false;
-    }
-    f->invalidatePanes();
-    return true;
+    connect(m_clipMenu, &QMenu::aboutToShow, f, &CMainFrame::updateActions);
+    return m_clipMenu;
 }
 
 void CKestrinView::paintEvent(QPaintEvent* event)
@@ -522,7 +463,7 @@ void CKestrinView::paintEvent(QPaintEvent* event)
     painter.scale(m_geometry.viewScale, m_geometry.viewScale);
     paintPhotograph(painter, *ws, event->rect());
     // The reference pane shows the photograph alone.
-    if (workingPane) {
+    if (isWorking()) {
         if (ws->m_bClipEditing)
             paintClipOutline(painter, *ws);
         // Brackets only ever show inside a closed outline.
@@ -541,7 +482,7 @@ void CKestrinView::paintClipOutline(QPainter& painter, const Workspace& ws)
 
 void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws)
 {
-    const PaneSlot& slot = ws.m_slot[size_t(slotNumber)];
+    const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
     QPainterPath region;
     region.setFillRule(Qt::OddEvenFill);
     region.addRect(
@@ -549,15 +490,15 @@ void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Wor
     const QTransform placement = QTransform::fromTranslate(m_geometry.offsetX, m_geometry.offsetY);
     ws.m_clip.IntersectClip(region, &placement);
     const double scale = m_geometry.viewScale;
-    if (slot.nSelected >= 0 && slot.nSelected < int(slot.arBrackets.size())) {
-        const QBracket& selected = slot.arBrackets[size_t(slot.nSelected)];
+    if (paneSlot.nSelected >= 0 && paneSlot.nSelected < int(paneSlot.arBrackets.size())) {
+        const QBracket& selected = paneSlot.arBrackets[size_t(paneSlot.nSelected)];
         const QPoint pos = photoToDrawing(selected.GetPos());
         selected.AddMarkersToClip(&painter, region, pos.x(), pos.y(), selected.GetSize().width(),
             selected.GetSize().height(), scale);
     }
     painter.setClipPath(region, Qt::ReplaceClip);
-    const bool active = frame.activeSlot() == slotNumber;
-    for (const QBracket& bracket : slot.arBrackets) {
+    const bool active = frame.activeSlot() == slot();
+    for (const QBracket& bracket : paneSlot.arBrackets) {
         const QPoint pos = photoToDrawing(bracket.GetPos());
         bracket.Draw(&painter, pos.x(), pos.y(), bracket.GetSize().width(),
             bracket.GetSize().height(), scale, active);

@@ -1,6 +1,7 @@
-// One pane: shows the photograph of its workspace slot at the pane's scale,
-// centred, scrolled, and (in a working pane) the slot's clip and brackets.
-// It keeps no simulation data beyond its slot number; the state is the frame's.
+// One pane of the 2 x 2 grid: shows the photograph of the workspace slot the
+// workspace's pane layout gives it, at the pane's scale, centred, scrolled, and
+// (in a working pane) the slot's clip and brackets. It keeps only its grid index;
+// the slot, the working flag and every other state are the workspace's.
 #pragma once
 
 #include "core/workspace/panegeometry.h"
@@ -18,7 +19,8 @@ class CKestrinView : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
-    explicit CKestrinView(QWidget* parent = nullptr);
+    // `paneIndex`: the grid position, row by row (0 top-left .. 3 bottom-right).
+    CKestrinView(int paneIndex, QWidget* parent);
 
     // Called by the frame after every zoom, fit or layout change; in fit mode the
     // zoom is not used.
@@ -30,7 +32,14 @@ public:
     QPoint photoToDrawing(QPoint p) const { return m_geometry.photoToDrawing(p); }
 
     void OnInitialUpdate();
-    void setWorkingPane(bool working);
+    // Drops any tip on its way, as after the pane was given another slot.
+    void resetTip();
+
+    int paneIndex() const { return m_paneIndex; }
+    // The slot this pane shows and whether it is a working pane (not the
+    // reference), as the workspace's layout says.
+    int slot() const;
+    bool isWorking() const;
 
     // Pastes a gallery picture into this pane's slot (a drop at the global point
     // (screenX, screenY), or a double click in the list). Refuses with a message in
@@ -42,27 +51,22 @@ public:
     void UpdateBrightness(int contrast, int brightness, bool commit);
     void UpdateColorBalance(quint32 packed, bool commit);
     QTips* tipWindow() const { return tipWnd; }
-
-    // Commands the pane handles itself (the clip point commands); false for the
-    // rest, which then go to the frame.
-    bool onCommand(int id);
-    QMenu* clipMenu() const { return m_clipMenu; }
+    // The clip context menu, built on first use from the frame's actions.
+    QMenu* clipMenu();
 
     double viewScale() const { return m_geometry.viewScale; }
     int offsetX() const { return m_geometry.offsetX; }
     int offsetY() const { return m_geometry.offsetY; }
 
-    bool workingPane = false; // false for the reference pane (slot 0)
-    int slotNumber = 0;
-
 signals:
+    // A mouse press: the pane asks to become the active one. Keyboard focus alone
+    // never makes a pane active.
     void activated(CKestrinView* view);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
-    void focusInEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -82,14 +86,12 @@ private:
 
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
     void stopTip();
-    void buildClipMenu();
-    void updateClipMenu();
-    void showClipMenu(QPoint globalPos);
 
     void paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed);
     void paintClipOutline(QPainter& painter, const Workspace& ws);
     void paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws);
 
+    const int m_paneIndex;
     PaneGeometry m_geometry;
     int lastClientCx = 0, lastClientCy = 0;
     bool lastFitMode = false;
