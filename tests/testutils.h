@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QBuffer>
 #include <QColor>
 #include <QDir>
 #include <QFile>
@@ -123,6 +124,23 @@ private:
     rlimit m_old {};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// Writes the bytes as the whole file; false when it cannot.
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The picture's file bytes in a format Qt can write ("png", "jpeg", "bmp").
+inline QByteArray encoded(const QImage& image, const char* format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, format);
+    return bytes;
+}
 
 inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }
 

@@ -1,20 +1,14 @@
 #include "core/gallery/bracketpreview.h"
 
-#include "core/host/imagekit.h"
+#include "core/image/picturereader.h"
 
 #include <QFont>
-#include <QImageReader>
 #include <QPainter>
 #include <QRadialGradient>
 
 #include <cmath>
 
 namespace {
-
-// Bounds a gallery picture to what a drag image or a preview can sensibly come
-// from; anything larger is damaged or not a bracket picture.
-constexpr qint64 maxPixels = 100LL * 1000 * 1000;
-constexpr int maxAllocationMb = 512;
 
 void drawInnerBadge(QPainter& painter)
 {
@@ -73,32 +67,21 @@ QImage BracketPreview::Render(const QImage& picture, int width, bool inner)
     return preview;
 }
 
-QSize BracketPreview::PictureSize(const QString& path)
-{
-    const QByteArray format = ImageKit::formatOf(path);
-    if (format.isEmpty())
-        return QSize();
-    QImageReader reader(path, format);
-    reader.setDecideFormatFromContent(false);
-    return reader.size();
-}
+QSize BracketPreview::PictureSize(const QString& path) { return PictureReader(path).size(); }
 
 QImage BracketPreview::LoadPicture(const QString& path)
 {
-    // Only the JPEG, PNG and BMP readers, as everywhere else user files are read.
-    const QByteArray format = ImageKit::formatOf(path);
-    if (format.isEmpty())
+    return PictureReader(path).read(QImage::Format_ARGB32);
+}
+
+QImage BracketPreview::RenderFile(const QString& path, int width, bool inner)
+{
+    PictureReader reader(path);
+    // Decoded straight to the preview's size: a gallery picture can be far larger
+    // than the box it is shown in.
+    reader.setScaledSize(FitRect(reader.size(), QSize(width, Height)).size());
+    const QImage picture = reader.read(QImage::Format_ARGB32);
+    if (picture.isNull())
         return QImage();
-    QImageReader reader(path, format);
-    reader.setDecideFormatFromContent(false);
-    const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > maxPixels)
-        return QImage();
-    // The default limit (128 MB) would refuse large but sane pictures.
-    if (QImageReader::allocationLimit() < maxAllocationMb)
-        QImageReader::setAllocationLimit(maxAllocationMb);
-    QImage image = reader.read();
-    if (image.isNull())
-        return QImage();
-    return image.convertToFormat(QImage::Format_ARGB32);
+    return Render(picture, width, inner);
 }

@@ -27,10 +27,14 @@ public:
     // picture over the grey ground and, for an inner bracket, the badge.
     static QImage Render(const QImage& picture, int width, bool inner);
 
-    // Reads a bracket picture as ARGB32. A null image when the file cannot be
-    // decoded or is too large to hold (beyond about 100 megapixels).
+    // Render for a picture file, decoded at the size it is shown. A null image
+    // when PictureReader refuses the file or cannot decode it.
+    static QImage RenderFile(const QString& path, int width, bool inner);
+
+    // Reads a bracket picture as ARGB32. A null image when PictureReader refuses
+    // the file or cannot decode it.
     static QImage LoadPicture(const QString& path);
 
-    // Reads only the picture's header. An invalid size when unreadable.
+    // Reads only the picture's header. An empty size when refused.
     static QSize PictureSize(const QString& path);
 };

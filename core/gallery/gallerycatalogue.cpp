@@ -1,13 +1,13 @@
 #include "core/gallery/gallerycatalogue.h"
 
 #include "core/host/hosttools.h"
+#include "core/host/profile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QSettings>
 #include <QStringDecoder>
 
 namespace {
@@ -94,13 +94,7 @@ bool readLine(QIODevice& in, QByteArray& buffer, QByteArray& line, bool& overlon
 
 QString GalleryCatalogue::GalleryFolder()
 {
-    QSettings ini(HostTools::iniFileName(0), QSettings::IniFormat);
-    const QVariant value = ini.value(QStringLiteral("DB_DIR/GALLERY"));
-    // An unquoted INI value with a comma comes back as a list; the folder name is
-    // still the whole text.
-    const QString configured = value.typeId() == QMetaType::QStringList
-        ? value.toStringList().join(QLatin1Char(','))
-        : value.toString();
+    const QString configured = Profile::getString(QStringLiteral("DB_DIR"), QStringLiteral("GALLERY"));
     if (!configured.isEmpty())
         return FolderPrefix(configured);
     return DefaultFolder(QCoreApplication::applicationDirPath());

@@ -1,65 +1,18 @@
 #include "core/host/imagekit.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
+#include "core/image/picturereader.h"
+
 #include <QImageWriter>
 #include <QPainter>
 #include <QSaveFile>
 
 #include <algorithm>
-#include <cstdlib>
-
-QByteArray ImageKit::formatOf(QIODevice& device)
-{
-    const QByteArray head = device.peek(8);
-    if (head.startsWith("\xFF\xD8\xFF"))
-        return "jpeg";
-    if (head.startsWith("\x89PNG\r\n\x1A\n"))
-        return "png";
-    if (head.startsWith("BM"))
-        return "bmp";
-    return {};
-}
-
-QByteArray ImageKit::formatOf(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return formatOf(file);
-}
 
 bool ImageKit::openImage(const QString& path)
 {
-    m_image = QImage();
-    // A FIFO or device under a picture's name would block or never end.
-    if (!QFileInfo(path).isFile())
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray format = formatOf(file);
-    if (format.isEmpty())
-        return false;
-    QImageReader reader(&file, format);
+    PictureReader reader(path);
     reader.setAutoTransform(true);
-    // The header's size decides before anything is allocated, so a damaged or
-    // hostile header cannot make us reserve gigabytes.
-    // Qt reports a top-down BMP with a negative height; an unknown size is -1 × -1.
-    const QSize size = reader.size();
-    const qint64 rows = std::abs(qint64(size.height()));
-    if (size.width() <= 0 || rows == 0 || size.width() * rows > MaxPixels)
-        return false;
-    // Qt's default ceiling (128 MB) would refuse pictures well below our bound.
-    // The limit is process-wide: only ever raise it.
-    const int neededMb = int(MaxPixels * 4 / (1024 * 1024)) + 1;
-    if (QImageReader::allocationLimit() < neededMb)
-        QImageReader::setAllocationLimit(neededMb);
-    QImage image;
-    if (!reader.read(&image) || image.isNull())
-        return false;
-    setImage(image);
+    m_image = reader.read(QImage::Format_ARGB32);
     return hasImage();
 }
 

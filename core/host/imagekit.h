@@ -2,7 +2,6 @@
 // rectangle, drawn fitted into a frame and written to the gallery as PNG.
 #pragma once
 
-#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -10,24 +9,11 @@
 
 class QPainter;
 
-class QIODevice;
-
 class ImageKit {
 public:
-    // Pictures beyond this many pixels are refused before decoding: at four
-    // bytes a pixel, plus the copy a crop makes, this is what a desktop can hold.
-    static constexpr qint64 MaxPixels = 100LL * 1000 * 1000;
-
-    // The Qt decoder ("jpeg", "png" or "bmp") for a file, chosen from its first
-    // bytes and never from its name, so that no other of Qt's readers ever parses a
-    // user's file; empty for anything else or a file that cannot be read.
-    static QByteArray formatOf(QIODevice& device);
-    static QByteArray formatOf(const QString& path);
-
-    // Replaces the picture with the file's. Only JPEG, PNG and BMP files are
-    // decoded, recognised by their first bytes whatever their name; an EXIF
-    // orientation is applied. A file that is missing, of another kind, damaged,
-    // or larger than MaxPixels leaves no picture and returns false.
+    // Replaces the picture with the file's, turned by its EXIF orientation. A file
+    // that PictureReader refuses or cannot decode leaves no picture and returns
+    // false.
     bool openImage(const QString& path);
 
     // Whether a picture is held. Every held picture is Format_ARGB32.

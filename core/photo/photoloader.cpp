@@ -1,15 +1,10 @@
 #include "core/photo/photoloader.h"
 
-#include "core/workspace/workspace.h"
-#include "core/host/imagekit.h"
 #include "core/host/photocatalog.h"
+#include "core/image/picturereader.h"
+#include "core/workspace/workspace.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QImageReader>
-#include <QPainter>
-
-#include <sys/mman.h>
 
 #include <algorithm>
 
@@ -51,43 +46,15 @@ Orientation orientationOf(unsigned char flags)
     return o;
 }
 
-// A picture buffer backed by huge pages where the kernel offers them. The first
-// write to fresh memory costs a page fault per 4 KiB page, which dominates turning
-// a 96 MB photograph; with 2 MiB pages the same buffer faults 512 times less.
-QImage allocatePicture(int w, int h, QImage::Format format)
-{
-    const qsizetype bytesPerLine = qsizetype(w) * 4;
-    const size_t bytes = size_t(bytesPerLine) * size_t(h);
-    if (w <= 0 || h <= 0 || bytes < (size_t(8) << 20))
-        return QImage(w, h, format);
-    void* data = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (data == MAP_FAILED)
-        return QImage(w, h, format);
-#ifdef MADV_HUGEPAGE
-    madvise(data, bytes, MADV_HUGEPAGE);
-#endif
-    struct Mapping {
-        void* data;
-        size_t bytes;
-    };
-    auto* mapping = new Mapping { data, bytes };
-    return QImage(
-        static_cast<uchar*>(data), w, h, bytesPerLine, format,
-        [](void* info) {
-            auto* m = static_cast<Mapping*>(info);
-            munmap(m->data, m->bytes);
-            delete m;
-        },
-        mapping);
-}
-
 // Quarter turn of a 32-bit picture into a new buffer, in tiles so that both the
 // reads and the writes stay in cache.
 QImage turnQuarter(const QImage& src, bool clockwise)
 {
     const int w = src.width(), h = src.height();
-    QImage dst = allocatePicture(h, w, src.format());
-    if (dst.isNull())
+    if (src.depth() != 32)
+        return {};
+    QImage dst = PictureReader::allocate(h, w, src.format());
+    if (dst.isNull() || dst.depth() != 32 || dst.size() != src.size().transposed())
         return {};
     const qsizetype srcStride = src.bytesPerLine() / 4, dstStride = dst.bytesPerLine() / 4;
     const auto* in = reinterpret_cast<const quint32*>(src.constBits());
@@ -117,9 +84,11 @@ QImage turnQuarter(const QImage& src, bool clockwise)
 }
 
 // Mirrors a 32-bit picture in its own buffer. Qt's in-place mirror copies pictures
-// whose memory it does not own, which ours from allocatePicture are.
+// whose memory it does not own, which ours from PictureReader::allocate are.
 void mirrorInPlace(QImage& img, bool horizontal, bool vertical)
 {
+    if (img.depth() != 32 || img.isNull())
+        return;
     const int w = img.width(), h = img.height();
     const qsizetype stride = img.bytesPerLine() / 4;
     auto* bits = reinterpret_cast<quint32*>(img.bits());
@@ -144,47 +113,11 @@ void mirrorInPlace(QImage& img, bool horizontal, bool vertical)
 
 } // namespace
 
-QImage PhotoLoader::decode(const QString& path)
-{
-    const QByteArray format = ImageKit::formatOf(path);
-    if (format.isEmpty())
-        return {};
-    QImageReader reader(path, format);
-    reader.setAutoTransform(false);
-    const QSize size = reader.size();
-    if (!size.isValid() || qint64(size.width()) * size.height() > MaxPixels)
-        return {};
-    // Qt's default ceiling (128 MB) would refuse anything above ~33 megapixels.
-    // Ours is the bound above; the limit is process-wide, so keep the larger one.
-    const int neededMb = int(MaxPixels * 4 / (1024 * 1024)) + 1;
-    if (QImageReader::allocationLimit() < neededMb)
-        QImageReader::setAllocationLimit(neededMb);
-    // JPEGs decode straight into RGB32: hand the reader a buffer that is cheap to
-    // fill. Any other format simply makes the reader allocate its own.
-    QImage image;
-    if (format == "jpeg")
-        image = allocatePicture(size.width(), size.height(), QImage::Format_RGB32);
-    if (!reader.read(&image) || image.isNull() || image.width() == 0)
-        return {};
-    if (!image.hasAlphaChannel())
-        return image.format() == QImage::Format_RGB32
-            ? image
-            : std::move(image).convertToFormat(QImage::Format_RGB32);
-    QImage white(image.size(), QImage::Format_RGB32);
-    if (white.isNull())
-        return {};
-    white.fill(Qt::white);
-    QPainter painter(&white);
-    painter.drawImage(0, 0, image);
-    painter.end();
-    return white;
-}
-
-unsigned char PhotoLoader::lookUpFlags(const QString& path)
+std::optional<unsigned char> PhotoLoader::recordFlags(const QString& path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     PhotoCatalog catalog;
-    unsigned char flags = 0;
+    std::optional<unsigned char> flags;
     if (catalog.open(PhotoCatalog::ReadOnly) == 0) {
         if (catalog.findPhoto(PhotoCatalog::folderNameOf(absolute).toUtf8(),
                 PhotoCatalog::fileStemOf(absolute).toUtf8())
@@ -194,6 +127,8 @@ unsigned char PhotoLoader::lookUpFlags(const QString& path)
     }
     return flags;
 }
+
+unsigned char PhotoLoader::lookUpFlags(const QString& path) { return recordFlags(path).value_or(0); }
 
 void PhotoLoader::orient(QImage& photo, unsigned char flags)
 {
@@ -220,10 +155,15 @@ void PhotoLoader::orient(QImage& photo, unsigned char flags)
 bool PhotoLoader::open(Workspace& workspace, const QString& path)
 {
     workspace.m_pPhoto.reset();
-    QImage photo = decode(path);
-    const unsigned char flags = lookUpFlags(path);
+    // The record's flags were set by the practice against the stored pixels, so
+    // they replace the picture's own EXIF orientation rather than add to it.
+    const std::optional<unsigned char> flags = recordFlags(path);
+    PictureReader reader(path);
+    reader.setAutoTransform(!flags);
+    QImage photo = reader.read(QImage::Format_RGB32);
     if (!photo.isNull()) {
-        orient(photo, flags);
+        if (flags)
+            orient(photo, *flags);
         workspace.m_pPhoto = std::make_unique<QImage>(std::move(photo));
     }
     workspace.resetForNewPhoto();

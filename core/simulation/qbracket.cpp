@@ -1,11 +1,8 @@
 #include "core/simulation/qbracket.h"
 
-#include "core/host/imagekit.h"
-
+#include "core/image/picturereader.h"
 #include "core/simulation/qcoloradjust.h"
 
-#include <QFile>
-#include <QImageReader>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
@@ -32,19 +29,12 @@ constexpr double kPi = 3.141592653589793;
 // too large for a canvas.
 QImage loadPicture(const QString& path)
 {
-    const QByteArray format = ImageKit::formatOf(path);
-    if (format.isEmpty())
-        return {};
-    QImageReader reader(path, format);
-    reader.setDecideFormatFromContent(false);
+    PictureReader reader(path);
     const QSize size = reader.size();
-    if (!size.isValid() || size.isEmpty()
+    if (!reader.canRead()
         || std::hypot(double(size.width()), double(size.height())) > kMaxCanvasSide)
         return {};
-    QImage picture = reader.read();
-    if (picture.isNull() || picture.size() != size)
-        return {};
-    return picture.convertToFormat(QImage::Format_ARGB32);
+    return reader.read(QImage::Format_ARGB32);
 }
 
 // The picture in the middle of a transparent square canvas whose side is its
@@ -60,7 +50,7 @@ QImage canvasFor(const QImage& source)
     const int side = int(std::sqrt(double(w) * w + double(h) * h));
 
     QImage canvas(side, side, QImage::Format_ARGB32);
-    if (canvas.isNull())
+    if (canvas.isNull() || picture.format() != QImage::Format_ARGB32 || side < w || side < h)
         return {};
     canvas.fill(0);
     // Centred with a half pixel rounded up, where a drawing surface puts a picture
@@ -171,16 +161,6 @@ void QBracket::Release()
 {
     m_pImage = QImage();
     m_pBase = QImage();
-    m_previewTables.reset();
-}
-
-void QBracket::MakeCanvas()
-{
-    const QImage canvas = canvasFor(m_pImage);
-    if (canvas.isNull())
-        return;
-    m_pImage = canvas;
-    m_pBase = canvas;
     m_previewTables.reset();
 }
 
@@ -404,8 +384,10 @@ const QImage& QBracket::scaledForDrawing(QSize target) const
         }
         QImage adjusted(target, QImage::Format_ARGB32);
         const auto& t = *m_previewTables;
-        QColorAdjust::apply(m_baseDrawCache, adjusted, t[0], t[1], t[2]);
-        m_drawCache = adjusted;
+        if (QColorAdjust::apply(m_baseDrawCache, adjusted, t[0], t[1], t[2]))
+            m_drawCache = adjusted;
+        else
+            m_drawCache = m_pImage.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     } else {
         m_drawCache = m_pImage.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
@@ -491,7 +473,10 @@ void QBracket::PreviewBrightness(int contrast, int brightness)
     if (!prepareDisplayBuffer())
         return;
     const QColorAdjust::Table table = QColorAdjust::brightnessContrastTable(contrast, brightness);
-    QColorAdjust::apply(m_pBase, m_pImage, table, table, table);
+    if (!QColorAdjust::apply(m_pBase, m_pImage, table, table, table)) {
+        RevertPreview();
+        return;
+    }
     m_previewTables = std::array<QColorAdjust::Table, 3> { table, table, table };
 }
 
@@ -502,7 +487,10 @@ void QBracket::PreviewColorBalance(quint32 packed)
     if (!prepareDisplayBuffer())
         return;
     const auto tables = QColorAdjust::colorBalanceTables(packed);
-    QColorAdjust::apply(m_pBase, m_pImage, tables[0], tables[1], tables[2]);
+    if (!QColorAdjust::apply(m_pBase, m_pImage, tables[0], tables[1], tables[2])) {
+        RevertPreview();
+        return;
+    }
     m_previewTables = tables;
 }
 
@@ -512,9 +500,8 @@ void QBracket::CommitBrightness(int contrast, int brightness)
         return;
     const QColorAdjust::Table table = QColorAdjust::brightnessContrastTable(contrast, brightness);
     QImage adjusted(m_pBase.size(), QImage::Format_ARGB32);
-    if (adjusted.isNull())
+    if (!QColorAdjust::apply(m_pBase, adjusted, table, table, table))
         return;
-    QColorAdjust::apply(m_pBase, adjusted, table, table, table);
     m_pBase = adjusted;
     m_pImage = adjusted;
     m_previewTables.reset();
@@ -526,9 +513,8 @@ void QBracket::CommitColorBalance(quint32 packed)
         return;
     const auto tables = QColorAdjust::colorBalanceTables(packed);
     QImage adjusted(m_pBase.size(), QImage::Format_ARGB32);
-    if (adjusted.isNull())
+    if (!QColorAdjust::apply(m_pBase, adjusted, tables[0], tables[1], tables[2]))
         return;
-    QColorAdjust::apply(m_pBase, adjusted, tables[0], tables[1], tables[2]);
     m_pBase = adjusted;
     m_pImage = adjusted;
     m_previewTables.reset();

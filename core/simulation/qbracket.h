@@ -89,9 +89,6 @@ public:
     // The rotation step in degrees from direction a to direction b, in -90..90 or
     // exactly 180; 0 when a is too short or the directions are parallel.
     static double AngleBetween(const QPoint& a, const QPoint& b);
-    // Puts the picture in m_pImage in the middle of a transparent square canvas whose
-    // side is its diagonal, and makes both pictures copies of it.
-    void MakeCanvas();
 
     // The part of the path after the last '\\' or '/' and before the last dot; empty
     // without a dot or when the last dot is in a folder name.

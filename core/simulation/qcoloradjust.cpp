@@ -121,11 +121,14 @@ RowFunction bestRowFunction()
 #endif
 }
 
-void applyRows(const QImage& src, QImage& dst, const QColorAdjust::Table& blue,
+bool applyRows(const QImage& src, QImage& dst, const QColorAdjust::Table& blue,
     const QColorAdjust::Table& green, const QColorAdjust::Table& red, RowFunction row)
 {
-    Q_ASSERT(src.format() == QImage::Format_ARGB32 && dst.format() == QImage::Format_ARGB32);
-    Q_ASSERT(src.size() == dst.size());
+    // The row functions read and write whole 32-bit pixels through raw pointers: any
+    // other format or a smaller destination would be written past its end.
+    if (src.isNull() || src.format() != QImage::Format_ARGB32
+        || dst.format() != QImage::Format_ARGB32 || src.size() != dst.size())
+        return false;
     const int width = src.width();
     const int height = src.height();
     // Rows are walked separately because bytesPerLine may carry padding; constBits
@@ -135,20 +138,21 @@ void applyRows(const QImage& src, QImage& dst, const QColorAdjust::Table& blue,
         QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(y));
         row(in, out, width, blue, green, red);
     }
+    return true;
 }
 
 } // namespace
 
-void QColorAdjust::apply(
+bool QColorAdjust::apply(
     const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red)
 {
-    applyRows(src, dst, blue, green, red, bestRowFunction());
+    return applyRows(src, dst, blue, green, red, bestRowFunction());
 }
 
-void QColorAdjust::applyPortable(
+bool QColorAdjust::applyPortable(
     const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red)
 {
-    applyRows(src, dst, blue, green, red, applyRowPortable);
+    return applyRows(src, dst, blue, green, red, applyRowPortable);
 }
 
 bool QColorAdjust::hasVectorPath() { return bestRowFunction() != applyRowPortable; }

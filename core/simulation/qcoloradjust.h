@@ -19,14 +19,14 @@ public:
     static std::array<Table, 3> colorBalanceTables(quint32 packed);
 
     // Writes src into dst with every blue, green and red byte passed through its
-    // table and alpha copied unchanged. Both are Format_ARGB32 of the same size;
-    // dst must already be allocated.
-    static void apply(
+    // table and alpha copied unchanged. Both must be Format_ARGB32 of the same size,
+    // dst already allocated; otherwise nothing is written and false is returned.
+    static bool apply(
         const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red);
 
     // apply() through the plain one-byte-at-a-time loop whatever the processor, so
     // that tests and the benchmark can hold the vector path against it.
-    static void applyPortable(
+    static bool applyPortable(
         const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red);
 
     // True when apply() takes the 64-byte table-permute path on this processor.

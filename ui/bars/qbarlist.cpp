@@ -1,25 +1,25 @@
 #include "ui/bars/qbarlist.h"
 
-#include "core/host/hosttools.h"
+#include "core/host/profile.h"
 
 #include <QMainWindow>
 #include <QResizeEvent>
-#include <QSettings>
 #include <QTimer>
 
 namespace {
 
-QSize readSize(QSettings& ini, const QString& prefix, const QSize& current, const QSize& minimum)
+QSize readSize(const QString& section, const QString& prefix, const QSize& current,
+    const QSize& minimum)
 {
-    const int cx = ini.value(prefix + QStringLiteral("CX"), current.width()).toInt();
-    const int cy = ini.value(prefix + QStringLiteral("CY"), current.height()).toInt();
+    const int cx = Profile::getInt(section, prefix + QStringLiteral("CX"), current.width());
+    const int cy = Profile::getInt(section, prefix + QStringLiteral("CY"), current.height());
     return QSize(qMax(cx, minimum.width()), qMax(cy, minimum.height()));
 }
 
-void writeSize(QSettings& ini, const QString& prefix, const QSize& size)
+void writeSize(const QString& section, const QString& prefix, const QSize& size)
 {
-    ini.setValue(prefix + QStringLiteral("CX"), size.width());
-    ini.setValue(prefix + QStringLiteral("CY"), size.height());
+    Profile::writeInt(section, prefix + QStringLiteral("CX"), size.width());
+    Profile::writeInt(section, prefix + QStringLiteral("CY"), size.height());
 }
 
 } // namespace
@@ -43,23 +43,19 @@ QString QBarList::SectionName(const QString& profileName) const
 
 void QBarList::LoadState(const QString& profileName)
 {
-    QSettings ini(HostTools::iniFileName(0), QSettings::IniFormat);
-    ini.beginGroup(SectionName(profileName));
-    m_szHorz = readSize(ini, QStringLiteral("sizeHorz"), m_szHorz, MinimumHorz());
-    m_szVert = readSize(ini, QStringLiteral("sizeVert"), m_szVert, MinimumVert());
-    m_szFloat = readSize(ini, QStringLiteral("sizeFloat"), m_szFloat, MinimumFloat());
-    ini.endGroup();
+    const QString section = SectionName(profileName);
+    m_szHorz = readSize(section, QStringLiteral("sizeHorz"), m_szHorz, MinimumHorz());
+    m_szVert = readSize(section, QStringLiteral("sizeVert"), m_szVert, MinimumVert());
+    m_szFloat = readSize(section, QStringLiteral("sizeFloat"), m_szFloat, MinimumFloat());
     ApplyStoredSize();
 }
 
 void QBarList::SaveState(const QString& profileName) const
 {
-    QSettings ini(HostTools::iniFileName(0), QSettings::IniFormat);
-    ini.beginGroup(SectionName(profileName));
-    writeSize(ini, QStringLiteral("sizeHorz"), m_szHorz);
-    writeSize(ini, QStringLiteral("sizeVert"), m_szVert);
-    writeSize(ini, QStringLiteral("sizeFloat"), m_szFloat);
-    ini.endGroup();
+    const QString section = SectionName(profileName);
+    writeSize(section, QStringLiteral("sizeHorz"), m_szHorz);
+    writeSize(section, QStringLiteral("sizeVert"), m_szVert);
+    writeSize(section, QStringLiteral("sizeFloat"), m_szFloat);
 }
 
 void QBarList::GlobalLoadState(QMainWindow* frame, const QString& profileName)

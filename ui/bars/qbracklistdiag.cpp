@@ -174,10 +174,11 @@ void QBrackListDiag::updatePreview()
     const QString path = SelectedPicturePath();
     if (path.isEmpty() || m_nPreviewWidth <= 0)
         return;
-    const QImage picture = BracketPreview::LoadPicture(path);
-    if (picture.isNull())
+    const QImage preview
+        = BracketPreview::RenderFile(path, m_nPreviewWidth, SelectedSideFlag() == 0);
+    if (preview.isNull())
         return;
-    m_hPreview = BracketPreview::Render(picture, m_nPreviewWidth, SelectedSideFlag() == 0);
+    m_hPreview = preview;
     if (m_previewCheck->isChecked())
         m_picture->setPixmap(QPixmap::fromImage(m_hPreview));
 }

@@ -34,10 +34,9 @@ QString CKestrinApp::photoPathFromArguments(const QStringList& arguments)
 
 bool CKestrinApp::InitInstance(const QStringList& arguments)
 {
-    const auto profile = Profile::open();
     for (int i = 1; i <= RecentFileCount; ++i) {
-        const QString file
-            = profile->value(QStringLiteral("Recent File List/File%1").arg(i)).toString();
+        const QString file = Profile::getString(
+            QStringLiteral("Recent File List"), QStringLiteral("File%1").arg(i));
         if (!file.isEmpty())
             m_recentFiles.append(file);
     }
@@ -70,14 +69,12 @@ void CKestrinApp::addToRecentFiles(const QString& path)
 
 void CKestrinApp::ExitInstance()
 {
-    const auto profile = Profile::open();
-    profile->beginGroup(QStringLiteral("Recent File List"));
+    const QString section = QStringLiteral("Recent File List");
     for (int i = 0; i < RecentFileCount; ++i) {
         const QString key = QStringLiteral("File%1").arg(i + 1);
         if (i < m_recentFiles.size())
-            profile->setValue(key, m_recentFiles.at(i));
+            Profile::writeString(section, key, m_recentFiles.at(i));
         else
-            profile->remove(key);
+            Profile::remove(section, key);
     }
-    profile->endGroup();
 }

@@ -495,11 +495,8 @@ void CMainFrame::dispatch(int id)
 
 void CMainFrame::restoreBarState()
 {
-    const auto settings = Profile::open();
-    settings->beginGroup(BarStateGroup);
-    const QByteArray state = settings->value(QStringLiteral("State")).toByteArray();
-    const QStringList bars = settings->value(QStringLiteral("Bars")).toStringList();
-    settings->endGroup();
+    const QByteArray state = Profile::getByteArray(BarStateGroup, QStringLiteral("State"));
+    const QStringList bars = Profile::getStringList(BarStateGroup, QStringLiteral("Bars"));
     QBarList::GlobalLoadState(this, BarStateGroup);
     if (state.isEmpty())
         return;
@@ -514,19 +511,16 @@ void CMainFrame::restoreBarState()
 void CMainFrame::saveBarState()
 {
     QBarList::GlobalSaveState(this, BarStateGroup);
-    const auto settings = Profile::open();
     QStringList bars;
     for (const QToolBar* bar : findChildren<QToolBar*>())
         if (bar != m_wndClipBar)
             bars << bar->objectName();
     for (const QDockWidget* dock : findChildren<QDockWidget*>())
         bars << dock->objectName();
-    settings->beginGroup(BarStateGroup);
-    settings->setValue(QStringLiteral("State"), saveState(BarStateVersion));
-    settings->setValue(QStringLiteral("Bars"), bars);
-    settings->endGroup();
-    settings->setValue(QStringLiteral("BarState-Bar2/XPos"), m_wndClipBar->x());
-    settings->setValue(QStringLiteral("BarState-Bar2/YPos"), m_wndClipBar->y());
+    Profile::writeByteArray(BarStateGroup, QStringLiteral("State"), saveState(BarStateVersion));
+    Profile::writeStringList(BarStateGroup, QStringLiteral("Bars"), bars);
+    Profile::writeInt(QStringLiteral("BarState-Bar2"), QStringLiteral("XPos"), m_wndClipBar->x());
+    Profile::writeInt(QStringLiteral("BarState-Bar2"), QStringLiteral("YPos"), m_wndClipBar->y());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event)
