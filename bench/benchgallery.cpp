@@ -3,7 +3,6 @@
 #include "bench/benchutil.h"
 #include "core/gallery/gallerycatalogue.h"
 #include "ui/bars/qbracklistdiag.h"
-#include "ui/bars/qlistthumbex.h"
 
 #include <QApplication>
 #include <QFile>

@@ -17,6 +17,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <functional>
 #include <sys/resource.h>
 
 namespace testutils {
@@ -143,5 +144,62 @@ inline QByteArray encoded(const QImage& image, const char* format)
 }
 
 inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }
+
+// Where tests save pictures for a person to look at; empty when nobody asked.
+inline QString renderDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_RENDER_DIR")); }
+
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+inline QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// A bracket-like picture: transparent surround, opaque core whose pixels encode
+// their position.
+inline QImage bracketPicture(int w, int h)
+{
+    QImage image = positionImage(w, h, QImage::Format_ARGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (x < w / 8 || x >= w * 7 / 8 || y < h / 8 || y >= h * 7 / 8)
+                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return image;
+}
+
+// Fills the host's gallery: three pictures of odd sizes and four lines, the
+// third naming a missing picture and the last an inner bracket.
+inline void makeGallery(const IsolatedHost& host)
+{
+    const QString folder = host.path("gallery/");
+    bracketPicture(101, 51).save(folder + "bracket0001.png");
+    bracketPicture(37, 83).save(folder + "bracket0002.png");
+    bracketPicture(59, 45).save(folder + "bracket0004.png");
+    writeFile(folder + "bracket.csv",
+        "bracket0001.png,B-metal,Steel,NiTi .014,V0,M0,outer\r\n"
+        "bracket0002.png,A-ceramic,Alumina,SS .016,V1,M1,outer\r\n"
+        "bracket0003.png,Gone,Nothing,None,V2,M2,outer\r\n"
+        "bracket0004.png,C-lingual,Gold,TMA .017,V3,M3,inner\r\n");
+}
+
+// Runs `action` once on the first modal window of type T that comes up, for
+// dialogs that the code under test runs with exec().
+template <typename T> void whenModal(std::function<void(T*)> action)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            action(window);
+        }
+    });
+    timer->start(10);
+}
 
 } // namespace testutils

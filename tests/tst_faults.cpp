@@ -18,7 +18,6 @@
 #include "core/gallery/galleryentry.h"
 #include "core/gallery/gallerylistmodel.h"
 #include "ui/bars/qbracklistdiag.h"
-#include "ui/bars/qlistthumbex.h"
 #include "core/host/hostdialogs.h"
 #include "core/host/hosttools.h"
 #include "core/host/photocatalog.h"
@@ -392,7 +391,7 @@ void TestFaults::bracketListWithBadPictures()
     QBrackListDiag panel;
     panel.resize(240, 500);
     panel.ReloadGallery();
-    const int rows = panel.List()->Model()->rowCount();
+    const int rows = panel.Model()->rowCount();
     QCOMPARE(rows, 5); // the folder is not a picture file
     for (int row = 0; row < rows; ++row) {
         panel.List()->selectRow(row);
@@ -561,7 +560,7 @@ void TestFaults::hugeCatalogue()
     useGallery();
     QBrackListDiag panel;
     panel.ReloadGallery();
-    QCOMPARE(panel.List()->Model()->rowCount(), lines / 2);
+    QCOMPARE(panel.Model()->rowCount(), lines / 2);
 }
 
 void TestFaults::overlongBinaryCatalogue()
@@ -640,7 +639,7 @@ void TestFaults::programStartsOnBinaryCatalogue()
     testutils::MessageBoxCloser closer;
     QVERIFY(app()->InitInstance({ "kestrin", m_host->path("p.png") }));
     QVERIFY(app()->mainFrame()->workspace().hasPhoto());
-    QCOMPARE(app()->mainFrame()->bracketList()->List()->Model()->rowCount(), 0);
+    QCOMPARE(app()->mainFrame()->bracketList()->Model()->rowCount(), 0);
     closeFrame();
     // Reading never writes the catalogue.
     QCOMPARE(readAll(csv()), randomBytes(200000, 31));
@@ -669,10 +668,10 @@ void TestFaults::unwritableGalleryFolder()
     QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat).setValue("DB_DIR/GALLERY", folder);
     QStringList messages;
     QBrackListDiag panel;
-    panel.List()->SetMessageFunction(
+    panel.SetMessageFunction(
         [&messages](QWidget*, const QString& text) { messages << text; });
     panel.ReloadGallery();
-    QCOMPARE(panel.List()->Model()->rowCount(), 0);
+    QCOMPARE(panel.Model()->rowCount(), 0);
     QCOMPARE(messages, QStringList { "bracket.csvが見つかりません" });
     QVERIFY(!panel.SaveCatalogue(catalogue));
 }
@@ -860,10 +859,10 @@ void TestFaults::fullDiskCatalogueRewriteFromList()
     useGallery();
     QBrackListDiag panel;
     panel.ReloadGallery();
-    QCOMPARE(panel.List()->Model()->rowCount(), 5);
+    QCOMPARE(panel.Model()->rowCount(), 5);
     panel.List()->selectRow(0);
     panel.DeleteSelected();
-    QCOMPARE(panel.List()->Model()->rowCount(), 4);
+    QCOMPARE(panel.Model()->rowCount(), 4);
     const QStringList before = entries(gallery());
     {
         FileSizeLimit full { 8000 };
@@ -872,7 +871,7 @@ void TestFaults::fullDiskCatalogueRewriteFromList()
     QCOMPARE(readAll(csv()), original);
     QCOMPARE(entries(gallery()), before);
     // The panel keeps its rows and saves once there is room.
-    QCOMPARE(panel.List()->Model()->rowCount(), 4);
+    QCOMPARE(panel.Model()->rowCount(), 4);
     QVERIFY(panel.SaveCatalogue(csv()));
     QVector<GalleryEntry> loaded;
     QVERIFY(GalleryCatalogue::LoadCatalogue(gallery(), csv(), loaded));

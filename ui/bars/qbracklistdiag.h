@@ -1,21 +1,39 @@
-// The bracket list panel inside the docking bar: the gallery list above and the
-// preview of the selected bracket below. The frame and the panes talk to the
-// list through it.
+// The bracket list panel inside the docking bar: the gallery rows (a table view
+// of GalleryListModel with a sorting header) above, the preview of the selected
+// bracket below. The frame and the panes ask it about the selected row, and a
+// row dragged out of it is reported to the frame's drop handler.
 #pragma once
 
-#include "ui/bars/qlistthumbex.h"
+#include "core/gallery/gallerylistmodel.h"
+#include "core/gallery/gallerysort.h"
 
 #include <QImage>
+#include <QPixmap>
+#include <QPointer>
+#include <QTableView>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 class QCheckBox;
 class QGroupBox;
 class QLabel;
+class QThumbHeader;
 
 class QBrackListDiag : public QWidget {
     Q_OBJECT
 
 public:
+    // Receives the dragged row, its picture path, the keyboard modifiers held
+    // at the release, the release point in global (screen) coordinates, the
+    // picture's own size in pixels and the side flag (0 inner, 1 outer). The
+    // result is not used by the list.
+    using DropHandlerEx = std::function<int(int row, const QString& path,
+        Qt::KeyboardModifiers flags, int x, int y, int width, int height, int sideFlag)>;
+    // Shows a message to the user; replaceable so that tests need no dialog.
+    using MessageFunction = std::function<void(QWidget* parent, const QString& text)>;
+
     explicit QBrackListDiag(QWidget* parent = nullptr);
 
     // The panel's font ("ＭＳ Ｐゴシック" 9 pt, or what fontconfig offers for
@@ -24,25 +42,49 @@ public:
 
     // Loads the catalogue of the configured gallery folder.
     void ReloadGallery();
-
-    // Forwarded unchanged to the list; see QListThumb.
+    // Replaces the rows with the catalogue's entries whose pictures exist, in
+    // file order. A catalogue that cannot be read shows "bracket.csvが見つかりません"
+    // and leaves the list empty; returns false then.
     bool LoadCatalogue(const QString& folder, const QString& catalogueFile);
+    // Rewrites the catalogue from the rows in their display order.
     bool SaveCatalogue(const QString& catalogueFile) const;
-    int SelectedIndex() const;
-    QString SelectedPicturePath() const;
-    int SelectedSideFlag() const;
+
+    int SelectedIndex() const; // -1 when no row is selected
+    QString SelectedPicturePath() const; // empty when none
+    int SelectedSideFlag() const; // 0 for a selected inner entry, else 1
+    // Copies the selected row's three column texts; false and nothing written
+    // without a selection.
     bool SelectedTexts(QString& bracket, QString& material, QString& wire) const;
+    // Sets the selected entry's picture path (when given) and its three texts;
+    // vendor, memo and side stay. Nothing without a selection.
     void UpdateSelected(const std::optional<QString>& path, const QString& bracket,
         const QString& material, const QString& wire);
     // Removes the selected row; afterwards no row is selected.
     void DeleteSelected();
-    QString BracketNameAt(int row) const;
-    QString TipTextAt(int row) const;
-    void SetNotifyWindow(QObject* window);
-    void SetDropHandler(QListThumb::DropHandler handler);
-    void SetDropHandlerEx(QListThumb::DropHandlerEx handler);
+    QString BracketNameAt(int row) const; // empty for a row that does not exist
+    QString TipTextAt(int row) const; // empty for a row that does not exist
 
-    QListThumbEx* List() const { return m_list; }
+    // The window the two notifications are posted to; none are sent without one.
+    void SetNotifyWindow(QObject* window);
+    void SetDropHandlerEx(DropHandlerEx handler);
+    void SetMessageFunction(MessageFunction function);
+
+    // A click on the header of `column`: sorts descending on the first click,
+    // then alternately ascending and descending, and moves the arrow there.
+    void SortByColumn(int column);
+
+    // The two ends of a row drag, apart from the platform's drag loop so that
+    // the frame's drop path can be driven without one. Begin takes the selected
+    // row's picture and returns false when `row` does not exist.
+    bool BeginThumbDrag(int row);
+    // A release at `globalPos`: reports the drag to the drop handler and ends it.
+    void EndThumbDrag(const QPoint& globalPos, Qt::KeyboardModifiers flags);
+    // The drag ended without a release (Escape, lost grab): nothing is dropped.
+    void CancelThumbDrag();
+
+    QTableView* List() const { return m_list; }
+    GalleryListModel* Model() const { return m_model; }
+    QThumbHeader* Header() const { return m_header; }
     // The last preview made (null before the first), and whether the picture
     // area shows it.
     QImage Preview() const { return m_hPreview; }
@@ -52,23 +94,49 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    // The list's notifications, posted; see QListThumb.
+    // Posted (delivered after the sender has returned) to the notify window's
+    // event loop with the row index.
     void thumbBeginDrag(int row);
     void thumbDoubleClicked(int row);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Watches the list's keys and its viewport's mouse for the row drag.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    enum class Notify { BeginDrag, DoubleClick };
+
+    void initList();
     void layOut();
     void updatePreview();
     void previewToggled(bool checked);
+    const GalleryEntry* selectedEntry() const;
+    void postNotify(Notify message, int row);
+    bool viewportMouse(QEvent* event);
+    // Runs the platform's drag of the selected row until the button goes up.
+    void runDrag(int row);
 
-    QListThumbEx* m_list;
+    QTableView* m_list;
+    QThumbHeader* m_header;
+    GalleryListModel* m_model;
+    GallerySort m_sort;
     QGroupBox* m_previewGroup;
     QLabel* m_picture;
     QCheckBox* m_previewCheck;
     int m_bLaidOut = 0;
     QImage m_hPreview;
     int m_nPreviewWidth = 0;
+
+    QPointer<QObject> m_notifyWindow;
+    DropHandlerEx m_dropHandlerEx;
+    MessageFunction m_message;
+
+    // Viewport point of the left-button press that may become a drag; none
+    // while the button is up or the press missed every row.
+    std::optional<QPoint> m_pressPoint;
+    bool m_bDragging = false;
+    int m_nDragRow = -1;
+    QPixmap m_dragPixmap; // the picture at its own size, null when unreadable
+    QSize m_dragPictureSize; // in picture pixels, invalid when unreadable
 };

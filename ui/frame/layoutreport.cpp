@@ -2,7 +2,6 @@
 
 #include "ui/frame/cmainframe.h"
 #include "ui/bars/qbracklistdiag.h"
-#include "ui/bars/qlistthumbex.h"
 #include "ui/panes/ckestrinview.h"
 
 #include <QAction>
@@ -57,7 +56,7 @@ void LayoutReport::write(const CMainFrame& frame)
     }
     QJsonArray rows;
     if (const QBrackListDiag* list = frame.bracketList()) {
-        const QListThumbEx* table = list->List();
+        const QTableView* table = list->List();
         for (int row = 0; table && row < table->model()->rowCount(); ++row) {
             const QRect r = table->visualRect(table->model()->index(row, 0));
             if (r.isValid())
