@@ -1,6 +1,10 @@
-// Shared helpers for the Qt Test executables: a private environment (INI, photo
-// database, temporary folder, gallery) per test run, and image comparison.
+// Shared helpers for the Qt Test executables: a private host environment (INI,
+// photo database and store, temporary folder, gallery) per test, image
+// comparison, message-box answering, a file-size limit standing in for a full
+// disk, and a workspace with a plain photograph, a closed clip and brackets.
 #pragma once
+
+#include "core/workspace/workspace.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -18,18 +22,20 @@
 
 #include <csignal>
 #include <functional>
+#include <memory>
 #include <sys/resource.h>
 
 namespace testutils {
 
 // Points every host path at a fresh temporary folder so that no test reads or
-// writes the user's own INI, photo database or temporary folder.
+// writes the user's own INI, photo database, photo store or temporary folder.
 class IsolatedHost {
 public:
     IsolatedHost()
     {
         qputenv("MOLVEX_INI", path("Molvex.ini").toLocal8Bit());
         qputenv("MOLVEX_PHOTODB", path("photos.db").toLocal8Bit());
+        qputenv("MOLVEX_PHOTOSTORE", path("store").toLocal8Bit());
         QDir(dir.path()).mkpath("temp");
         qputenv("MOLVEX_TEMP", path("temp/").toLocal8Bit());
         // An empty gallery of its own, so no test depends on (or waits on a
@@ -41,17 +47,17 @@ public:
     }
     ~IsolatedHost()
     {
-        qunsetenv("MOLVEX_INI");
-        qunsetenv("MOLVEX_PHOTODB");
-        qunsetenv("MOLVEX_TEMP");
+        for (const char* name :
+            { "MOLVEX_INI", "MOLVEX_PHOTODB", "MOLVEX_PHOTOSTORE", "MOLVEX_TEMP" })
+            qunsetenv(name);
     }
     QString path(const QString& name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
 };
 
-// A picture of the given size whose pixels encode their own position, so that a
-// turned or mirrored copy can be checked pixel by pixel.
+// A picture whose pixels encode their own position, so that a turned, mirrored
+// or shifted copy can be checked pixel by pixel.
 inline QImage positionImage(int w, int h, QImage::Format format = QImage::Format_RGB32)
 {
     QImage img(w, h, format);
@@ -200,6 +206,50 @@ template <typename T> void whenModal(std::function<void(T*)> action)
         }
     });
     timer->start(10);
+// An opaque side x side picture of one colour, written once into `dir`.
+inline QString solidPicture(const QString& dir, int w, int h, QRgb colour)
+{
+    const QString path
+        = QStringLiteral("%1/solid%2x%3-%4.png").arg(dir).arg(w).arg(h).arg(colour, 8, 16);
+    if (!QFile::exists(path)) {
+        QImage picture(w, h, QImage::Format_ARGB32);
+        picture.fill(colour);
+        if (!picture.save(path))
+            qFatal("cannot write %s", qPrintable(path));
+    }
+    return path;
+}
+
+inline void setPhoto(Workspace& ws, const QImage& photo)
+{
+    ws.m_pPhoto = std::make_unique<QImage>(photo.convertToFormat(QImage::Format_RGB32));
+    ws.resetForNewPhoto();
+}
+
+// Closes the clip through `points` (photograph pixels).
+inline void closeClip(Workspace& ws, const QVector<QPoint>& points)
+{
+    ws.m_clip.Clear();
+    for (const QPoint& p : points)
+        ws.m_clip.AddPoint(p.x(), p.y());
+    ws.m_clip.BuildClosedCurve();
+    ws.m_bClipDefining = false;
+    ws.m_bClipClosed = true;
+}
+
+// A solid w x h picture pasted into `slot` centred near (cx, cy), turned by angle.
+inline QBracket& addBracket(Workspace& ws, const QString& dir, int slot, QSize size, QRgb colour,
+    QPoint centre, double angle = 0.0, bool output = true)
+{
+    QBracket bracket;
+    if (!bracket.Init(int(ws.m_slot[size_t(slot)].arBrackets.size()), -1,
+            solidPicture(dir, size.width(), size.height(), colour), centre.x(), centre.y(),
+            QString(), output))
+        qFatal("cannot load a test picture");
+    bracket.m_dAngle = angle;
+    bracket.UpdateFrames();
+    ws.m_slot[size_t(slot)].arBrackets.push_back(bracket);
+    return ws.m_slot[size_t(slot)].arBrackets.back();
 }
 
 } // namespace testutils

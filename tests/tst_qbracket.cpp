@@ -1,237 +1,256 @@
+// QBracket: the hit test against what Draw paints at untidy angles and scales, the
+// drag steps, the canvas, loading failures and the colour adjustments.
 #include "core/simulation/qbracket.h"
+#include "testutils.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <vector>
+#include <cmath>
+
+namespace {
+constexpr QRgb kBlue = 0xFF2040C0;
+constexpr double kPi = 3.141592653589793;
+}
 
 class TestQBracket : public QObject {
     Q_OBJECT
 
 private slots:
-    void initCentresPictureOnCanvas();
-    void unusablePictureLeavesBracketAlone();
-    void fileStem_data();
-    void fileStem();
-    void scaleAndCentre();
-    void rotateHandle_data();
-    void rotateHandle();
+    void hitMatchesDrawing_data();
+    void hitMatchesDrawing();
     void hitTest_data();
     void hitTest();
+    void moveAndRotateFollowThePointer_data();
+    void moveAndRotateFollowThePointer();
+    void scaleStepsKeepTheCentre();
+    void canvasAndLoading();
     void angleBetween_data();
     void angleBetween();
-    void dragMoveAndRotate();
-    void dragScaleSteps();
-    void replaceKeepsPlacement();
     void adjustmentsAndCopies();
-    void drawTurnedSelectedBracket();
-    void markersWidenClip();
-    void drawForOutput();
+    void markersAndOutput();
 
 private:
-    // An opaque picture of colour 0xFF2040C0 in a private folder.
-    QString picture(int w, int h);
-    QBracket bracket(int w, int h, int x = 100, int y = 100);
-
+    QBracket bracket(QSize picture, QPoint centre, double angle = 0, double scale = 1.0)
+    {
+        QBracket b;
+        if (!b.Init(3, 4,
+                testutils::solidPicture(m_dir.path(), picture.width(), picture.height(), kBlue),
+                centre.x(), centre.y(), QString(), true))
+            qFatal("cannot load a test picture");
+        b.m_dScale = scale;
+        b.ApplyScale();
+        b.m_dAngle = angle;
+        b.UpdateFrames();
+        return b;
+    }
     QTemporaryDir m_dir;
 };
 
-QString TestQBracket::picture(int w, int h)
+void TestQBracket::hitMatchesDrawing_data()
 {
-    const QString path = m_dir.filePath(QString("p%1x%2.png").arg(w).arg(h));
-    if (!QFile::exists(path)) {
-        QImage image(w, h, QImage::Format_ARGB32);
-        image.fill(0xFF2040C0);
-        image.save(path, "PNG");
-    }
-    return path;
-}
-
-QBracket TestQBracket::bracket(int w, int h, int x, int y)
-{
-    QBracket b;
-    if (!b.Init(3, 4, picture(w, h), x, y, QString(), true))
-        qFatal("cannot write test pictures");
-    return b;
-}
-
-void TestQBracket::initCentresPictureOnCanvas()
-{
-    QBracket b = bracket(300, 400);
-    QCOMPARE(b.m_pImage.size(), QSize(500, 500)); // the diagonal
-    QCOMPARE(b.m_ptPos, QPoint(0, 0)); // (100 - 250) raised to 0
-    QCOMPARE(b.m_size, QSize(500, 500));
-    QCOMPARE(b.m_sizeSrc, QSize(300, 400));
-    QCOMPARE(b.m_ptGrab, QPoint(250, 250));
-    QCOMPARE(b.m_strName, QString("p300x400"));
-    QCOMPARE(b.m_rcInner, QRect(6, 6, 488, 488));
-    QCOMPARE(b.m_rcBounds, QRect(0, 0, 500, 500));
-    // The picture sits at ((500 - 300 + 1) / 2, (500 - 400 + 1) / 2) = (100, 50).
-    QCOMPARE(b.m_pBase.pixel(100, 50), 0xFF2040C0);
-    QCOMPARE(b.m_pBase.pixel(399, 449), 0xFF2040C0);
-    QVERIFY(b.m_pBase.pixel(99, 50) == 0 && b.m_pBase.pixel(100, 49) == 0);
-    QCOMPARE(b.m_pBase.pixel(400, 449), 0u);
-
-    QCOMPARE(bracket(300, 400, 1000, 801).m_ptPos, QPoint(750, 551));
-    // The handle of a small canvas lies outside it and widens the bounds.
-    QBracket small = bracket(30, 40, 0, 0);
-    QCOMPARE(small.m_rcRotate, QRect(60, 20, 10, 10));
-    QCOMPARE(small.m_rcBounds, QRect(0, 0, 70, 50));
-}
-
-void TestQBracket::unusablePictureLeavesBracketAlone()
-{
-    QBracket b = bracket(30, 40);
-    QFile garbage(m_dir.filePath("garbage.png"));
-    QVERIFY(garbage.open(QIODevice::WriteOnly));
-    garbage.write("\x89PNG\r\n\x1a\nnot really a picture");
-    garbage.close();
-    for (const QString& path : { m_dir.filePath("missing.png"), garbage.fileName() }) {
-        QVERIFY(!b.ReplaceImage(path));
-        QVERIFY(!b.Init(9, 9, path, 500, 500, QString(), false));
-        QVERIFY(b.m_strPath == picture(30, 40) && b.m_nId == 3);
-        QVERIFY(b.m_ptPos == QPoint(75, 75) && b.m_pImage.size() == QSize(50, 50));
-    }
-    QBracket empty;
-    QVERIFY(!empty.Init(1, 1, garbage.fileName(), 0, 0, QString(), true));
-    empty.PreviewBrightness(50, 50);
-    QVERIFY(empty.m_pImage.isNull() && empty.Contains(0, 0) == 0);
-}
-
-void TestQBracket::fileStem_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("stem");
-    QTest::newRow("windows") << "C:\\Kestrin\\Gallery\\bracket0007.png"
-                             << "bracket0007";
-    QTest::newRow("unix") << "/srv/gallery/bracket0012.png"
-                          << "bracket0012";
-    QTest::newRow("last dot") << "a.b.png"
-                              << "a.b";
-    QTest::newRow("no dot") << "C:\\Gallery\\bracket0007"
-                            << "";
-    QTest::newRow("dot in folder") << "/srv/g.d/bracket"
-                                   << "";
-}
-
-void TestQBracket::fileStem()
-{
-    QFETCH(QString, path);
-    QFETCH(QString, stem);
-    QBracket b;
-    b.m_strPath = path;
-    b.SetOutputAndName(false, QString());
-    QCOMPARE(b.m_strName, stem);
-}
-
-void TestQBracket::scaleAndCentre()
-{
-    QBracket b = bracket(300, 400);
-    b.m_dScale = 0.5;
-    b.ApplyScale();
-    QCOMPARE(b.m_size, QSize(250, 250));
-    QCOMPARE(b.m_ptPos, QPoint(125, 125));
-    b.m_dScale = 0.3;
-    b.ApplyScale(); // 150 after truncation; the centre 125 + 125 = 250 stays
-    QCOMPARE(b.m_ptPos, QPoint(175, 175));
-    b.m_dScale = 0.05;
-    b.ApplyScale(); // 25: an odd size, whose halves truncate
-    b.CenterAt(-3, 5);
-    QCOMPARE(b.m_ptPos, QPoint(-15, -7));
-    QCOMPARE(b.m_rcBody, QRect(0, 0, 500, 500)); // frames wait for UpdateFrames
-}
-
-void TestQBracket::rotateHandle_data()
-{
+    QTest::addColumn<QSize>("picture");
     QTest::addColumn<double>("angle");
-    QTest::addColumn<int>("centre");
-    QTest::addColumn<QPoint>("handle");
-    auto row = [](const char* name, double angle, int centre, QPoint handle) {
-        QTest::newRow(name) << angle << centre << handle;
-    };
-    row("0", 0, 250, { 285, 245 });
-    row("90", 90, 250, { 245, 285 });
-    row("180", 180, 250, { 205, 245 });
-    row("270", 270, 250, { 245, 205 });
-    row("45", 45, 250, { 273, 273 });
-    row("-30", -30, 250, { 279, 225 });
-    row("135 toward zero", 135, 0, { -33, 23 });
-    row("180: a hair above -5", 180, 0, { -45, -4 });
-    row("90: a hair above -5", 90, 0, { -4, 35 });
+    QTest::addColumn<double>("scale");
+    QTest::newRow("33x47 at 30") << QSize(33, 47) << 30.0 << 1.0;
+    QTest::newRow("60x80 at 147") << QSize(60, 80) << 147.0 << 1.0;
+    QTest::newRow("60x80 at 30, scale 0.65") << QSize(60, 80) << 30.0 << 0.65;
+    QTest::newRow("41x23 at -63.5, scale 1.3") << QSize(41, 23) << -63.5 << 1.3;
+    QTest::newRow("90x14 at 0, scale 0.85") << QSize(90, 14) << 0.0 << 0.85;
 }
 
-void TestQBracket::rotateHandle()
+// Every grid point whose neighbourhood is plainly on or plainly off the painted
+// picture must hit (or miss) accordingly; edge pixels may go either way.
+void TestQBracket::hitMatchesDrawing()
 {
+    QFETCH(QSize, picture);
     QFETCH(double, angle);
-    QFETCH(int, centre);
-    QFETCH(QPoint, handle);
-    QBracket b = bracket(300, 400);
-    b.CenterAt(centre, centre);
-    b.m_dAngle = angle;
-    b.UpdateFrames();
-    QCOMPARE(b.m_rcRotate, QRect(handle, QSize(10, 10)));
+    QFETCH(double, scale);
+    QBracket b = bracket(picture, { 151, 148 }, angle, scale);
+    b.SetSelected(false);
+    QImage image(320, 320, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    b.Draw(&painter, b.m_ptPos.x(), b.m_ptPos.y(), b.m_size.width(), b.m_size.height(), 1.0, true);
+    painter.end();
+    auto kind = [&](int x, int y) { // 1 on the picture, 0 background, -1 an edge mix
+        const QRgb p = image.pixel(x, y);
+        if (p == 0xFFFFFFFF)
+            return 0;
+        return qAbs(qRed(p) - qRed(kBlue)) + qAbs(qGreen(p) - qGreen(kBlue))
+                    + qAbs(qBlue(p) - qBlue(kBlue))
+                < 12
+            ? 1
+            : -1;
+    };
+    int checked = 0, on = 0;
+    for (int y = b.m_rcBody.top() - 2; y <= b.m_rcBody.bottom() + 2; ++y)
+        for (int x = b.m_rcBody.left() - 2; x <= b.m_rcBody.right() + 2; ++x) {
+            const int k = kind(x, y);
+            if (k < 0 || kind(x - 1, y) != k || kind(x, y - 1) != k || kind(x - 1, y - 1) != k
+                || kind(x + 1, y) != k || kind(x, y + 1) != k)
+                continue;
+            ++checked;
+            on += k;
+            QVERIFY2(b.Contains(x, y) == k, qPrintable(QString("at %1,%2").arg(x).arg(y)));
+            if (!QBracket::frameContains(b.m_rcRotate, x, y)) {
+                const BracketOp op = b.HitTest(x, y, false);
+                QCOMPARE(b.m_bHit, k == 1);
+                QCOMPARE(
+                    op, k == 1 && QBracket::frameContains(b.m_rcInner, x, y) ? OpMove : OpNone);
+            }
+        }
+    const double area = int(picture.width() * scale) * int(picture.height() * scale);
+    QVERIFY2(on > 0.5 * area && on < 1.05 * area, qPrintable(QString::number(on)));
+    QVERIFY(checked > b.m_size.width() * b.m_size.height() / 2);
 }
 
 void TestQBracket::hitTest_data()
 {
-    QTest::addColumn<QSize>("picture");
-    QTest::addColumn<double>("angle");
+    // 30 x 40 on a 50 canvas whose top-left is (126, 123): the picture covers
+    // [136, 166) x [128, 168); the handle frame is (186, 143, 10, 10).
     QTest::addColumn<QPoint>("point");
     QTest::addColumn<bool>("ctrl");
     QTest::addColumn<int>("op");
     QTest::addColumn<int>("part");
     QTest::addColumn<bool>("selected");
     QTest::addColumn<int>("cursor"); // -1: none chosen
-    QTest::addColumn<int>("contains");
-    auto row = [](const char* name, QSize picture, double angle, QPoint point, bool ctrl, int op,
-                   int part, bool selected, int cursor, int contains) {
-        QTest::newRow(name) << picture << angle << point << ctrl << op << part << selected << cursor
-                            << contains;
-    };
     const int hand = Qt::PointingHandCursor, arrows = Qt::SizeAllCursor;
-    // 300 x 400 on a 500 canvas at (0, 0): the picture covers [100, 400) x [50, 450),
-    // turned by 90 degrees [50, 450) x [100, 400); the handle is (285, 245, 10, 10).
-    const QSize tall(300, 400);
-    row("body", tall, 0, { 250, 300 }, false, OpMove, 1, true, hand, 1);
-    row("ctrl", tall, 0, { 250, 300 }, true, OpScale, 1, true, arrows, 1);
-    row("picture left edge", tall, 0, { 100, 300 }, false, OpMove, 1, true, hand, 1);
-    row("left of picture", tall, 0, { 99, 300 }, false, OpNone, 0, false, -1, 0);
-    row("right edge open", tall, 0, { 400, 300 }, false, OpNone, 0, false, -1, 0);
-    row("transparent corner", tall, 0, { 10, 10 }, false, OpNone, 0, false, -1, 0);
-    row("turned onto picture", tall, 90, { 60, 250 }, false, OpMove, 1, true, hand, 1);
-    row("turned off picture", tall, 90, { 250, 70 }, false, OpNone, 0, false, -1, 0);
-    row("handle in inner frame", tall, 0, { 294, 254 }, false, OpRotate, 2, true, hand, 1);
-    row("outside", tall, 0, { 500, 250 }, false, OpNone, 0, false, -1, 0);
-    // 400 x 10 on a 400 canvas: the picture is the band [195, 205).
-    row("3 inside the edge", { 400, 10 }, 0, { 3, 200 }, false, OpNone, 1, true, -1, 1);
-    // 30 x 40 on a 50 canvas: the handle (60, 20, 10, 10) lies outside the body.
-    row("handle outside body", { 30, 40 }, 0, { 69, 29 }, false, OpRotate, 2, true, -1, 0);
-    row("bounds only", { 30, 40 }, 0, { 55, 5 }, false, OpNone, 0, true, -1, 0);
+    QTest::newRow("on picture") << QPoint(136, 166) << false << int(OpMove) << 1 << true << hand;
+    QTest::newRow("ctrl scales") << QPoint(165, 130) << true << int(OpScale) << 1 << true << arrows;
+    QTest::newRow("left of picture")
+        << QPoint(135, 150) << false << int(OpNone) << 0 << false << -1;
+    QTest::newRow("right edge open")
+        << QPoint(166, 150) << false << int(OpNone) << 0 << false << -1;
+    QTest::newRow("picture, outer ring")
+        << QPoint(150, 167) << false << int(OpNone) << 1 << true << -1;
+    QTest::newRow("handle outside body")
+        << QPoint(195, 152) << false << int(OpRotate) << 2 << true << -1;
+    QTest::newRow("bounds only") << QPoint(180, 130) << false << int(OpNone) << 0 << true << -1;
+    QTest::newRow("past the handle")
+        << QPoint(196, 150) << false << int(OpNone) << 0 << false << -1;
 }
 
 void TestQBracket::hitTest()
 {
-    QFETCH(QSize, picture);
-    QFETCH(double, angle);
     QFETCH(QPoint, point);
     QFETCH(bool, ctrl);
     QFETCH(int, op);
     QFETCH(int, part);
     QFETCH(bool, selected);
     QFETCH(int, cursor);
-    QFETCH(int, contains);
-    QBracket b = bracket(picture.width(), picture.height(), 0, 0);
-    b.m_dAngle = angle;
-    b.UpdateFrames();
+    QBracket b = bracket({ 30, 40 }, { 151, 148 });
+    QCOMPARE(b.m_ptPos, QPoint(126, 123));
     std::optional<Qt::CursorShape> chosen;
     QCOMPARE(int(b.HitTest(point.x(), point.y(), ctrl, &chosen)), op);
     QCOMPARE(b.m_nHitPart, part);
     QCOMPARE(b.m_bHit, part != 0);
     QCOMPARE(b.m_bSelected, selected);
     QCOMPARE(chosen ? int(*chosen) : -1, cursor);
-    QCOMPARE(b.Contains(point.x(), point.y()), contains);
+}
+
+void TestQBracket::moveAndRotateFollowThePointer_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<QVector<QPoint>>("pointer"); // relative to the centre
+    QTest::newRow("30, small steps")
+        << 30.0 << QVector<QPoint> { { 31, 27 }, { 17, 37 }, { -9, 41 } };
+    QTest::newRow("147, back past 90")
+        << 147.0 << QVector<QPoint> { { -39, 7 }, { -13, 38 }, { 29, 29 } };
+    QTest::newRow("350, over a full turn") << 350.0 << QVector<QPoint> { { 41, 3 }, { 30, 26 } };
+    QTest::newRow("-20, anticlockwise") << -20.0 << QVector<QPoint> { { 35, -25 }, { 5, -43 } };
+}
+
+// Each rotate step turns the handle toward the pointer (within the handle's whole-
+// pixel placement); a move keeps the grab offset.
+void TestQBracket::moveAndRotateFollowThePointer()
+{
+    QFETCH(double, angle);
+    QFETCH(QVector<QPoint>, pointer);
+    QBracket b = bracket({ 33, 47 }, { 151, 148 }, angle);
+    QCOMPARE(b.m_size, QSize(57, 57));
+    QCOMPARE(b.HitTest(148, 150, false), OpMove);
+    QCOMPARE(b.Drag(200, 171, OpMove), std::optional<Qt::CursorShape>(Qt::PointingHandCursor));
+    QCOMPARE(b.m_ptPos, QPoint(200 - 25, 171 - 30));
+    const QPoint centre = b.m_ptPos + QPoint(28, 28);
+    for (const QPoint& step : pointer) {
+        QVERIFY(!b.Drag(centre.x() + step.x(), centre.y() + step.y(), OpRotate));
+        const double want = std::atan2(step.y(), step.x());
+        const double got = b.m_dAngle * kPi / 180;
+        QVERIFY2(std::abs(std::remainder(got - want, 2 * kPi)) < 0.05,
+            qPrintable(QString::number(b.m_dAngle)));
+        QVERIFY(b.m_dAngle > -360 && b.m_dAngle < 360);
+        const QPointF handle = QRectF(b.m_rcRotate).center() - QPointF(centre);
+        QVERIFY(qAbs(handle.x() - 40 * std::cos(got)) <= 1.01
+            && qAbs(handle.y() - 40 * std::sin(got)) <= 1.01);
+        QCOMPARE(b.m_rcRotate.size(), QSize(10, 10));
+        QCOMPARE(b.m_rcBounds, b.m_rcBody.united(b.m_rcRotate));
+    }
+    const double before = b.m_dAngle;
+    const QPoint along = QRectF(b.m_rcRotate).center().toPoint() - centre;
+    QVERIFY(!b.Drag(centre.x() + 2 * along.x(), centre.y() + 2 * along.y(), OpRotate));
+    QCOMPARE(b.m_dAngle, before); // straight out along the handle: no turn
+    QVERIFY(!b.Drag(0, 0, OpNone));
+}
+
+void TestQBracket::scaleStepsKeepTheCentre()
+{
+    QBracket b = bracket({ 33, 47 }, { 151, 148 }); // canvas 57, top-left (123, 120)
+    const int centre = 123 + 57 / 2;
+    QCOMPARE(b.Drag(10, 100, OpScale), std::optional<Qt::CursorShape>(Qt::SizeAllCursor));
+    QCOMPARE(b.m_size, QSize(57, 57)); // the first step only records the pointer
+    double scale = 1.0;
+    const int moves[] = { 99, 90, 90, 70, 71, 300, 299 };
+    for (int y : moves) {
+        const int last = b.m_ptLastScale.y();
+        b.Drag(900, y, OpScale); // one step per event, x plays no part
+        scale += y < last ? 0.05 : y > last ? -0.05 : 0;
+        QCOMPARE(b.m_size, QSize(int(57 * scale), int(57 * scale)));
+        QCOMPARE(b.m_ptPos.x() + b.m_size.width() / 2, centre);
+        QCOMPARE(b.m_ptPos.y() + b.m_size.height() / 2, centre - 3);
+    }
+    for (int y = 299; y > 0; --y)
+        b.Drag(0, y, OpScale);
+    QVERIFY(qAbs(b.m_dScale - 4.05) < 1e-9);
+    for (int y = 1; y < 300; ++y)
+        b.Drag(0, y, OpScale);
+    QVERIFY(qAbs(b.m_dScale - 0.05) < 1e-9);
+}
+
+void TestQBracket::canvasAndLoading()
+{
+    QBracket b = bracket({ 33, 47 }, { 10, 300 });
+    QCOMPARE(b.m_ptPos, QPoint(0, 272)); // kept off the negative side
+    QCOMPARE(b.m_rcInner, QRect(6, 278, 45, 45));
+    QCOMPARE(b.m_strName, QString("solid33x47-ff2040c0"));
+    QCOMPARE(QBracket::FileStem("C:\\Gallery\\a.b.png"), QString("a.b"));
+    QVERIFY(
+        QBracket::FileStem("/srv/g.d/bracket").isEmpty() && QBracket::FileStem("x\\y").isEmpty());
+    // The picture sits at ((57 - 33 + 1) / 2, (57 - 47 + 1) / 2) = (12, 5).
+    QCOMPARE(b.m_pBase.pixel(12, 5), kBlue);
+    QCOMPARE(b.m_pBase.pixel(44, 51), kBlue);
+    QVERIFY(
+        b.m_pBase.pixel(11, 5) == 0 && b.m_pBase.pixel(12, 4) == 0 && b.m_pBase.pixel(45, 51) == 0);
+
+    b.m_dScale = 0.5;
+    b.ApplyScale();
+    QVERIFY(b.ReplaceImage(testutils::solidPicture(m_dir.path(), 60, 80, kBlue)));
+    QCOMPARE(b.m_size, QSize(50, 50)); // the new canvas at the kept scale
+    QCOMPARE(b.m_ptPos, QPoint(28 - 25, 300 - 25));
+
+    QFile garbage(m_dir.filePath("garbage.png"));
+    QVERIFY(garbage.open(QIODevice::WriteOnly));
+    garbage.write("\x89PNG\r\n\x1a\nnot really a picture");
+    garbage.close();
+    const QBracket before = b;
+    for (const QString& path : { m_dir.filePath("missing.png"), garbage.fileName() }) {
+        QVERIFY(!b.ReplaceImage(path));
+        QVERIFY(!b.Init(9, 9, path, 500, 500, QString(), false));
+        QVERIFY(b.m_strPath == before.m_strPath && b.m_nId == 3 && b.m_ptPos == before.m_ptPos);
+        QVERIFY(b.m_pImage.size() == QSize(100, 100) && b.m_size == QSize(50, 50));
+    }
 }
 
 void TestQBracket::angleBetween_data()
@@ -239,18 +258,12 @@ void TestQBracket::angleBetween_data()
     QTest::addColumn<QPoint>("a");
     QTest::addColumn<QPoint>("b");
     QTest::addColumn<double>("degrees");
-    auto row = [](const char* name, QPoint a, QPoint b, double degrees) {
-        QTest::newRow(name) << a << b << degrees;
-    };
-    row("mirror gives a half turn", { 10, 10 }, { 10, -10 }, 180);
-    row("short a", { 1, 0 }, { 0, 50 }, 0);
-    row("zero a", { 0, 0 }, { 0, 50 }, 0);
-    row("same line", { 10, 0 }, { -30, 0 }, 0);
-    row("quarter clockwise", { 10, 0 }, { 0, 10 }, 90);
-    row("eighth clockwise", { 10, 0 }, { 10, 10 }, 45);
-    row("eighth anticlockwise", { 10, 0 }, { 10, -10 }, -45);
-    row("beyond a quarter folds back", { 10, 0 }, { -10, 10 }, 45);
-    row("3-4-5 perpendicular", { 3, 4 }, { -4, 3 }, 90);
+    QTest::newRow("mirror gives a half turn") << QPoint(10, 10) << QPoint(10, -10) << 180.0;
+    QTest::newRow("short a") << QPoint(1, 0) << QPoint(0, 50) << 0.0;
+    QTest::newRow("same line") << QPoint(10, 0) << QPoint(-30, 0) << 0.0;
+    QTest::newRow("3-4-5 perpendicular") << QPoint(3, 4) << QPoint(-4, 3) << 90.0;
+    QTest::newRow("beyond a quarter folds back") << QPoint(10, 0) << QPoint(-10, 10) << 45.0;
+    QTest::newRow("30 anticlockwise") << QPoint(40, 0) << QPoint(52, -30) << -29.98163936884933;
 }
 
 void TestQBracket::angleBetween()
@@ -262,160 +275,49 @@ void TestQBracket::angleBetween()
     QVERIFY2(qAbs(result - degrees) < 1e-9, qPrintable(QString::number(result, 'g', 17)));
 }
 
-void TestQBracket::dragMoveAndRotate()
-{
-    QBracket b = bracket(300, 400, 0, 0);
-    b.HitTest(250, 250, false);
-    QCOMPARE(b.Drag(300, 320, OpMove), std::optional<Qt::CursorShape>(Qt::PointingHandCursor));
-    QCOMPARE(b.m_ptPos, QPoint(50, 70));
-    QCOMPARE(b.m_rcRotate, QRect(335, 315, 10, 10));
-    QCOMPARE(b.m_rcBody, QRect(0, 0, 500, 500));
-    QVERIFY(!b.Drag(1, 1, OpNone));
-    QCOMPARE(b.m_ptPos, QPoint(50, 70));
-    b.Drag(250, 250, OpMove);
-    b.UpdateFrames();
-
-    // Centre (250, 250), handle centre (290, 250).
-    QVERIFY(!b.Drag(330, 250, OpRotate)); // on the handle's line: no turn
-    QCOMPARE(b.m_dAngle, 0.0);
-    b.Drag(250, 290, OpRotate);
-    QCOMPARE(b.m_dAngle, 90.0);
-    QCOMPARE(b.m_rcRotate, QRect(245, 285, 10, 10));
-    b.m_dAngle = 0;
-    b.UpdateRotateHandle();
-    b.Drag(250, 210, OpRotate);
-    QCOMPARE(b.m_dAngle, -90.0); // stays negative
-    // At 350 the handle centre is (289, 243); a quarter turn wraps round to 80.
-    b.m_dAngle = 350;
-    b.UpdateRotateHandle();
-    b.Drag(250 + 7, 250 + 39, OpRotate);
-    QVERIFY(qAbs(b.m_dAngle - 80.0) < 1e-5);
-}
-
-void TestQBracket::dragScaleSteps()
-{
-    QBracket b = bracket(300, 400, 0, 0);
-    QCOMPARE(b.Drag(10, 100, OpScale), std::optional<Qt::CursorShape>(Qt::SizeAllCursor));
-    QVERIFY(b.m_dScale == 1.0 && b.m_size == QSize(500, 500));
-    QCOMPARE(b.m_ptLastScale, QPoint(10, 100));
-    b.Drag(900, 99, OpScale); // up by one: one step, x plays no part
-    QCOMPARE(b.m_size, QSize(525, 525));
-    QCOMPARE(b.m_ptPos, QPoint(-12, -12));
-    b.Drag(0, 99, OpScale);
-    QCOMPARE(b.m_size, QSize(525, 525));
-    b.Drag(0, 500, OpScale);
-    QVERIFY(b.m_size == QSize(500, 500) && b.m_ptPos == QPoint(0, 0));
-    QCOMPARE(b.m_rcRotate, QRect(285, 245, 10, 10)); // scaling leaves the frames
-
-    for (int y = 499; y > 200; --y)
-        b.Drag(0, y, OpScale);
-    QVERIFY(qAbs(b.m_dScale - 4.05) < 1e-9);
-    for (int y = 201; y < 600; ++y)
-        b.Drag(0, y, OpScale);
-    QVERIFY(qAbs(b.m_dScale - 0.05) < 1e-9);
-}
-
-void TestQBracket::replaceKeepsPlacement()
-{
-    QBracket b = bracket(300, 400, 0, 0);
-    b.m_dScale = 0.5;
-    b.ApplyScale(); // (125, 125), 250
-    b.m_dAngle = 30;
-    b.CommitBrightness(100, 0);
-    QVERIFY(b.ReplaceImage(picture(30, 40)));
-    QCOMPARE(b.m_sizeSrc, QSize(30, 40));
-    QCOMPARE(b.m_size, QSize(25, 25));
-    QCOMPARE(b.m_ptPos, QPoint(238, 238));
-    QCOMPARE(b.m_dAngle, 30.0);
-    QCOMPARE(b.m_pBase.pixel(25, 25), 0xFF2040C0); // the darkening went with the old picture
-}
-
 void TestQBracket::adjustmentsAndCopies()
 {
     // Colour bytes 0x20, 0x40, 0xC0; brightness 120 gives fb 153.
-    std::vector<QBracket> brackets { bracket(30, 40) };
-    QBracket& b = brackets[0];
+    QBracket b = bracket({ 30, 40 }, { 100, 100 });
     b.PreviewBrightness(100, 120);
     b.PreviewBrightness(100, 120); // previews never accumulate
     QCOMPARE(b.m_pImage.pixel(25, 25), qRgb(38, 76, 229));
-    QCOMPARE(b.m_pBase.pixel(25, 25), 0xFF2040C0);
+    QCOMPARE(b.m_pBase.pixel(25, 25), kBlue);
     b.RevertPreview();
     QVERIFY(b.m_pImage == b.m_pBase);
     b.CommitBrightness(100, 120);
     b.PreviewBrightness(100, 120);
     QCOMPARE(b.m_pBase.pixel(25, 25), qRgb(38, 76, 229));
     QCOMPARE(b.m_pImage.pixel(25, 25), qRgb(45, 90, 255));
-
     QBracket copy = b; // adjusting a copy leaves the original alone
-    copy.PreviewColorBalance(0x808080 + 1); // red + 1 on the committed base
+    copy.CommitColorBalance(0x808080 + 1);
     QCOMPARE(copy.m_pImage.pixel(25, 25), qRgb(39, 76, 229));
     QCOMPARE(b.m_pImage.pixel(25, 25), qRgb(45, 90, 255));
-    brackets[0].Release();
-    brackets.clear();
-    copy.CommitBrightness(0, 100); // every colour byte 128, alpha kept
-    QCOMPARE(copy.m_pImage.pixel(25, 25), qRgb(128, 128, 128));
-    QCOMPARE(copy.m_pImage.pixel(0, 0), 0x00808080u); // the surround stays transparent
+    QCOMPARE(qAlpha(copy.m_pImage.pixel(0, 0)), 0); // the surround stays transparent
 }
 
-void TestQBracket::drawTurnedSelectedBracket()
+void TestQBracket::markersAndOutput()
 {
-    // 60 x 80 on a 100 canvas at (100, 100): the picture covers [120, 180) x [110, 190)
-    // and, turned by 90 degrees about (150, 150), [110, 190) x [120, 180).
-    QBracket b = bracket(60, 80, 150, 150);
-    b.m_dAngle = 90;
-    QImage image(300, 300, QImage::Format_ARGB32);
-    image.fill(Qt::white);
-    QPainter painter(&image);
-    QPainterPath clip;
-    clip.addRect(0, 0, 180, 300);
-    painter.setClipPath(clip);
-    b.Draw(&painter, 100, 100, 100, 100, 1.0, true);
-    painter.end();
-    const QRgb blue = 0xFF2040C0, white = 0xFFFFFFFF;
-    QVERIFY(image.pixel(115, 130) == blue && image.pixel(150, 115) == white);
-    QCOMPARE(image.pixel(185, 130), white); // on the picture but outside the clip
-    QCOMPARE(image.pixel(148, 149), 0xFFFF0000); // centre dot, beside the line's start
-    QCOMPARE(image.pixel(150, 170), 0xFFFF8000); // handle line, turned downwards
-    QCOMPARE(image.pixel(145, 190), 0xFFBFFBB9); // handle square round (150, 190)
-    QCOMPARE(image.pixel(153, 192), white); // inside the handle square
-
-    image.fill(Qt::white);
-    painter.begin(&image);
-    b.Draw(&painter, 100, 100, 100, 100, 1.0, false); // not the active pane
-    painter.end();
-    QVERIFY(image.pixel(150, 150) == blue && image.pixel(145, 190) == white);
-}
-
-void TestQBracket::markersWidenClip()
-{
-    QBracket b = bracket(60, 80, 150, 150);
-    b.m_dAngle = 90; // centre (150, 150), handle turned to (150, 190)
+    QBracket b = bracket({ 60, 80 }, { 150, 150 }, 90); // canvas 100 at (100, 100)
     QImage image(300, 300, QImage::Format_ARGB32);
     QPainter painter(&image);
     QPainterPath region;
     region.addRect(0, 0, 120, 300);
     b.AddMarkersToClip(&painter, region, 100, 100, 100, 100, 2.0);
-    QVERIFY(region.contains(QPointF(50, 50)));
     // At zoom 2: centre square half side 1, bar half width 0.5, handle square 3.
     QVERIFY(region.contains(QPointF(150.9, 150.9)) && !region.contains(QPointF(151.1, 149)));
     QVERIFY(region.contains(QPointF(150.4, 170)) && !region.contains(QPointF(150.6, 170)));
     QVERIFY(region.contains(QPointF(152.9, 192.9)) && !region.contains(QPointF(153.1, 190)));
-
     QPainterPath inside; // holds the centre: stays as it was
     inside.addRect(0, 0, 160, 170);
     b.AddMarkersToClip(&painter, inside, 100, 100, 100, 100, 1.0);
     QVERIFY(!inside.contains(QPointF(150, 190)));
-}
 
-void TestQBracket::drawForOutput()
-{
-    QBracket b = bracket(60, 80, 150, 150);
-    QImage image(300, 300, QImage::Format_ARGB32);
+    b.m_dAngle = 0;
     image.fill(Qt::white);
-    QPainter painter(&image);
     b.DrawForOutput(&painter, 2.0, QTransform::fromTranslate(-100, 0));
     // The picture [120, 180) x [110, 190) doubled, then moved 100 left.
-    QVERIFY(image.pixel(141, 221) == 0xFF2040C0 && image.pixel(258, 278) == 0xFF2040C0);
+    QVERIFY(image.pixel(141, 221) == kBlue && image.pixel(258, 278) == kBlue);
     QCOMPARE(image.pixel(139, 221), 0xFFFFFFFFu);
     b.m_bOutput = false;
     image.fill(Qt::white);
