@@ -206,6 +206,8 @@ template <typename T> void whenModal(std::function<void(T*)> action)
         }
     });
     timer->start(10);
+}
+
 // An opaque side x side picture of one colour, written once into `dir`.
 inline QString solidPicture(const QString& dir, int w, int h, QRgb colour)
 {

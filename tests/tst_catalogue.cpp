@@ -17,12 +17,6 @@ QByteArray readAll(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-}
 QByteArray cp932(const QString& text) { return QStringEncoder("CP932").encode(text); }
 const QByteArray kLine("bracket0001.png,A,m,w,v,memo,outer\r\n");
 }
@@ -55,7 +49,7 @@ void TestCatalogue::init()
     QVERIFY(QDir(m_host->dir.path()).mkpath("Gallery/sub"));
     for (const char* name :
         { "bracket0001.png", "bracket0002.png", "bracket0003.png", "sub/b.png" })
-        writeBytes(gallery() + name, QByteArray("\x89PNG", 4));
+        testutils::writeBytes(gallery() + name, QByteArray("\x89PNG", 4));
 }
 
 void TestCatalogue::read_data()
@@ -102,7 +96,7 @@ void TestCatalogue::read()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, entries);
-    writeBytes(csv(), bytes);
+    testutils::writeBytes(csv(), bytes);
     QVector<GalleryEntry> got { GalleryEntry() };
     QVERIFY(GalleryCatalogue::LoadCatalogue(m_host->path("Gallery"), csv(), got));
     QStringList summary;
@@ -163,7 +157,7 @@ void TestCatalogue::save()
     QFETCH(int, limit);
     QFETCH(bool, ok);
     QFETCH(QByteArray, after);
-    writeBytes(csv(), before);
+    testutils::writeBytes(csv(), before);
     QVector<GalleryEntry> entries;
     QVERIFY(GalleryCatalogue::LoadCatalogue(gallery(), csv(), entries));
     if (!memo.isEmpty())
@@ -207,7 +201,7 @@ void TestCatalogue::append()
     QFETCH(int, limit);
     QFETCH(QString, picture);
     QFETCH(QByteArray, after);
-    writeBytes(csv(), before);
+    testutils::writeBytes(csv(), before);
     {
         std::unique_ptr<testutils::FileSizeLimit> full;
         if (limit)
@@ -231,10 +225,10 @@ void TestCatalogue::nextPictureName()
     QVERIFY(QDir().mkpath(folder + "/bracket0001.png")); // a folder keeps its number taken
     QVERIFY(
         QFile::link(folder + "/nowhere", folder + "/bracket0002.png")); // so does a dangling link
-    writeBytes(folder + "/bracket4.png", "");
-    writeBytes(folder + "/bracket0004.png", "");
+    testutils::writeBytes(folder + "/bracket4.png", "");
+    testutils::writeBytes(folder + "/bracket0004.png", "");
     QCOMPARE(GalleryCatalogue::NextPictureName(folder), QString("bracket0003.png"));
-    writeBytes(folder + "/bracket0003.png", "");
+    testutils::writeBytes(folder + "/bracket0003.png", "");
     QCOMPARE(GalleryCatalogue::NextPictureName(folder + "/"), QString("bracket0005.png"));
 }
 
@@ -254,7 +248,7 @@ void TestCatalogue::galleryFolder()
 {
     QFETCH(QByteArray, iniLine);
     QFETCH(QString, folder);
-    writeBytes(HostTools::iniFileName(0), "[DB_DIR]\n" + iniLine + "\n");
+    testutils::writeBytes(HostTools::iniFileName(0), "[DB_DIR]\n" + iniLine + "\n");
     QCOMPARE(GalleryCatalogue::GalleryFolder(), folder);
     QCOMPARE(GalleryCatalogue::CatalogueFile(), folder + "bracket.csv");
     // An installed program finds the shared gallery unless one sits beside it.
