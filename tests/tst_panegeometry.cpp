@@ -127,6 +127,7 @@ void TestPaneGeometry::conversionsRoundTrip()
             QVERIFY(qAbs(g.drawingToClient(d).x() - (x + 0.3)) < 1e-9);
             QVERIFY(qAbs(g.drawingToClient(d).y() - (y + 0.6)) < 1e-9);
             QCOMPARE(g.drawingToPhoto(g.photoToDrawing(p)), p);
+            QCOMPARE(g.photoToDrawingTransform().map(p), g.photoToDrawing(p));
             QCOMPARE(g.drawingToClientTransform().map(d), g.drawingToClient(d));
         }
     }

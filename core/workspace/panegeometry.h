@@ -46,6 +46,7 @@ public:
     {
         return { drawing.x() - offsetX, drawing.y() - offsetY };
     }
+    QTransform photoToDrawingTransform() const { return QTransform::fromTranslate(offsetX, offsetY); }
 
     // Client -> photo for input: the drawing position truncated toward zero, less
     // the offset. photoToClient gives the client position of a photograph pixel's

@@ -113,6 +113,7 @@ void CKestrinView::applyScroll()
     h->setValue(s.posX);
     v->setValue(s.posY);
     m_applyingScroll = false;
+    readScrollPositions(); // the bars may have clamped what the geometry asked for
     viewport()->update();
 }
 
@@ -147,13 +148,7 @@ void CKestrinView::setScale(double zoom, int photoW, int photoH, bool fit)
     applyScroll();
 }
 
-QPoint CKestrinView::clientToPhoto(int x, int y) const
-{
-    PaneGeometry g = m_geometry;
-    g.scroll.posX = horizontalScrollBar()->value();
-    g.scroll.posY = verticalScrollBar()->value();
-    return g.clientToPhoto(QPoint(x, y));
-}
+QPoint CKestrinView::clientToPhoto(QPoint client) const { return m_geometry.clientToPhoto(client); }
 
 void CKestrinView::OnInitialUpdate()
 {
@@ -219,7 +214,7 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !isWorking() || !ws->hasPhoto())
         return;
     const QPoint p
-        = clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y());
+        = clientToPhoto(event->position().toPoint());
     if (ws->m_bClipEditing) {
         ClipActions::press(*ws, p);
         f->invalidatePanes();
@@ -255,7 +250,7 @@ void CKestrinView::mouseMoveEvent(QMouseEvent* event)
         return;
     if (ws->m_bClipEditing) {
         viewport()->setCursor(lassoCursor());
-        ClipActions::move(*ws, clientToPhoto(client.x(), client.y()));
+        ClipActions::move(*ws, clientToPhoto(client));
         f->invalidatePanes();
         return;
     }
@@ -268,7 +263,7 @@ void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
     Workspace* ws = workspace();
     CMainFrame* f = frame();
     viewport()->setCursor(Qt::ArrowCursor);
-    const QPoint p = clientToPhoto(client.x(), client.y());
+    const QPoint p = clientToPhoto(client);
     const PaneSlot& paneSlot = ws->m_slot[size_t(slot())];
     if (ws->m_bShowInfo && !paneSlot.arBrackets.empty()) {
         const int target = BracketActions::tipTarget(*ws, slot(), p);
@@ -353,7 +348,7 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     const QString name = list ? list->BracketNameAt(listIndex) : QString();
     bool closedNow = false;
     const BracketActions::PasteResult result = BracketActions::paste(*ws, slot(), listIndex,
-        picturePath, clientToPhoto(client.x(), client.y()), name, sideFlag, &closedNow);
+        picturePath, clientToPhoto(client), name, sideFlag, &closedNow);
     if (result == BracketActions::PasteResult::NoClip) {
         if (closedNow) {
             f->invalidatePanes();
@@ -402,7 +397,7 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
         return;
     if (ws->m_bClipEditing) {
         ClipActions::release(
-            *ws, clientToPhoto(event->position().toPoint().x(), event->position().toPoint().y()));
+            *ws, clientToPhoto(event->position().toPoint()));
         f->updateActions();
         return;
     }
@@ -450,8 +445,7 @@ void CKestrinView::paintEvent(QPaintEvent* event)
     // The scroll position shifts the whole view, outside the world transform that
     // each bracket replaces with its own.
     const QRect client = viewport()->rect();
-    painter.setViewport(
-        client.translated(-horizontalScrollBar()->value(), -verticalScrollBar()->value()));
+    painter.setViewport(client.translated(-m_geometry.scroll.posX, -m_geometry.scroll.posY));
     painter.setWindow(client);
     if (!ws->m_bFirstPaintDone) {
         // The very first paint of the process, in whichever pane comes first, lays
@@ -476,8 +470,7 @@ void CKestrinView::paintEvent(QPaintEvent* event)
 
 void CKestrinView::paintClipOutline(QPainter& painter, const Workspace& ws)
 {
-    const QTransform placement = QTransform::fromTranslate(m_geometry.offsetX, m_geometry.offsetY);
-    ws.m_clip.Draw(&painter, placement, ws.m_bClipClosed ? ws.m_nClipPoint : -1);
+    ws.m_clip.Draw(&painter, m_geometry.photoToDrawingTransform(), ws.m_bClipClosed ? ws.m_nClipPoint : -1);
 }
 
 void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws)
@@ -485,9 +478,8 @@ void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Wor
     const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
     QPainterPath region;
     region.setFillRule(Qt::OddEvenFill);
-    region.addRect(
-        QRect(m_geometry.offsetX, m_geometry.offsetY, ws.photoWidth(), ws.photoHeight()));
-    const QTransform placement = QTransform::fromTranslate(m_geometry.offsetX, m_geometry.offsetY);
+    region.addRect(QRect(photoToDrawing(QPoint(0, 0)), ws.m_pPhoto->size()));
+    const QTransform placement = m_geometry.photoToDrawingTransform();
     ws.m_clip.IntersectClip(region, &placement);
     const double scale = m_geometry.viewScale;
     if (paneSlot.nSelected >= 0 && paneSlot.nSelected < int(paneSlot.arBrackets.size())) {
@@ -514,23 +506,20 @@ void CKestrinView::paintPhotograph(QPainter& painter, const Workspace& ws, const
     const QImage& cached = m_photoCache.scaled(*ws.m_pPhoto, scale, limit);
     if (!cached.isNull()) {
         painter.save();
-        painter.setWorldTransform(QTransform());
-        painter.drawImage(
-            QPointF(m_geometry.offsetX * scale, m_geometry.offsetY * scale).toPoint(), cached);
+        painter.resetTransform(); // the cache is already at the pane's scale
+        painter.drawImage(m_geometry.photoToClient(QPointF(0, 0)).toPoint(), cached);
         painter.restore();
         return;
     }
     // Only the source pixels under the exposed area, unsmoothed: the pane repaints
     // on every mouse move of a drag.
-    const QRectF window
-        = QRectF(exposed).translated(horizontalScrollBar()->value(), verticalScrollBar()->value());
-    QRectF source(window.left() / scale - m_geometry.offsetX,
-        window.top() / scale - m_geometry.offsetY, window.width() / scale, window.height() / scale);
-    source = source.adjusted(-1, -1, 1, 1).intersected(QRectF(ws.m_pPhoto->rect()));
+    const QRectF source = m_geometry.clientToPhoto(QRectF(exposed))
+                              .adjusted(-1, -1, 1, 1)
+                              .intersected(QRectF(ws.m_pPhoto->rect()));
     const QRect sourceRect = source.toAlignedRect().intersected(ws.m_pPhoto->rect());
     if (sourceRect.isEmpty())
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(
-        sourceRect.translated(m_geometry.offsetX, m_geometry.offsetY), *ws.m_pPhoto, sourceRect);
+    painter.drawImage(QRect(photoToDrawing(sourceRect.topLeft()), sourceRect.size()), *ws.m_pPhoto,
+        sourceRect);
 }

@@ -28,7 +28,7 @@ public:
     void updateScrollSizes(int photoW, int photoH, double zoom);
     // Scroll sizes at a fixed scale with the default page and line steps.
     void setScrollSizes(int totalCx, int totalCy);
-    QPoint clientToPhoto(int x, int y) const;
+    QPoint clientToPhoto(QPoint client) const;
     QPoint photoToDrawing(QPoint p) const { return m_geometry.photoToDrawing(p); }
 
     void OnInitialUpdate();
