@@ -15,6 +15,7 @@ if [ "${1:-}" = "--sanitize" ]; then
 else
   "$root/scripts/build.sh" "$build"
 fi
+"$root/scripts/check-layers.sh"
 export QT_QPA_PLATFORM=offscreen
 cd "$build"
 ctest --output-on-failure -j "${JOBS:-2}"
