@@ -115,7 +115,7 @@ def drag(x0, y0, x1, y1, steps=12, modifier=None):
 def focus_frame():
     """Gives the main window the keyboard: there is no window manager to do it."""
     run("xdotool", "search", "--name", " - Kestrin$", "windowfocus", check=False)
-    time.sleep(0.3)
+    return layout(lambda l: l["activeWindow"] == "CMainFrame" and not l["modal"] and not l["popup"])
 
 
 def pane_of(l, slot):
@@ -143,7 +143,11 @@ def differs(a, b, tolerance):
 try:
     processes.append(subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-    time.sleep(1.5)
+    deadline = time.time() + 20
+    while run("xdpyinfo", "-display", display, check=False).returncode != 0:
+        if time.time() > deadline:
+            fail("Xvfb did not start")
+        time.sleep(0.1)
     app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), PHOTO], env=env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     processes.append(app)
@@ -163,9 +167,7 @@ try:
     l = layout(lambda l: l["clipClosed"] and not l["clipEditing"])
 
     click(*centre(l["toolbar"]["6051"]))
-    l = layout(lambda l: len(l["panes"]) == 4)
-    time.sleep(0.5)
-    l = layout(lambda l: len(l["panes"]) == 4)
+    l = layout(lambda l: len(l["panes"]) == 4 and all(p["w"] > 100 and p["scale"] > 0 for p in l["panes"]))
 
     # Three different gallery rows onto the three working panes, by real drags.
     for row, slot in ((0, 1), (2, 2), (4, 3)):
@@ -202,18 +204,16 @@ try:
 
     # Brighten it through the dialog: the first slider has the focus.
     click(*centre(l["toolbar"]["6056"]))
-    time.sleep(1.0)
+    layout(lambda l: l["modal"] == "QDialogBrightness")
     for _ in range(4):
         xdo("key", "Page_Up")
-        time.sleep(0.1)
     shoot("05-brightness")
     xdo("key", "Return")
-    time.sleep(0.5)
+    l = layout(lambda l: not l["modal"])
 
     # Two panes show the reference beside the first working slot; back to four.
     click(*centre(l["toolbar"]["6050"]))
     layout(lambda l: len(l["panes"]) == 2)
-    time.sleep(0.5)
     shoot("07-two-panes")
     click(*centre(l["toolbar"]["6051"]))
     l = layout(lambda l: len(l["panes"]) == 4)
@@ -221,7 +221,7 @@ try:
     # Save through the real file dialog.
     focus_frame()
     xdo("key", "ctrl+s")
-    time.sleep(1.5)
+    layout(lambda l: l["modal"] == "QFileDialog")
     shoot("06-save-dialog")
     xdo("type", "--delay", "20", saved)
     xdo("key", "Return")
@@ -230,12 +230,12 @@ try:
         time.sleep(0.2)
     if not os.path.exists(saved):
         fail("the composite was not saved")
-    time.sleep(0.5)
+    layout(lambda l: not l["modal"])
 
     # Quit from the menu.
     focus_frame()
     xdo("key", "alt+f")
-    time.sleep(0.5)
+    layout(lambda l: l["popup"] == "QMenu")
     xdo("key", "x")
     try:
         app.wait(timeout=20)

@@ -5,6 +5,7 @@
 #include "ui/panes/ckestrinview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -32,6 +33,11 @@ QJsonObject buttonsOf(const QToolBar* bar)
             buttons.insert(action->objectName(), rectOf(button, button->rect()));
     }
     return buttons;
+}
+
+QString className(const QWidget* widget)
+{
+    return widget ? QString::fromLatin1(widget->metaObject()->className()) : QString();
 }
 
 } // namespace
@@ -81,6 +87,11 @@ void LayoutReport::write(const CMainFrame& frame)
         { "clipEditing", ws.m_bClipEditing },
         { "clipPoints", ws.m_clip.GetCount() },
         { "brackets", brackets },
+        // What has the user's input now, so a script waits for a dialog or menu
+        // instead of sleeping.
+        { "modal", className(QApplication::activeModalWidget()) },
+        { "popup", className(QApplication::activePopupWidget()) },
+        { "activeWindow", className(QApplication::activeWindow()) },
     };
     const QByteArray json = QJsonDocument(root).toJson();
     if (json == last)
