@@ -33,8 +33,9 @@ QImage quadrants(int w, int h)
     QImage img(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
-            img.setPixel(x, y, y < h / 2 ? (x < w / 2 ? 0xFFFF0000 : 0xFF00FF00)
-                                         : (x < w / 2 ? 0xFF0000FF : 0xFFFFFFFF));
+            img.setPixel(x, y,
+                y < h / 2 ? (x < w / 2 ? 0xFFFF0000 : 0xFF00FF00)
+                          : (x < w / 2 ? 0xFF0000FF : 0xFFFFFFFF));
     return img;
 }
 
@@ -107,6 +108,7 @@ private slots:
     void unusualPicturesOpenEverywhere();
     void badFilesAreRefusedQuickly_data();
     void badFilesAreRefusedQuickly();
+    void largePictureWithinTheBound();
     void photographOrientation_data();
     void photographOrientation();
     void recordFlags_data();
@@ -137,6 +139,7 @@ void TestPictureReader::unusualPicturesOpenEverywhere_data()
     palette.setPixel(1, 2, 1);
     palette.setPixel(5, 3, 2);
     QTest::newRow("palette png with transparency") << encoded(palette, "png") << palette << 0;
+    QTest::newRow("one pixel wide") << encoded(quadrants(1, 5), "png") << quadrants(1, 5) << 0;
 }
 
 void TestPictureReader::unusualPicturesOpenEverywhere()
@@ -160,8 +163,9 @@ void TestPictureReader::unusualPicturesOpenEverywhere()
     QCOMPARE(bracket.m_sizeSrc, expected.size());
     QCOMPARE(BracketPreview::PictureSize(path), expected.size());
     PictureReader preview(path);
-    preview.setScaledSize(expected.size() / 2);
-    QCOMPARE(preview.read(QImage::Format_ARGB32).size(), expected.size() / 2);
+    const QSize half = (expected.size() + QSize(1, 1)) / 2;
+    preview.setScaledSize(half);
+    QCOMPARE(preview.read(QImage::Format_ARGB32).size(), half);
 }
 
 void TestPictureReader::badFilesAreRefusedQuickly_data()
@@ -217,6 +221,16 @@ void TestPictureReader::badFilesAreRefusedQuickly()
     QVERIFY(clock.elapsed() < 5000);
 }
 
+void TestPictureReader::largePictureWithinTheBound()
+{
+    // Just past the ceiling Qt's decoders keep by default (128 MB).
+    QImage big(5800, 5800, QImage::Format_RGB32);
+    big.fill(0xFF3070A0);
+    const QString path = m_host->path("big.jpg");
+    QVERIFY(writeBytes(path, encoded(big, "jpeg")));
+    QCOMPARE(PictureReader(path).read(QImage::Format_ARGB32).size(), big.size());
+}
+
 void TestPictureReader::photographOrientation_data()
 {
     QTest::addColumn<QSize>("size");
@@ -254,7 +268,8 @@ void TestPictureReader::photographOrientation()
     // Pixels near the corners, clear of the JPEG's ringing at the quadrant edges.
     const int r = shown.width() - 4, b = shown.height() - 4;
     for (const QPoint at : { QPoint(3, 3), QPoint(r, 3), QPoint(3, b), QPoint(r, b) })
-        QVERIFY(sameImage(photo.copy(QRect(at, QSize(1, 1))), shown.copy(QRect(at, QSize(1, 1))), 24));
+        QVERIFY(
+            sameImage(photo.copy(QRect(at, QSize(1, 1))), shown.copy(QRect(at, QSize(1, 1))), 24));
     ImageKit kit; // the add dialog has no records: it always follows EXIF
     QVERIFY(kit.openImage(path));
     QCOMPARE(kit.image().size(), exif == 6 ? size.transposed() : size);
@@ -304,15 +319,15 @@ void TestPictureReader::cropAndFit_data()
     QTest::newRow("reversed, over the edges")
         << QRect(300, 80, -5, -9) << QRect(0, 0, 100, 50) << QSize(400, 100)
         << QRect(10, 20, 200, 100) << QRect(10, 45, 200, 50);
-    QTest::newRow("one pixel, tall picture") << QRect(99, 49, 100, 50) << QRect(99, 49, 1, 1)
-                                             << QSize(100, 400) << QRect(10, 20, 200, 100)
-                                             << QRect(97, 20, 25, 100);
+    QTest::newRow("one pixel, tall picture")
+        << QRect(99, 49, 100, 50) << QRect(99, 49, 1, 1) << QSize(100, 400)
+        << QRect(10, 20, 200, 100) << QRect(97, 20, 25, 100);
     QTest::newRow("on the right edge, odd sizes")
         << QRect(100, 10, 140, 20) << QRect() << QSize(333, 77) << QRect(3, 7, 101, 61)
         << QRect(3, 26, 101, 23);
-    QTest::newRow("reversed inside, sliver") << QRect(30, 25, 10, 5) << QRect(10, 5, 20, 20)
-                                             << QSize(5000, 1) << QRect(0, 0, 90, 90)
-                                             << QRect(0, 44, 90, 1);
+    QTest::newRow("reversed inside, sliver")
+        << QRect(30, 25, 10, 5) << QRect(10, 5, 20, 20) << QSize(5000, 1) << QRect(0, 0, 90, 90)
+        << QRect(0, 44, 90, 1);
 }
 
 void TestPictureReader::cropAndFit()
@@ -322,8 +337,8 @@ void TestPictureReader::cropAndFit()
     QFETCH(QSize, picture);
     QFETCH(QRect, frame);
     QFETCH(QRect, fitted);
-    QCOMPARE(ImageKit::CropRect(corners.x(), corners.y(), corners.width(), corners.height(),
-                 QSize(100, 50)),
+    QCOMPARE(ImageKit::CropRect(
+                 corners.x(), corners.y(), corners.width(), corners.height(), QSize(100, 50)),
         kept);
     double scale = 0;
     QCOMPARE(ImageKit::FittedRect(picture, frame, scale), fitted);

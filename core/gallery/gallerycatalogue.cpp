@@ -94,7 +94,8 @@ bool readLine(QIODevice& in, QByteArray& buffer, QByteArray& line, bool& overlon
 
 QString GalleryCatalogue::GalleryFolder()
 {
-    const QString configured = Profile::getString(QStringLiteral("DB_DIR"), QStringLiteral("GALLERY"));
+    const QString configured
+        = Profile::getString(QStringLiteral("DB_DIR"), QStringLiteral("GALLERY"));
     if (!configured.isEmpty())
         return FolderPrefix(configured);
     return DefaultFolder(QCoreApplication::applicationDirPath());

@@ -40,7 +40,7 @@ QImage overWhite(const QImage& image)
 PictureReader::PictureReader(const QString& path)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat info {};
+    struct stat info { };
     // A FIFO would block the open until a writer came, and a device could stream
     // for ever: both are refused from their file type, before any open.
     if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))

@@ -128,7 +128,10 @@ std::optional<unsigned char> PhotoLoader::recordFlags(const QString& path)
     return flags;
 }
 
-unsigned char PhotoLoader::lookUpFlags(const QString& path) { return recordFlags(path).value_or(0); }
+unsigned char PhotoLoader::lookUpFlags(const QString& path)
+{
+    return recordFlags(path).value_or(0);
+}
 
 void PhotoLoader::orient(QImage& photo, unsigned char flags)
 {

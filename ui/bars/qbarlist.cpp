@@ -8,8 +8,8 @@
 
 namespace {
 
-QSize readSize(const QString& section, const QString& prefix, const QSize& current,
-    const QSize& minimum)
+QSize readSize(
+    const QString& section, const QString& prefix, const QSize& current, const QSize& minimum)
 {
     const int cx = Profile::getInt(section, prefix + QStringLiteral("CX"), current.width());
     const int cy = Profile::getInt(section, prefix + QStringLiteral("CY"), current.height());
