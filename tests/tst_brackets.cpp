@@ -1,12 +1,12 @@
 // Brackets at work in the real frame: pasting by drop and by double click in each
 // kind of pane and clip state, hover, press and drag for move, rotate and scale,
 // release outside with both answers, the Delete key, and the adjustment dialogs.
-#include "ui/frame/ckestrindoc.h"
-#include "ui/frame/cmainframe.h"
 #include "core/commands/commandids.h"
+#include "testutils.h"
 #include "ui/bars/qbracklistdiag.h"
 #include "ui/dialogs/qdialogbrightness.h"
-#include "testutils.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
 #include "ui/panes/ckestrinview.h"
 
 #include <QAction>

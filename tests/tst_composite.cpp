@@ -1,9 +1,9 @@
 // The composite that is saved and registered: its size and pane placement, what
 // each pane shows, band-by-band rendering, the ".jpg" rule and the JPEG file.
-#include "outputfixture.h"
-#include "testutils.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
+#include "outputfixture.h"
+#include "testutils.h"
 
 #include <QBuffer>
 #include <QDir>

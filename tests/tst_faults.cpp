@@ -7,25 +7,25 @@
 // Tests run as root, so permission bits stop nothing; an unwritable place is a
 // directory where a file belongs or a path that runs through a regular file,
 // and a full disk is a file-size limit.
-#include "ui/frame/ckestrinapp.h"
-#include "core/photo/photoloader.h"
-#include "core/host/profile.h"
-#include "ui/frame/cmainframe.h"
-#include "core/workspace/workspace.h"
 #include "core/gallery/bracketpreview.h"
 #include "core/gallery/gallerycatalogue.h"
 #include "core/gallery/galleryentry.h"
 #include "core/gallery/gallerylistmodel.h"
-#include "ui/bars/qbracklistdiag.h"
 #include "core/host/hostdialogs.h"
 #include "core/host/hosttools.h"
 #include "core/host/photocatalog.h"
-#include "core/simulation/qbracket.h"
-#include "outputfixture.h"
-#include "testutils.h"
-#include "ui/panes/ckestrinview.h"
+#include "core/host/profile.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
+#include "core/photo/photoloader.h"
+#include "core/simulation/qbracket.h"
+#include "core/workspace/workspace.h"
+#include "outputfixture.h"
+#include "testutils.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/frame/ckestrinapp.h"
+#include "ui/frame/cmainframe.h"
+#include "ui/panes/ckestrinview.h"
 
 #include <QBuffer>
 #include <QElapsedTimer>
@@ -667,8 +667,7 @@ void TestFaults::unwritableGalleryFolder()
     QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat).setValue("DB_DIR/GALLERY", folder);
     QStringList messages;
     QBrackListDiag panel;
-    panel.SetMessageFunction(
-        [&messages](QWidget*, const QString& text) { messages << text; });
+    panel.SetMessageFunction([&messages](QWidget*, const QString& text) { messages << text; });
     panel.ReloadGallery();
     QCOMPARE(panel.Model()->rowCount(), 0);
     QCOMPARE(messages, QStringList { "bracket.csvが見つかりません" });

@@ -1,6 +1,6 @@
 // A pane's scale, centring, scrolling and coordinate mapping.
-#include "testutils.h"
 #include "core/workspace/panegeometry.h"
+#include "testutils.h"
 
 class TestPaneGeometry : public QObject {
     Q_OBJECT

@@ -1,8 +1,8 @@
 // Opening a photograph: decoding, white background, orientation by the photo
 // record's flags, and every kind of bad file.
+#include "core/host/photocatalog.h"
 #include "core/photo/photoloader.h"
 #include "core/workspace/workspace.h"
-#include "core/host/photocatalog.h"
 #include "testutils.h"
 
 #include <QBuffer>

@@ -1,11 +1,11 @@
 // The printed page: fitting the photograph into a square cell, the placement of
 // the panes, captions and clipped brackets, and a real print to a PDF file.
-#include "ui/frame/ckestrindoc.h"
-#include "ui/frame/cmainframe.h"
+#include "core/output/printlayout.h"
 #include "outputfixture.h"
 #include "testutils.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
 #include "ui/frame/paneoutput.h"
-#include "core/output/printlayout.h"
 
 #include <QPainter>
 #include <QPrintDialog>

@@ -1,18 +1,18 @@
 // Registering the composite in the photo database, and the pane commands around
 // saving: the host's path and record, taking a registration back, the marker
 // file, the failure message and what the composite leaves out.
-#include "ui/frame/ckestrindoc.h"
-#include "ui/frame/cmainframe.h"
 #include "core/host/hostdialogs.h"
 #include "core/host/photocatalog.h"
-#include "outputfixture.h"
-#include "core/text/strings.h"
-#include "testutils.h"
-#include "ui/panes/ckestrinview.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
-#include "ui/frame/paneoutput.h"
 #include "core/output/photoregistration.h"
+#include "core/text/strings.h"
+#include "outputfixture.h"
+#include "testutils.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
+#include "ui/frame/paneoutput.h"
+#include "ui/panes/ckestrinview.h"
 
 #include <QAbstractButton>
 #include <QApplication>
