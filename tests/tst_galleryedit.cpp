@@ -87,6 +87,8 @@ private slots:
             << QRect(QPoint(22, 25), QPoint(40, 46)) << QPolygon({ { 20, 24 }, { 10, 12 } });
         QTest::newRow("start on the left column") << QPolygon({ { 10, 40 }, { 50, 50 }, { 50, 50 } })
             << QRect() << QPolygon({ { 0, 20 }, { 26, 26 } });
+        QTest::newRow("start just inside the picture") << QPolygon({ { 12, 12 }, { 20, 20 }, { 20, 20 } })
+            << QRect(QPoint(11, 11), QPoint(19, 19)) << QPolygon({ { 1, 1 }, { 6, 6 } });
         QTest::newRow("press outside the frame") << QPolygon({ { 9, 40 }, { 50, 50 }, { 30, 30 } })
             << QRect() << QPolygon({ { 0, 0 }, { 13, 13 } });
         QTest::newRow("edge lines inside") << QPolygon({ { 110, 60 }, { 111, 61 }, { 111, 61 } })
