@@ -151,13 +151,23 @@ inline QByteArray encoded(const QImage& image, const char* format)
 
 inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }
 
+// "3 1 -2" as {3, 1, -2}: keeps rows of number sequences on one line of a table.
+inline QVector<int> ints(const QString& text)
+{
+    QVector<int> values;
+    for (const QString& part : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        values << part.toInt();
+    return values;
+}
+
 // Where tests save pictures for a person to look at; empty when nobody asked.
 inline QString renderDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_RENDER_DIR")); }
 
 inline bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
 }
 
 inline QByteArray readFile(const QString& path)

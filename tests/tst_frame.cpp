@@ -1,12 +1,12 @@
 // The frame driven as a user drives it: zoom and fit, pane counts and working
 // slots, a whole clip definition by mouse clicks, the clip point commands and
 // their enable rules, and what the panes draw where.
-#include "ui/frame/ckestrindoc.h"
-#include "ui/bars/qbarlist.h"
-#include "ui/frame/cmainframe.h"
 #include "core/commands/commandids.h"
-#include "ui/frame/qsplitterwnd.h"
 #include "testutils.h"
+#include "ui/bars/qbarlist.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
+#include "ui/frame/qsplitterwnd.h"
 #include "ui/panes/ckestrinview.h"
 
 #include <QAction>

@@ -1,10 +1,10 @@
 // Start-up and shut-down of the whole program: the command line, the window
 // state kept in the INI file, the frame title, the first view of the photograph
 // and the About box.
+#include "testutils.h"
 #include "ui/dialogs/caboutdlg.h"
 #include "ui/frame/ckestrinapp.h"
 #include "ui/frame/cmainframe.h"
-#include "testutils.h"
 #include "ui/panes/ckestrinview.h"
 
 #include <QLabel>

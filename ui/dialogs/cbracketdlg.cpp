@@ -22,7 +22,7 @@ CBracketDlg::CBracketDlg(QWidget* parent)
     setFont(AdjustmentControls::dialogFont(font()));
 
     // The frame only marks where the picture goes: the dialog paints it and
-    // takes its mouse presses, as the static control of the original did.
+    // takes its mouse presses, so trimming works in one set of client pixels.
     m_frame = new QWidget(this);
     m_frame->setObjectName(QStringLiteral("1000"));
     m_frame->setAttribute(Qt::WA_TransparentForMouseEvents);
