@@ -102,7 +102,8 @@ const QVector<CommandRow>& CommandTable::rows()
             run<Task::GalleryEdit> },
         { Cmd::GalleryDelete, s("削除"), {}, {}, nullptr, false, withListSelection,
             run<Task::GalleryDelete> },
-        // The menu shows the accelerator in the text, the way it always has.
+        // This text carries its accelerator itself; Qt shows what follows the tab
+        // in the menu's shortcut column.
         { Cmd::FilePrint, s("印刷(&P)...\tCtrl+P"), s("作業中のﾌｧｲﾙを印刷\n印刷"),
             QKeySequence(Qt::CTRL | Qt::Key_P), "print", false, always, run<Task::Print> },
         { Cmd::FilePrintDirect, {}, {}, {}, nullptr, false, always, run<Task::PrintDirect> },

@@ -18,8 +18,8 @@ const QLatin1String catalogueName("bracket.csv");
 // picture name cannot exist, so it is skipped without holding it in memory.
 constexpr qint64 maxLineBytes = 1 << 20;
 
-// Lines are written as CR LF, as the Windows version writes them, so a gallery
-// shared between both keeps one line-end style.
+// Lines are written as CR LF, the line end of the Windows machines that share the
+// gallery, so the file keeps one line-end style.
 const QByteArray lineEnd("\r\n");
 
 // Decodes line by line rather than per file: a catalogue first written in CP932

@@ -36,9 +36,9 @@ public:
     // The entry text that `column` compares; empty outside 0..4.
     static QString ColumnText(const GalleryEntry& entry, int column);
 
-    // Byte key that orders texts as the Windows version did: a case-sensitive
-    // byte comparison of the Japanese code page (CP932) texts, so half-width
-    // kana sort after kanji as users have always seen them. Texts CP932 cannot
+    // Byte key: a case-sensitive byte comparison of the Japanese code page
+    // (CP932) texts, so the list orders as on the practice's Windows machines
+    // that share the gallery, half-width kana after kanji. Texts CP932 cannot
     // hold fall back to their UTF-8 bytes.
     static QByteArray SortKey(const QString& text);
 

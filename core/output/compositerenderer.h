@@ -36,8 +36,8 @@ public:
     int cols() const { return m_cols; }
     // trunc((cols - 1) * w * 1.1 + w) by trunc((rows - 1) * h * 1.1 + h).
     QSize size() const;
-    // (w * col * 1.1, h * row * 1.1), kept in single precision as the placement
-    // always was.
+    // (w * col * 1.1, h * row * 1.1) in single precision: composites saved by
+    // every earlier release place panes exactly so, and a practice compares them.
     QPointF paneOrigin(int row, int col) const;
     // The whole pixel where the pane's photograph starts.
     QPoint panePixel(int row, int col) const;

