@@ -317,6 +317,14 @@ void TestQBracket::markersWidenTheClip()
     inside.addRect(0, 0, 160, 170);
     b.AddMarkersToClip(&painter, inside, 100, 100, 100, 100, 1.0);
     QVERIFY(!inside.contains(QPointF(150, 190)));
+    b.m_dAngle = 0; // at an untidy zoom the decorations start on truncated device pixels
+    QImage shown(400, 400, QImage::Format_ARGB32);
+    shown.fill(Qt::white);
+    QPainter pane(&shown);
+    b.Draw(&pane, 101, 100, 100, 100, 1.5, true);
+    pane.end();
+    QCOMPARE(shown.pixel(224, 225), 0xFFFF0000u); // centre dot from int(151 * 1.5 - 2)
+    QCOMPARE(shown.pixel(280, 228), 0xFFBFFBB9u); // handle square's left edge
 }
 
 QTEST_GUILESS_MAIN(TestQBracket)
