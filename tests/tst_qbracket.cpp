@@ -1,5 +1,5 @@
-// QBracket: the hit test against what Draw paints at untidy angles and scales, the
-// drag steps, the canvas, loading failures and the colour adjustments.
+// QBracket: the hit test against what Draw paints at untidy angles and scales,
+// the drag steps, the canvas, loading failures and the colour adjustments.
 #include "core/simulation/qbracket.h"
 #include "testutils.h"
 
@@ -13,7 +13,7 @@
 namespace {
 constexpr QRgb kBlue = 0xFF2040C0;
 constexpr double kPi = 3.141592653589793;
-}
+} // namespace
 
 class TestQBracket : public QObject {
     Q_OBJECT
@@ -30,7 +30,7 @@ private slots:
     void angleBetween_data();
     void angleBetween();
     void adjustmentsAndCopies();
-    void markersAndOutput();
+    void markersWidenTheClip();
 
 private:
     QBracket bracket(QSize picture, QPoint centre, double angle = 0, double scale = 1.0)
@@ -75,7 +75,8 @@ void TestQBracket::hitMatchesDrawing()
     QPainter painter(&image);
     b.Draw(&painter, b.m_ptPos.x(), b.m_ptPos.y(), b.m_size.width(), b.m_size.height(), 1.0, true);
     painter.end();
-    auto kind = [&](int x, int y) { // 1 on the picture, 0 background, -1 an edge mix
+    auto kind = [&](int x,
+                    int y) { // 1 on the picture, 0 background, -1 an edge mix
         const QRgb p = image.pixel(x, y);
         if (p == 0xFFFFFFFF)
             return 0;
@@ -117,20 +118,18 @@ void TestQBracket::hitTest_data()
     QTest::addColumn<int>("part");
     QTest::addColumn<bool>("selected");
     QTest::addColumn<int>("cursor"); // -1: none chosen
+    auto row = [](const char* name, QPoint p, bool ctrl, int op, int part, bool sel, int cursor) {
+        QTest::newRow(name) << p << ctrl << op << part << sel << cursor;
+    };
     const int hand = Qt::PointingHandCursor, arrows = Qt::SizeAllCursor;
-    QTest::newRow("on picture") << QPoint(136, 166) << false << int(OpMove) << 1 << true << hand;
-    QTest::newRow("ctrl scales") << QPoint(165, 130) << true << int(OpScale) << 1 << true << arrows;
-    QTest::newRow("left of picture")
-        << QPoint(135, 150) << false << int(OpNone) << 0 << false << -1;
-    QTest::newRow("right edge open")
-        << QPoint(166, 150) << false << int(OpNone) << 0 << false << -1;
-    QTest::newRow("picture, outer ring")
-        << QPoint(150, 167) << false << int(OpNone) << 1 << true << -1;
-    QTest::newRow("handle outside body")
-        << QPoint(195, 152) << false << int(OpRotate) << 2 << true << -1;
-    QTest::newRow("bounds only") << QPoint(180, 130) << false << int(OpNone) << 0 << true << -1;
-    QTest::newRow("past the handle")
-        << QPoint(196, 150) << false << int(OpNone) << 0 << false << -1;
+    row("on picture", { 136, 166 }, false, OpMove, 1, true, hand);
+    row("ctrl scales", { 165, 130 }, true, OpScale, 1, true, arrows);
+    row("left of picture", { 135, 150 }, false, OpNone, 0, false, -1);
+    row("right edge open", { 166, 150 }, false, OpNone, 0, false, -1);
+    row("picture, outer ring", { 150, 167 }, false, OpNone, 1, true, -1);
+    row("handle outside body", { 195, 152 }, false, OpRotate, 2, true, -1);
+    row("bounds only", { 180, 130 }, false, OpNone, 0, true, -1);
+    row("past the handle", { 196, 150 }, false, OpNone, 0, false, -1);
 }
 
 void TestQBracket::hitTest()
@@ -155,16 +154,15 @@ void TestQBracket::moveAndRotateFollowThePointer_data()
 {
     QTest::addColumn<double>("angle");
     QTest::addColumn<QVector<QPoint>>("pointer"); // relative to the centre
-    QTest::newRow("30, small steps")
-        << 30.0 << QVector<QPoint> { { 31, 27 }, { 17, 37 }, { -9, 41 } };
-    QTest::newRow("147, back past 90")
-        << 147.0 << QVector<QPoint> { { -39, 7 }, { -13, 38 }, { 29, 29 } };
-    QTest::newRow("350, over a full turn") << 350.0 << QVector<QPoint> { { 41, 3 }, { 30, 26 } };
-    QTest::newRow("-20, anticlockwise") << -20.0 << QVector<QPoint> { { 35, -25 }, { 5, -43 } };
+    using P = QVector<QPoint>;
+    QTest::newRow("30, small steps") << 30.0 << P { { 31, 27 }, { 17, 37 }, { -9, 41 } };
+    QTest::newRow("147, back past 90") << 147.0 << P { { -39, 7 }, { -13, 38 }, { 29, 29 } };
+    QTest::newRow("350, over a full turn") << 350.0 << P { { 41, 3 }, { 30, 26 } };
+    QTest::newRow("-20, anticlockwise") << -20.0 << P { { 35, -25 }, { 5, -43 } };
 }
 
-// Each rotate step turns the handle toward the pointer (within the handle's whole-
-// pixel placement); a move keeps the grab offset.
+// Each rotate step turns the handle toward the pointer (within the handle's
+// whole- pixel placement); a move keeps the grab offset.
 void TestQBracket::moveAndRotateFollowThePointer()
 {
     QFETCH(double, angle);
@@ -217,6 +215,12 @@ void TestQBracket::scaleStepsKeepTheCentre()
     for (int y = 1; y < 300; ++y)
         b.Drag(0, y, OpScale);
     QVERIFY(qAbs(b.m_dScale - 0.05) < 1e-9);
+    b.m_dScale = 0.05; // exactly at either limit, a step past it does nothing
+    b.Drag(0, 300, OpScale);
+    QCOMPARE(b.m_dScale, 0.05);
+    b.m_dScale = 4.0;
+    b.Drag(0, 0, OpScale);
+    QCOMPARE(b.m_dScale, 4.0);
 }
 
 void TestQBracket::canvasAndLoading()
@@ -293,10 +297,11 @@ void TestQBracket::adjustmentsAndCopies()
     copy.CommitColorBalance(0x808080 + 1);
     QCOMPARE(copy.m_pImage.pixel(25, 25), qRgb(39, 76, 229));
     QCOMPARE(b.m_pImage.pixel(25, 25), qRgb(45, 90, 255));
-    QCOMPARE(qAlpha(copy.m_pImage.pixel(0, 0)), 0); // the surround stays transparent
+    QCOMPARE(qAlpha(copy.m_pImage.pixel(0, 0)),
+        0); // the surround stays transparent
 }
 
-void TestQBracket::markersAndOutput()
+void TestQBracket::markersWidenTheClip()
 {
     QBracket b = bracket({ 60, 80 }, { 150, 150 }, 90); // canvas 100 at (100, 100)
     QImage image(300, 300, QImage::Format_ARGB32);
@@ -312,18 +317,14 @@ void TestQBracket::markersAndOutput()
     inside.addRect(0, 0, 160, 170);
     b.AddMarkersToClip(&painter, inside, 100, 100, 100, 100, 1.0);
     QVERIFY(!inside.contains(QPointF(150, 190)));
-
-    b.m_dAngle = 0;
-    image.fill(Qt::white);
-    b.DrawForOutput(&painter, 2.0, QTransform::fromTranslate(-100, 0));
-    // The picture [120, 180) x [110, 190) doubled, then moved 100 left.
-    QVERIFY(image.pixel(141, 221) == kBlue && image.pixel(258, 278) == kBlue);
-    QCOMPARE(image.pixel(139, 221), 0xFFFFFFFFu);
-    b.m_bOutput = false;
-    image.fill(Qt::white);
-    b.DrawForOutput(&painter, 1.0, QTransform());
-    painter.end();
-    QCOMPARE(image.pixel(150, 150), 0xFFFFFFFFu);
+    b.m_dAngle = 0; // at an untidy zoom the decorations start on truncated device pixels
+    QImage shown(400, 400, QImage::Format_ARGB32);
+    shown.fill(Qt::white);
+    QPainter pane(&shown);
+    b.Draw(&pane, 101, 100, 100, 100, 1.5, true);
+    pane.end();
+    QCOMPARE(shown.pixel(224, 225), 0xFFFF0000u); // centre dot from int(151 * 1.5 - 2)
+    QCOMPARE(shown.pixel(280, 228), 0xFFBFFBB9u); // handle square's left edge
 }
 
 QTEST_GUILESS_MAIN(TestQBracket)
