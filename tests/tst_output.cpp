@@ -227,10 +227,6 @@ void TestOutput::saveJpeg()
         ok = CompositeWriter::saveComposite(
             renderer, dir + "/" + name, [&] { return ++bands != stopAfter; });
     }
-    // A short write that only shows when the file is flushed at commit goes
-    // unnoticed: the old file is replaced by a truncated one and the save reports
-    // success.
-    QEXPECT_FAIL("disk full within the write buffer", "flush failure at commit not checked", Abort);
     QCOMPARE(ok, !written.isEmpty());
     QStringList expected { "folder.jpg", "old.jpg" };
     if (ok) {

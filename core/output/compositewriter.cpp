@@ -65,7 +65,9 @@ bool CompositeWriter::saveComposite(
             return false;
         }
     }
-    if (!encoder.finish()) {
+    // The last bytes sit in QSaveFile's buffer until here; commit() would swallow
+    // a failed flush and replace the old file with a cut-off one.
+    if (!encoder.finish() || !file.flush() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }
