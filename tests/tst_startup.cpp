@@ -1,6 +1,6 @@
 // Start-up and shut-down of the whole program: the command line, the window
-// state kept in the INI file, the frame title, the first view of the photograph
-// and the About box.
+// state kept in the INI file, the frame title, the first view of the photograph,
+// the icons and the About box.
 #include "ui/dialogs/caboutdlg.h"
 #include "ui/frame/ckestrinapp.h"
 #include "ui/frame/cmainframe.h"
@@ -104,8 +104,8 @@ void TestStartup::photographIsFittedAndCentred()
     CKestrinView* view = frame->pane(0, 0);
     QTRY_VERIFY(view->isVisible() && view->viewport()->width() > 100);
     QCOMPARE(frame->shownPanes().size(), 1);
-    QVERIFY(view->workingPane);
-    QCOMPARE(view->slotNumber, 1);
+    QVERIFY(view->isWorking());
+    QCOMPARE(view->slot(), 1);
     const QSize client = view->viewport()->size();
     QTRY_VERIFY(
         qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
@@ -157,6 +157,9 @@ void TestStartup::aboutBox()
 {
     IsolatedHost host;
     QVERIFY(app()->InitInstance({ "kestrin", host.path("none.jpg") }));
+    // The resources are in place: the window's icon and the buttons' drawings.
+    QVERIFY(!app()->mainFrame()->windowIcon().isNull());
+    QVERIFY(!app()->mainFrame()->action(6032)->icon().pixmap(23, 23).isNull());
     QAction* about = app()->mainFrame()->action(57664);
     QVERIFY(about);
     QCOMPARE(about->text(), QString("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)"));
@@ -170,6 +173,7 @@ void TestStartup::aboutBox()
         for (QLabel* label : box->findChildren<QLabel*>())
             texts << label->text();
         QVERIFY(texts.contains("Kestrin Version 1.0"));
+        QVERIFY(box->findChildren<QLabel*>().first()->pixmap().cacheKey() != 0);
         box->findChild<QPushButton*>()->click();
     });
     about->trigger();
