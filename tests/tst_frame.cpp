@@ -1,11 +1,10 @@
-// The frame driven as a user drives it, for what only the widgets do: fit scale,
-// panes shown and sized as the layout says, the active pane by clicks and not by
-// focus, live bars between panes, a clip by mouse clicks with its menus, what the
-// reference pane draws and the bar arrangement kept between runs.
+// The frame driven as a user drives it, for what only the widgets do: panes shown
+// and sized as the layout says, the active pane by clicks and not by
+// focus, live bars between panes, a clip by mouse clicks with its menus and what
+// the reference pane draws.
 #include "core/commands/commandids.h"
 #include "core/commands/commandlayout.h"
 #include "testutils.h"
-#include "ui/bars/qbarlist.h"
 #include "ui/frame/ckestrindoc.h"
 #include "ui/frame/cmainframe.h"
 #include "ui/frame/qsplitterwnd.h"
@@ -13,7 +12,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QSettings>
 #include <QToolBar>
 
 using testutils::IsolatedHost;
@@ -30,13 +28,11 @@ private slots:
     void init();
     void cleanup();
 
-    void fitScalesToThePane();
     void panesShowTheLayout();
     void focusDoesNotMoveTheActivePane();
     void barsBetweenPanesDragLive();
     void clipByClicksWithItsMenus();
     void referencePaneStaysBare();
-    void barArrangementIsRestoredUnlessItNamesUnknownBars();
 
 private:
     bool enabled(int id) { return m_frame->action(id)->isEnabled(); }
@@ -86,18 +82,6 @@ void TestFrame::cleanup()
     delete m_doc;
     delete m_frame;
     delete m_host;
-}
-
-void TestFrame::fitScalesToThePane()
-{
-    command(Cmd::FitSize);
-    QVERIFY(m_frame->action(Cmd::FitSize)->isChecked());
-    const QSize c = view()->viewport()->size();
-    QVERIFY(qAbs(view()->viewScale() - qMin(c.width() / 400.0, c.height() / 300.0)) < 1e-9);
-    // The zoom after a fit continues from the last zoom, not from the fit scale.
-    command(Cmd::ZoomIn);
-    QVERIFY(!m_frame->action(Cmd::FitSize)->isChecked());
-    QCOMPARE(view()->viewScale(), 1.25);
 }
 
 void TestFrame::panesShowTheLayout()
@@ -205,32 +189,6 @@ void TestFrame::referencePaneStaysBare()
     CKestrinView* working = m_frame->pane(0, 1);
     QCOMPARE(grab(reference).pixel(client(reference, QPoint(200, 130))), PhotoColour);
     QCOMPARE(grab(working).pixel(client(working, QPoint(200, 130))), BracketColour);
-}
-
-void TestFrame::barArrangementIsRestoredUnlessItNamesUnknownBars()
-{
-    // Hide the bracket list, close: the next frame starts without it.
-    QVERIFY(m_frame->action(Cmd::BracketView)->isChecked());
-    command(Cmd::BracketView);
-    QVERIFY(!m_frame->bracketBar()->isVisible());
-    m_frame->close();
-    QSettings ini(m_host->path("Molvex.ini"), QSettings::IniFormat);
-    QVERIFY(!ini.value("BarState/State").toByteArray().isEmpty());
-    QVERIFY(ini.contains("BarState-SCBar-103/sizeVertCX"));
-    {
-        CMainFrame next;
-        next.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&next));
-        QVERIFY(!next.bracketBar()->isVisible());
-        next.close();
-    }
-    // A saved arrangement naming a bar this frame lacks is ignored altogether.
-    QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
-        .setValue("BarState/Bars", QStringList { "ToolBar-59392", "SCBar-103", "SCBar-999" });
-    CMainFrame refused;
-    refused.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&refused));
-    QVERIFY(refused.bracketBar()->isVisible());
 }
 
 QTEST_MAIN(TestFrame)
