@@ -43,9 +43,9 @@ template <int Op> CommandState mode(Ws ws, Ctx)
 }
 
 template <Task T> void run(CommandEnv& e) { e.run(T); }
-template <int Id> void zoomPreset(CommandEnv& e)
+template <int Percent> void zoomPreset(CommandEnv& e)
 {
-    WorkspaceCommands::zoomPreset(e.workspace(), Id);
+    WorkspaceCommands::setZoom(e.workspace(), Percent / 100.0);
     e.scaleChanged();
 }
 template <int Count> void choosePanes(CommandEnv& e) { e.setPaneCount(Count); }
@@ -123,13 +123,13 @@ const QVector<CommandRow>& CommandTable::rows()
                 WorkspaceCommands::zoomOut(e.workspace());
                 e.scaleChanged();
             } },
-        { Cmd::Zoom25, s("25%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom25> },
-        { Cmd::Zoom50, s("50%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom50> },
-        { Cmd::Zoom75, s("75%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom75> },
-        { Cmd::Zoom100, s("100%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom100> },
-        { Cmd::Zoom200, s("200%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom200> },
-        { Cmd::Zoom300, s("300%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom300> },
-        { Cmd::Zoom400, s("400%"), {}, {}, nullptr, false, withPhoto, zoomPreset<Cmd::Zoom400> },
+        { Cmd::Zoom25, s("25%"), {}, {}, nullptr, false, withPhoto, zoomPreset<25> },
+        { Cmd::Zoom50, s("50%"), {}, {}, nullptr, false, withPhoto, zoomPreset<50> },
+        { Cmd::Zoom75, s("75%"), {}, {}, nullptr, false, withPhoto, zoomPreset<75> },
+        { Cmd::Zoom100, s("100%"), {}, {}, nullptr, false, withPhoto, zoomPreset<100> },
+        { Cmd::Zoom200, s("200%"), {}, {}, nullptr, false, withPhoto, zoomPreset<200> },
+        { Cmd::Zoom300, s("300%"), {}, {}, nullptr, false, withPhoto, zoomPreset<300> },
+        { Cmd::Zoom400, s("400%"), {}, {}, nullptr, false, withPhoto, zoomPreset<400> },
         { Cmd::FitSize, s("ﾌｨｯﾄｻｲｽﾞ"), s("領域に画像サイズを合わせる\nﾌｨｯﾄｻｲｽﾞ"), {}, "fit-size", true,
             [](Ws ws, Ctx) { return on(ws.hasPhoto(), ws.m_bFitSize); },
             [](CommandEnv& e) {

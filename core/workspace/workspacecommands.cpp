@@ -1,6 +1,5 @@
 #include "core/workspace/workspacecommands.h"
 
-#include "core/commands/commandids.h"
 #include "core/workspace/workspace.h"
 
 namespace {
@@ -31,37 +30,10 @@ void WorkspaceCommands::zoomOut(Workspace& ws)
     ws.m_bFitSize = false;
 }
 
-bool WorkspaceCommands::zoomPreset(Workspace& ws, int id)
+void WorkspaceCommands::setZoom(Workspace& ws, double zoom)
 {
-    double zoom = 0;
-    switch (id) {
-    case Cmd::Zoom25:
-        zoom = 0.25;
-        break;
-    case Cmd::Zoom50:
-        zoom = 0.5;
-        break;
-    case Cmd::Zoom75:
-        zoom = 0.75;
-        break;
-    case Cmd::Zoom100:
-        zoom = 1.0;
-        break;
-    case Cmd::Zoom200:
-        zoom = 2.0;
-        break;
-    case Cmd::Zoom300:
-        zoom = 3.0;
-        break;
-    case Cmd::Zoom400:
-        zoom = 4.0;
-        break;
-    default:
-        return false;
-    }
     ws.m_dZoom = zoom;
     ws.m_bFitSize = false;
-    return true;
 }
 
 void WorkspaceCommands::toggleOpMode(Workspace& ws, int slot, int op)

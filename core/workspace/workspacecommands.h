@@ -11,8 +11,8 @@ public:
     // Zoom limits: steps of 0.25 between 0.25 and 6.0. Every zoom clears fit mode.
     static void zoomIn(Workspace& ws);
     static void zoomOut(Workspace& ws);
-    // The zoom of a preset command (25 % to 400 %); false for other ids.
-    static bool zoomPreset(Workspace& ws, int id);
+    // A preset zoom (0.25 for 25 %).
+    static void setZoom(Workspace& ws, double zoom);
 
     // Chooses the operation for the next press on the selected bracket, in all
     // slots at once; choosing the mode already in force in `slot` turns it off.
