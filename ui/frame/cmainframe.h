@@ -7,6 +7,7 @@
 #include "core/commands/commandenv.h"
 #include "core/commands/commandtable.h"
 #include "core/workspace/workspace.h"
+#include "ui/panes/panehost.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -23,7 +24,7 @@ class QBarList;
 class QBrackListDiag;
 struct MenuItem;
 
-class CMainFrame : public QMainWindow, public CommandEnv {
+class CMainFrame : public QMainWindow, public CommandEnv, public PaneHost {
     Q_OBJECT
 
 public:
@@ -43,7 +44,7 @@ public:
     void setActivePane(CKestrinView* view);
 
     int activeSlot() const { return m_ws.m_layout.activeSlot(); }
-    void invalidatePanes();
+    void invalidatePanes() override;
     void applyZoom();
     void resetScrollSizes();
     // Width and height available to the panes.
@@ -54,8 +55,8 @@ public:
     QToolBar* clipBar() const { return m_wndClipBar; }
     QToolBar* toolBar() const { return m_wndToolBar; }
     QBarList* bracketBar() const { return m_wndBarList; }
-    QBrackListDiag* bracketList() const { return m_wndBrackList; }
-    void hideClipBar() { setBarVisible(Bar::Clip, false); }
+    QBrackListDiag* bracketList() const override { return m_wndBrackList; }
+    void hideClipBar() override { setBarVisible(Bar::Clip, false); }
 
     // A row of the bracket list released at the global point (x, y): the pane
     // under it becomes active and takes the picture.
@@ -65,11 +66,11 @@ public:
     // the active pane's bracket.
     void onThumbDoubleClick(int row);
 
-    QAction* action(int id) const { return m_actions.value(id); }
+    QAction* action(int id) const override { return m_actions.value(id); }
     // Runs the handler of command `id`, then the update pass.
     void dispatch(int id);
     // Sets every action's enabled and checked state from its rule; nothing else.
-    void updateActions();
+    void updateActions() override;
     CommandContext commandContext() const;
 
     // The command handlers' view of the window.

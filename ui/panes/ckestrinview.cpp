@@ -1,6 +1,6 @@
 #include "ui/panes/ckestrinview.h"
 
-#include "ui/frame/cmainframe.h"
+#include "ui/panes/panehost.h"
 #include "core/commands/commandlayout.h"
 #include "core/workspace/workspace.h"
 #include "core/workspace/workspacecommands.h"
@@ -69,11 +69,11 @@ void CKestrinView::dropEvent(QDropEvent* event)
         event->acceptProposedAction();
 }
 
-CMainFrame* CKestrinView::frame() const { return qobject_cast<CMainFrame*>(window()); }
+PaneHost* CKestrinView::frame() const { return dynamic_cast<PaneHost*>(window()); }
 
 Workspace* CKestrinView::workspace() const
 {
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     return f ? &f->workspace() : nullptr;
 }
 
@@ -207,7 +207,7 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
 {
     setFocus(Qt::MouseFocusReason);
     emit activated(this);
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     Workspace* ws = workspace();
     if (!f || !ws)
         return;
@@ -245,7 +245,7 @@ void CKestrinView::mouseMoveEvent(QMouseEvent* event)
     lastMouseX = client.x();
     lastMouseY = client.y();
     Workspace* ws = workspace();
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     if (!f || !ws || !isWorking() || !ws->hasPhoto())
         return;
     if (ws->m_bClipEditing) {
@@ -261,7 +261,7 @@ void CKestrinView::mouseMoveEvent(QMouseEvent* event)
 void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
 {
     Workspace* ws = workspace();
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     viewport()->setCursor(Qt::ArrowCursor);
     const QPoint p = clientToPhoto(client);
     const PaneSlot& paneSlot = ws->m_slot[size_t(slot())];
@@ -287,8 +287,8 @@ void CKestrinView::timerEvent(QTimerEvent* event)
         QAbstractScrollArea::timerEvent(event);
         return;
     }
-    CMainFrame* f = frame();
-    switch (TipTiming::Tick(tipTicks, f && f->activeSlot() == slot())) {
+    PaneHost* f = frame();
+    switch (TipTiming::Tick(tipTicks, f && f->workspace().m_layout.activeSlot() == slot())) {
     case TipTiming::Step::Wait:
         break;
     case TipTiming::Step::Show:
@@ -309,7 +309,7 @@ void CKestrinView::timerEvent(QTimerEvent* event)
 void CKestrinView::keyPressEvent(QKeyEvent* event)
 {
     Workspace* ws = workspace();
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     if (!f || !ws || ws->m_bClipDefining) {
         QAbstractScrollArea::keyPressEvent(event);
         return;
@@ -333,7 +333,7 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     Q_UNUSED(mouseFlags);
     Q_UNUSED(pictureWidth);
     Q_UNUSED(pictureHeight);
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     Workspace* ws = workspace();
     if (!f || !ws)
         return true;
@@ -342,7 +342,7 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
             this, Res::text(Res::IdsInformation), Res::text(Res::IdsNoPasteOnReference));
         return true;
     }
-    f->update();
+    window()->update();
     const QPoint client = viewport()->mapFromGlobal(QPoint(screenX, screenY));
     QBrackListDiag* list = f->bracketList();
     const QString name = list ? list->BracketNameAt(listIndex) : QString();
@@ -385,7 +385,7 @@ void CKestrinView::UpdateColorBalance(quint32 packed, bool commit)
 void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
 {
     Workspace* ws = workspace();
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     if (!f || !ws)
         return;
     if (event->button() == Qt::RightButton) {
@@ -418,7 +418,7 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
 
 QMenu* CKestrinView::clipMenu()
 {
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     if (m_clipMenu || !f)
         return m_clipMenu;
     m_clipMenu = new QMenu(this);
@@ -428,7 +428,7 @@ QMenu* CKestrinView::clipMenu()
         else
             m_clipMenu->addAction(f->action(id));
     }
-    connect(m_clipMenu, &QMenu::aboutToShow, f, &CMainFrame::updateActions);
+    connect(m_clipMenu, &QMenu::aboutToShow, this, [f] { f->updateActions(); });
     return m_clipMenu;
 }
 
@@ -437,7 +437,7 @@ void CKestrinView::paintEvent(QPaintEvent* event)
     QPainter painter(viewport());
     // Outside the photograph every pane shows the shadow colour.
     painter.fillRect(event->rect(), palette().color(QPalette::Dark));
-    CMainFrame* f = frame();
+    PaneHost* f = frame();
     Workspace* ws = workspace();
     if (!f || !ws || !ws->hasPhoto())
         return;
@@ -462,7 +462,7 @@ void CKestrinView::paintEvent(QPaintEvent* event)
             paintClipOutline(painter, *ws);
         // Brackets only ever show inside a closed outline.
         if (ws->m_bClipClosed)
-            paintBrackets(painter, *f, *ws);
+            paintBrackets(painter, *ws);
     }
     if (!ws->m_bClipEditing)
         f->hideClipBar();
@@ -473,7 +473,7 @@ void CKestrinView::paintClipOutline(QPainter& painter, const Workspace& ws)
     ws.m_clip.Draw(&painter, m_geometry.photoToDrawingTransform(), ws.m_bClipClosed ? ws.m_nClipPoint : -1);
 }
 
-void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws)
+void CKestrinView::paintBrackets(QPainter& painter, const Workspace& ws)
 {
     const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
     QPainterPath region;
@@ -489,7 +489,7 @@ void CKestrinView::paintBrackets(QPainter& painter, CMainFrame& frame, const Wor
             selected.GetSize().height(), scale);
     }
     painter.setClipPath(region, Qt::ReplaceClip);
-    const bool active = frame.activeSlot() == slot();
+    const bool active = ws.m_layout.activeSlot() == slot();
     for (const QBracket& bracket : paneSlot.arBrackets) {
         const QPoint pos = photoToDrawing(bracket.GetPos());
         bracket.Draw(&painter, pos.x(), pos.y(), bracket.GetSize().width(),

@@ -10,7 +10,7 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 
-class CMainFrame;
+class PaneHost;
 class QMenu;
 class QTips;
 class Workspace;
@@ -77,7 +77,7 @@ protected:
     void timerEvent(QTimerEvent* event) override;
 
 private:
-    CMainFrame* frame() const;
+    PaneHost* frame() const;
     Workspace* workspace() const;
     // Pushes the geometry's scroll state to the scroll bars, and back.
     void applyScroll();
@@ -89,7 +89,7 @@ private:
 
     void paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed);
     void paintClipOutline(QPainter& painter, const Workspace& ws);
-    void paintBrackets(QPainter& painter, CMainFrame& frame, const Workspace& ws);
+    void paintBrackets(QPainter& painter, const Workspace& ws);
 
     const int m_paneIndex;
     PaneGeometry m_geometry;

@@ -1,0 +1,4 @@
+#include "ui/panes/panehost.h"
+
+// Anchors the interface's type information in one object file.
+PaneHost::~PaneHost() = default;
