@@ -19,6 +19,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QStatusBar>
 
 namespace {
 
@@ -97,7 +98,7 @@ void PaneOutput::saveAs(CMainFrame* frame)
     saveComposite(frame, dialog.selectedFiles().constFirst());
 }
 
-bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path)
+bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path, bool reportFailure)
 {
     if (!hasPhoto(frame))
         return false;
@@ -119,7 +120,7 @@ bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path)
     });
     if (busy)
         QGuiApplication::restoreOverrideCursor();
-    if (!saved) {
+    if (!saved && reportFailure) {
         QMessageBox box(QMessageBox::Warning, Res::text(Res::IdsAppTitle),
             Res::text(Res::IdsSaveFailed), QMessageBox::Ok, frame);
         box.exec();
@@ -131,8 +132,20 @@ void PaneOutput::registerComposite(CMainFrame* frame)
 {
     if (!hasPhoto(frame))
         return;
-    PhotoRegistration::registerComposite(
-        [frame](const QString& path) { return saveComposite(frame, path); });
+    const PhotoRegistration::Result result = PhotoRegistration::registerPicture(
+        [frame](const QString& path) { return saveComposite(frame, path, false); },
+        [frame] {
+            return QMessageBox::question(frame, Res::text(Res::IdsAppTitle),
+                       QStringLiteral("この画像は登録済みです。もう一度登録しますか？"))
+                == QMessageBox::Yes;
+        });
+    if (result.ok()) {
+        frame->statusBar()->showMessage(result.message);
+    } else if (result.outcome != PhotoRegistration::Cancelled) {
+        QMessageBox box(QMessageBox::Warning, Res::text(Res::IdsAppTitle), result.message,
+            QMessageBox::Ok, frame);
+        box.exec();
+    }
 }
 
 void PaneOutput::print(CMainFrame* frame, bool withDialog)
