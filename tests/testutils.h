@@ -17,6 +17,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace testutils {
 
@@ -123,6 +124,27 @@ private:
     rlimit m_old {};
     void (*m_oldHandler)(int) = nullptr;
 };
+
+// The file's bytes, or "<unreadable>" (not a FIFO: that would block).
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+// Permission bits of the file or link itself; -1 when nothing is there.
+inline int modeOf(const QString& path)
+{
+    struct stat info {};
+    return lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
 
 inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }
 

@@ -34,7 +34,8 @@ QString HostDialogs::tempFolderProblem()
         return {};
     case SecureFile::Unsafe:
         return QStringLiteral("一時フォルダ %1 は他のユーザーが所有しているか、他のユーザーが"
-                              "書き込めるため使用できません。").arg(folder);
+                              "書き込めるため使用できません。")
+            .arg(folder);
     default:
         return QStringLiteral("一時フォルダ %1 を使用できません。").arg(folder);
     }
@@ -85,7 +86,7 @@ QString freshPictureName(const QString& folder, PhotoCatalog& catalog)
             + (n > 1 ? QStringLiteral("_%1").arg(n) : QString());
         const QString path = folder + '/' + stem + QStringLiteral(".jpg");
         // lstat, not exists(): a dangling link makes a name as taken as a file does.
-        struct stat info {};
+        struct stat info { };
         if (lstat(QFile::encodeName(path).constData(), &info) != 0
             && catalog.findPhoto(folderKey, stem.toUtf8()) != 0)
             return path;
@@ -176,7 +177,9 @@ int HostDialogs::removeAbandonedReservations(const QString& folder)
 QString HostDialogs::currentPatient()
 {
     // A patient id is one short line; anything longer is not a marker of ours.
-    return QString::fromUtf8(readMarker(QLatin1String(patientMarker))).section('\n', 0, 0).trimmed();
+    return QString::fromUtf8(readMarker(QLatin1String(patientMarker)))
+        .section('\n', 0, 0)
+        .trimmed();
 }
 
 void HostDialogs::addImage(

@@ -42,10 +42,7 @@ bool splitKey(const QString& text, QString* key, int* valueStart)
     return true;
 }
 
-bool sameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
+bool sameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 } // namespace
 
@@ -236,7 +233,7 @@ bool IniFile::save()
     const QFileInfo info(m_path);
     const QString target = info.isSymLink() && info.exists() ? info.canonicalFilePath() : m_path;
     mode_t mode = 0600;
-    struct stat old {};
+    struct stat old { };
     if (stat(QFile::encodeName(target).constData(), &old) == 0) {
         if (!S_ISREG(old.st_mode)) {
             m_error = SecureFile::NotRegular;

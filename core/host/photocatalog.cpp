@@ -150,8 +150,7 @@ bool PhotoCatalog::ensureSchema()
                            " folder TEXT NOT NULL, stem TEXT NOT NULL, path TEXT NOT NULL,"
                            " flags INTEGER NOT NULL DEFAULT 0, patient TEXT NOT NULL DEFAULT '',"
                            " added TEXT NOT NULL)"))
-        || !q.exec(
-            QStringLiteral("CREATE INDEX IF NOT EXISTS photos_key ON photos(folder, stem)")))
+        || !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS photos_key ON photos(folder, stem)")))
         return fail(q.lastError());
     return true;
 }

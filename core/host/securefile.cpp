@@ -187,7 +187,7 @@ SecureFile::Error SecureFile::readFile(
             *exists = why != ENOENT;
         return errorOf(why);
     }
-    struct stat info {};
+    struct stat info { };
     if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return NotRegular;
@@ -216,7 +216,7 @@ SecureFile::Error SecureFile::readFile(
 
 SecureFile::Error SecureFile::checkRegularOrMissing(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     if (stat(encoded(path).constData(), &info) != 0)
         return errno == ENOENT ? NoError : errorOf(errno);
     return S_ISREG(info.st_mode) ? NoError : NotRegular;
@@ -240,10 +240,11 @@ SecureFile::Error SecureFile::createExclusive(const QString& path, mode_t mode, 
 
 bool SecureFile::isUnlocked(const QString& path)
 {
-    const int fd = ::open(encoded(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd
+        = ::open(encoded(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat info {};
+    struct stat info { };
     const bool unlocked
         = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0;
     ::close(fd);
@@ -271,7 +272,7 @@ SecureFile::Error SecureFile::checkPrivateFolder(const QString& path)
     QString folder = path;
     while (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
         folder.chop(1);
-    struct stat info {};
+    struct stat info { };
     if (lstat(encoded(folder).constData(), &info) != 0)
         return errorOf(errno);
     if (!S_ISDIR(info.st_mode))
@@ -279,6 +280,20 @@ SecureFile::Error SecureFile::checkPrivateFolder(const QString& path)
     if (info.st_uid != geteuid() || (info.st_mode & (S_IWGRP | S_IWOTH)) != 0)
         return Unsafe;
     return NoError;
+}
+
+mode_t SecureFile::ordinaryMode()
+{
+    // Read from /proc rather than set and restored with umask(), which would
+    // briefly change it for every thread.
+    QByteArray status;
+    readFile(QStringLiteral("/proc/self/status"), 1 << 16, &status, true);
+    const int at = status.indexOf("\nUmask:");
+    bool ok = false;
+    const uint mask = at < 0
+        ? 0
+        : status.mid(at + 8, status.indexOf('\n', at + 1) - at - 8).trimmed().toUInt(&ok, 8);
+    return mode_t(0666 & ~(ok ? mask : 022));
 }
 
 int SecureFile::removeOrphans(const QString& folder, const QString& suffix)
@@ -293,10 +308,12 @@ int SecureFile::removeOrphans(const QString& folder, const QString& suffix)
         if (!hasTemporaryTail(name)
             || !name.left(name.size() - 7).endsWith(suffix, Qt::CaseInsensitive))
             continue;
-        const int fd = openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        const int fd
+            = openat(dirfd(dir), entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
         if (fd < 0)
             continue;
-        struct stat opened {}, named {};
+        struct stat opened {
+        }, named {};
         // A writer that is still running holds the lock; only a dead one's file goes,
         // and only if the name still leads to the file that was checked.
         if (fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0

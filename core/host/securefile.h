@@ -76,6 +76,8 @@ public:
     // writes of files ending in `suffix` (".jpg") left in `folder`.
     static int removeOrphans(const QString& folder, const QString& suffix);
     static Error errorOf(int errnoValue);
+    // The mode an ordinary new file gets from this process's umask (0666 & ~umask).
+    static mode_t ordinaryMode();
 
 private:
     QString m_path;

@@ -52,14 +52,15 @@ bool CompositeWriter::saveComposite(
 
     // Written beside the target and renamed on commit, so the chosen name never
     // holds a half-written picture and a link at the name is replaced, not followed.
-    // A replaced file keeps its mode (a reserved store name has the store's);
-    // a new one is private, as composites are patient data.
+    // A replaced file keeps its mode (a reserved store name has the store's
+    // private one); a new file chosen by the user is an ordinary one.
     const QString target = jpegPath(path);
-    struct stat old {};
+    struct stat old { };
     const bool replacing = lstat(QFile::encodeName(target).constData(), &old) == 0;
     if (replacing && S_ISDIR(old.st_mode))
         return false;
-    SecureFile file(target, replacing && S_ISREG(old.st_mode) ? (old.st_mode & 0777) : 0600);
+    SecureFile file(target,
+        replacing && S_ISREG(old.st_mode) ? (old.st_mode & 0777) : SecureFile::ordinaryMode());
     if (!file.open())
         return false;
     JpegBandEncoder encoder(file.device());

@@ -29,10 +29,11 @@ LastRegistration& lastRegistration()
 SecureFile::Error diagnoseFolder(const QString& folder)
 {
     QString existing = folder;
-    while (!existing.isEmpty() && !QFileInfo(existing).isDir() && existing != QFileInfo(existing).path())
+    while (!existing.isEmpty() && !QFileInfo(existing).isDir()
+        && existing != QFileInfo(existing).path())
         existing = QFileInfo(existing).path();
     const QByteArray name = QFile::encodeName(existing);
-    struct statvfs fs {};
+    struct statvfs fs { };
     if (statvfs(name.constData(), &fs) == 0 && fs.f_bavail == 0)
         return SecureFile::NoSpace;
     if (access(name.constData(), W_OK | X_OK) != 0)
@@ -73,18 +74,24 @@ QString PhotoRegistration::failureText(SecureFile::Error kind, const QString& wh
 {
     switch (kind) {
     case SecureFile::Locked:
-        return QStringLiteral("%1 は他のプログラムが使用中のため、画像を登録できませんでした。").arg(where);
+        return QStringLiteral("%1 は他のプログラムが使用中のため、画像を登録できませんでした。")
+            .arg(where);
     case SecureFile::Damaged:
-        return QStringLiteral("%1 が壊れているか写真データベースではないため、画像を登録できませんでした。")
+        return QStringLiteral(
+            "%1 が壊れているか写真データベースではないため、画像を登録できませんでした。")
             .arg(where);
     case SecureFile::NoSpace:
-        return QStringLiteral("%1 の空き容量が足りないため、画像を登録できませんでした。").arg(where);
+        return QStringLiteral("%1 の空き容量が足りないため、画像を登録できませんでした。")
+            .arg(where);
     case SecureFile::NoPermission:
-        return QStringLiteral("%1 に書き込む権限がないため、画像を登録できませんでした。").arg(where);
+        return QStringLiteral("%1 に書き込む権限がないため、画像を登録できませんでした。")
+            .arg(where);
     case SecureFile::NotRegular:
-        return QStringLiteral("%1 が通常のファイルではないため、画像を登録できませんでした。").arg(where);
+        return QStringLiteral("%1 が通常のファイルではないため、画像を登録できませんでした。")
+            .arg(where);
     case SecureFile::Unsafe:
-        return QStringLiteral("%1 は他のユーザーが所有しているか書き込めるため、画像を登録できませんでした。")
+        return QStringLiteral(
+            "%1 は他のユーザーが所有しているか書き込めるため、画像を登録できませんでした。")
             .arg(where);
     default:
         return QStringLiteral("%1 に画像を登録できませんでした。").arg(where);
@@ -92,7 +99,8 @@ QString PhotoRegistration::failureText(SecureFile::Error kind, const QString& wh
 }
 
 PhotoRegistration::Result PhotoRegistration::registerPicture(
-    const std::function<bool(const QString& path)>& save, const std::function<bool()>& confirmRepeat)
+    const std::function<bool(const QString& path)>& save,
+    const std::function<bool()>& confirmRepeat)
 {
     const QString unsafe = HostDialogs::tempFolderProblem();
     if (!unsafe.isEmpty()) {
