@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace testutils {
 
@@ -149,6 +150,20 @@ inline QByteArray encoded(const QImage& image, const char* format)
     return bytes;
 }
 
+// The file's bytes, or "<unreadable>" (not a FIFO: that would block).
+inline QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Permission bits of the file or link itself; -1 when nothing is there.
+inline int modeOf(const QString& path)
+{
+    struct stat info {};
+    return lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
 inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }
 
 // "3 1 -2" as {3, 1, -2}: keeps rows of number sequences on one line of a table.
@@ -170,11 +185,6 @@ inline bool writeFile(const QString& path, const QByteArray& bytes)
         && file.write(bytes) == bytes.size();
 }
 
-inline QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
 
 // A bracket-like picture: transparent surround, opaque core whose pixels encode
 // their position.

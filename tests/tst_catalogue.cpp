@@ -12,11 +12,6 @@
 #include <sys/stat.h>
 
 namespace {
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 QByteArray cp932(const QString& text) { return QStringEncoder("CP932").encode(text); }
 const QByteArray kLine("bracket0001.png,A,m,w,v,memo,outer\r\n");
 }
@@ -173,7 +168,7 @@ void TestCatalogue::save()
             full = std::make_unique<testutils::FileSizeLimit>(rlim_t(limit));
         QCOMPARE(GalleryCatalogue::SaveCatalogue(csv(), entries), ok);
     }
-    QCOMPARE(readAll(csv()), after);
+    QCOMPARE(testutils::readAll(csv()), after);
     QCOMPARE(QDir(gallery()).entryList(QDir::Files | QDir::Hidden).size(), 4); // no leftovers
     // A folder that cannot hold the file: nothing claimed, nothing made.
     QVERIFY(!GalleryCatalogue::SaveCatalogue(gallery() + "bracket0001.png/bracket.csv", entries));
@@ -212,7 +207,7 @@ void TestCatalogue::append()
         QCOMPARE(GalleryCatalogue::AppendEntry(gallery(), csv(), "新", "M", "W"),
             picture.isEmpty() ? QString() : gallery() + picture);
     }
-    QCOMPARE(readAll(csv()), after);
+    QCOMPARE(testutils::readAll(csv()), after);
     // Never brings a catalogue into being, nor writes into a folder under its name.
     QVERIFY(QDir(gallery()).mkdir("folder.csv"));
     QVERIFY(

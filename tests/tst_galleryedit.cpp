@@ -152,7 +152,7 @@ private slots:
         QBrackListDiag list;
         QVERIFY(GalleryCommands::AddPicture(nullptr, &list, m_host->path("source.png")));
         QCOMPARE(list.BracketNameAt(0), QStringLiteral("Mini"));
-        QCOMPARE(testutils::readFile(gallery() + "bracket.csv"),
+        QCOMPARE(testutils::readAll(gallery() + "bracket.csv"),
             "bracket0001.png,Mini,Steel,SS .016,Vendor0000,Memo0000,outer\r\n");
         const QImage written(gallery() + "bracket0001.png");
         QVERIFY(testutils::sameImage(
@@ -203,7 +203,7 @@ private slots:
             GalleryCommands::Delete(nullptr, &list);
         else
             GalleryCommands::Edit(nullptr, &list);
-        QCOMPARE(testutils::readFile(gallery() + "bracket.csv"), c.written);
+        QCOMPARE(testutils::readAll(gallery() + "bracket.csv"), c.written);
         QCOMPARE(focused, c.refusedAt);
         QCOMPARE(closer.texts.size(), c.refusedAt >= 0 ? 1 : 0);
         QCOMPARE(list.SelectedIndex(), c.remove ? -1 : c.row);

@@ -121,19 +121,29 @@ int setPatient(const QStringList& args)
 {
     if (args.size() != 1 || args.at(0).isEmpty())
         return usage();
-    QFile file(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(args.at(0).toUtf8()) < 0 || !file.flush())
-        return fail(QStringLiteral("cannot write %1: %2").arg(file.fileName(), file.errorString()));
+    const QString problem = HostDialogs::tempFolderProblem();
+    if (!problem.isEmpty())
+        return fail(problem);
+    // A new file renamed over the name: whatever another user planted there is
+    // replaced, never written through.
+    if (HostDialogs::writeMarker(QStringLiteral("PatientID.TMP"), args.at(0).toUtf8())
+        != SecureFile::NoError)
+        return fail(QStringLiteral("cannot write %1PatientID.TMP").arg(HostDialogs::tempFolder()));
     return 0;
 }
 
 int clearPatient()
 {
+    const QString problem = HostDialogs::tempFolderProblem();
+    if (!problem.isEmpty())
+        return fail(problem);
+    // Removing a name never follows a link.
     QFile file(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"));
-    if (file.exists() && !file.remove())
-        return fail(
-            QStringLiteral("cannot remove %1: %2").arg(file.fileName(), file.errorString()));
+    if (QFileInfo(file.fileName()).isSymLink() || file.exists()) {
+        if (!file.remove())
+            return fail(
+                QStringLiteral("cannot remove %1: %2").arg(file.fileName(), file.errorString()));
+    }
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <QStandardPaths>
 
 #include <cstring>
+#include <sys/stat.h>
 
 QString HostDialogs::tempFolder()
 {
@@ -18,14 +19,42 @@ QString HostDialogs::tempFolder()
         if (base.isEmpty())
             base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
         folder = base + "/Molvex/temp";
-        if (QDir().mkpath(folder))
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    } else {
-        QDir().mkpath(folder);
     }
+    SecureFile::makeFolder(folder, 0700);
     if (!folder.endsWith('/'))
         folder += '/';
     return folder;
+}
+
+QString HostDialogs::tempFolderProblem()
+{
+    const QString folder = tempFolder();
+    switch (SecureFile::checkPrivateFolder(folder)) {
+    case SecureFile::NoError:
+        return {};
+    case SecureFile::Unsafe:
+        return QStringLiteral("一時フォルダ %1 は他のユーザーが所有しているか、他のユーザーが"
+                              "書き込めるため使用できません。")
+            .arg(folder);
+    default:
+        return QStringLiteral("一時フォルダ %1 を使用できません。").arg(folder);
+    }
+}
+
+SecureFile::Error HostDialogs::writeMarker(const QString& name, const QByteArray& content)
+{
+    if (!tempFolderProblem().isEmpty())
+        return SecureFile::Unsafe;
+    return SecureFile::writeFile(tempFolder() + name, content, 0600);
+}
+
+QByteArray HostDialogs::readMarker(const QString& name, qint64 maxBytes)
+{
+    QByteArray bytes;
+    if (!tempFolderProblem().isEmpty()
+        || SecureFile::readFile(tempFolder() + name, maxBytes, &bytes) != SecureFile::NoError)
+        return {};
+    return bytes;
 }
 
 namespace {
@@ -56,7 +85,10 @@ QString freshPictureName(const QString& folder, PhotoCatalog& catalog)
         const QString stem = QStringLiteral("Kestrin_%1").arg(stamp)
             + (n > 1 ? QStringLiteral("_%1").arg(n) : QString());
         const QString path = folder + '/' + stem + QStringLiteral(".jpg");
-        if (!QFileInfo::exists(path) && catalog.findPhoto(folderKey, stem.toUtf8()) != 0)
+        // lstat, not exists(): a dangling link makes a name as taken as a file does.
+        struct stat info { };
+        if (lstat(QFile::encodeName(path).constData(), &info) != 0
+            && catalog.findPhoto(folderKey, stem.toUtf8()) != 0)
             return path;
     }
     return {};
@@ -76,13 +108,78 @@ QString HostDialogs::photoStore()
     return store;
 }
 
+mode_t HostDialogs::photoFileMode()
+{
+    bool ok = false;
+    const uint mode = qEnvironmentVariable("MOLVEX_PHOTOSTORE_MODE").toUInt(&ok, 8);
+    return ok ? mode_t(0600 | (mode & 0060)) : mode_t(0600);
+}
+
+mode_t HostDialogs::photoFolderMode()
+{
+    // A group that may read the pictures must also be able to enter the folder.
+    const mode_t group = photoFileMode() & 0060;
+    return 0700 | group | (group ? 0010 : 0);
+}
+
+QString HostDialogs::patientFolder(const QString& patientId)
+{
+    const QString folder = QDir(photoStore()).absoluteFilePath(patientFolderName(patientId));
+    if (!SecureFile::makeFolder(folder, photoFolderMode()) || !QFileInfo(folder).isDir()
+        || !QFileInfo(folder).isWritable())
+        return {};
+    return folder;
+}
+
+QString HostDialogs::reservePicture(const QString& folder, SecureFile::Error* error, int* lockedFd)
+{
+    PhotoCatalog catalog;
+    const bool haveCatalog = catalog.open(PhotoCatalog::ReadOnly) == 0;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss"));
+    const QByteArray folderKey = PhotoCatalog::folderNameOf(folder + QStringLiteral("/x")).toUtf8();
+    SecureFile::Error why = SecureFile::Exists;
+    for (int n = 1; n < 10000 && why == SecureFile::Exists; ++n) {
+        const QString stem = QStringLiteral("Kestrin_%1").arg(stamp)
+            + (n > 1 ? QStringLiteral("_%1").arg(n) : QString());
+        if (haveCatalog && catalog.findPhoto(folderKey, stem.toUtf8()) == 0)
+            continue;
+        const QString path = folder + '/' + stem + QStringLiteral(".jpg");
+        why = SecureFile::createExclusive(path, photoFileMode(), lockedFd);
+        if (why == SecureFile::NoError) {
+            if (error)
+                *error = why;
+            return path;
+        }
+    }
+    if (error)
+        *error = why;
+    return {};
+}
+
+int HostDialogs::removeAbandonedReservations(const QString& folder)
+{
+    PhotoCatalog catalog;
+    const bool haveCatalog = catalog.open(PhotoCatalog::ReadOnly) == 0;
+    const QByteArray folderKey = PhotoCatalog::folderNameOf(folder + QStringLiteral("/x")).toUtf8();
+    int removed = 0;
+    const QFileInfoList files = QDir(folder).entryInfoList(
+        { QStringLiteral("Kestrin_*.jpg") }, QDir::Files | QDir::Hidden | QDir::NoSymLinks);
+    for (const QFileInfo& file : files) {
+        if (file.size() != 0 || !SecureFile::isUnlocked(file.filePath())
+            || (haveCatalog && catalog.findPhoto(folderKey, file.completeBaseName().toUtf8()) == 0))
+            continue;
+        if (QFile::remove(file.filePath()))
+            ++removed;
+    }
+    return removed;
+}
+
 QString HostDialogs::currentPatient()
 {
-    QFile file(tempFolder() + QLatin1String(patientMarker));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
     // A patient id is one short line; anything longer is not a marker of ours.
-    return QString::fromUtf8(file.read(1024)).section('\n', 0, 0).trimmed();
+    return QString::fromUtf8(readMarker(QLatin1String(patientMarker)))
+        .section('\n', 0, 0)
+        .trimmed();
 }
 
 void HostDialogs::addImage(
@@ -101,8 +198,8 @@ void HostDialogs::addImage(
     const QString patient = currentPatient();
     if (patient.isEmpty())
         return;
-    const QString folder = QDir(photoStore()).absoluteFilePath(patientFolderName(patient));
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir() || !QFileInfo(folder).isWritable())
+    const QString folder = patientFolder(patient);
+    if (folder.isEmpty())
         return;
 
     PhotoCatalog catalog;

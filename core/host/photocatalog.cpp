@@ -1,5 +1,7 @@
 #include "core/host/photocatalog.h"
 
+#include "core/host/hostdialogs.h"
+
 #include <QAtomicInt>
 #include <QDir>
 #include <QFileInfo>
@@ -7,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
+#include <QStringList>
 
 namespace {
 QAtomicInt connectionSerial;
@@ -34,16 +37,56 @@ QString PhotoCatalog::databasePath()
         + "/Molvex/photos.db";
 }
 
+bool PhotoCatalog::fail(const QSqlError& error)
+{
+    m_error = error.text();
+    // SQLite's primary result codes; the driver reports them as text.
+    switch (error.nativeErrorCode().toInt() & 0xFF) {
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        m_errorKind = SecureFile::Locked;
+        break;
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        m_errorKind = SecureFile::Damaged;
+        break;
+    case 13: // SQLITE_FULL
+        m_errorKind = SecureFile::NoSpace;
+        break;
+    case 3: // SQLITE_PERM
+    case 8: // SQLITE_READONLY
+    case 14: // SQLITE_CANTOPEN
+    case 23: // SQLITE_AUTH
+        m_errorKind = SecureFile::NoPermission;
+        break;
+    default:
+        m_errorKind = SecureFile::OtherError;
+    }
+    return false;
+}
+
 int PhotoCatalog::open(int mode)
 {
     close();
+    m_errorKind = SecureFile::NoError;
     const QString path = databasePath();
-    if (mode == ReadOnly && !QFileInfo(path).isFile()) {
-        m_error = QStringLiteral("no photo database at %1").arg(path);
+    if (SecureFile::checkRegularOrMissing(path) != SecureFile::NoError) {
+        // SQLite would block on a FIFO or read a device.
+        m_error = QStringLiteral("not a regular file: %1").arg(path);
+        m_errorKind = SecureFile::NotRegular;
         return 1;
     }
-    if (mode != ReadOnly)
-        QDir().mkpath(QFileInfo(path).absolutePath());
+    if (mode == ReadOnly && !QFileInfo(path).isFile()) {
+        m_error = QStringLiteral("no photo database at %1").arg(path);
+        m_errorKind = SecureFile::OtherError;
+        return 1;
+    }
+    if (mode != ReadOnly && !QFileInfo::exists(path)) {
+        // Created here rather than by SQLite, whose files get the umask's mode;
+        // its journals take the database's mode.
+        SecureFile::makeFolder(QFileInfo(path).absolutePath(), 0700);
+        SecureFile::createExclusive(path, HostDialogs::photoFileMode());
+    }
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
@@ -51,9 +94,9 @@ int PhotoCatalog::open(int mode)
         // A locked database must not stall start-up for long.
         db.setConnectOptions(mode == ReadOnly
                 ? QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=250")
-                : QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+                : QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
         if (!db.open()) {
-            m_error = db.lastError().text();
+            fail(db.lastError());
             db = QSqlDatabase();
             QSqlDatabase::removeDatabase(m_connection);
             return 1;
@@ -74,10 +117,31 @@ bool PhotoCatalog::ensureSchema()
     QSqlDatabase db = QSqlDatabase::database(m_connection, false);
     QSqlQuery q(db);
     if (db.connectOptions().contains(QLatin1String("READONLY"))) {
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM photos"))) {
-            m_error = q.lastError().text();
-            return false;
-        }
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM photos")))
+            return fail(q.lastError());
+        return true;
+    }
+    // Only an empty file becomes a photo database; one with other tables, or a
+    // photos table of another shape, belongs to someone else and stays untouched.
+    if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        return fail(q.lastError());
+    QStringList tables;
+    while (q.next())
+        tables << q.value(0).toString();
+    tables.removeAll(QStringLiteral("sqlite_sequence"));
+    if (!tables.isEmpty()) {
+        QStringList columns;
+        if (tables == QStringList { QStringLiteral("photos") }
+            && q.exec(QStringLiteral("PRAGMA table_info(photos)")))
+            while (q.next())
+                columns << q.value(1).toString();
+        const QStringList expected { "id", "folder", "stem", "path", "flags", "patient", "added" };
+        for (const QString& column : expected)
+            if (!columns.contains(column)) {
+                m_error = QStringLiteral("%1 is not a photo database").arg(db.databaseName());
+                m_errorKind = SecureFile::Damaged;
+                return false;
+            }
         return true;
     }
     if (!q.exec(
@@ -86,11 +150,8 @@ bool PhotoCatalog::ensureSchema()
                            " folder TEXT NOT NULL, stem TEXT NOT NULL, path TEXT NOT NULL,"
                            " flags INTEGER NOT NULL DEFAULT 0, patient TEXT NOT NULL DEFAULT '',"
                            " added TEXT NOT NULL)"))
-        || !q.exec(
-            QStringLiteral("CREATE INDEX IF NOT EXISTS photos_key ON photos(folder, stem)"))) {
-        m_error = q.lastError().text();
-        return false;
-    }
+        || !q.exec(QStringLiteral("CREATE INDEX IF NOT EXISTS photos_key ON photos(folder, stem)")))
+        return fail(q.lastError());
     return true;
 }
 
@@ -134,7 +195,14 @@ qint64 PhotoCatalog::addPhoto(const QString& path, unsigned char flags, const QS
 {
     if (!m_open)
         return -1;
-    QSqlQuery q(QSqlDatabase::database(m_connection, false));
+    QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery q(db);
+    // Takes the write lock up front, so a locked database fails here, waited for,
+    // rather than half way.
+    if (!q.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        fail(q.lastError());
+        return -1;
+    }
     q.prepare(QStringLiteral("INSERT INTO photos (folder, stem, path, flags, patient, added)"
                              " VALUES (?, ?, ?, ?, ?, ?)"));
     const QString absolute = QFileInfo(path).absoluteFilePath();
@@ -146,10 +214,17 @@ qint64 PhotoCatalog::addPhoto(const QString& path, unsigned char flags, const QS
                                       : patientId); // a null string would bind as NULL
     q.addBindValue(QDateTime::currentDateTime().toString(Qt::ISODate));
     if (!q.exec()) {
-        m_error = q.lastError().text();
+        fail(q.lastError());
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
         return -1;
     }
-    return q.lastInsertId().toLongLong();
+    const qint64 id = q.lastInsertId().toLongLong();
+    if (!q.exec(QStringLiteral("COMMIT"))) {
+        fail(q.lastError());
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        return -1;
+    }
+    return id;
 }
 
 bool PhotoCatalog::removePhoto(qint64 id)

@@ -4,10 +4,14 @@
 // also write them.
 #pragma once
 
+#include "core/host/securefile.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
 #include <QVector>
+
+class QSqlError;
 
 class PhotoCatalog {
 public:
@@ -32,7 +36,10 @@ public:
     static QString databasePath();
 
     // 0 on success. ReadOnly fails when the database is missing, damaged or not a
-    // photo database; ReadWrite creates it (and its folder) when missing.
+    // photo database; ReadWrite creates it (and its folder, privately) when
+    // missing. A FIFO, device or folder at the path is refused before it is
+    // opened, and a database holding anything but the photo records is refused
+    // and left as it is. A locked database is waited for a few seconds.
     int open(int mode);
     // 0 when a record with this folder name and file stem exists; it then becomes
     // the current record. Strings are UTF-8 (the "narrow" form of the path).
@@ -43,7 +50,7 @@ public:
     void close();
 
     // Writing, for the practice tool and registration; all need ReadWrite.
-    // Returns the new record's id, or -1.
+    // Returns the new record's id, or -1. The record is added in one transaction.
     qint64 addPhoto(const QString& path, unsigned char flags, const QString& patientId);
     bool removePhoto(qint64 id);
     // Id of the newest record whose stored path is exactly `path`, or -1.
@@ -52,6 +59,9 @@ public:
     bool setFlags(const QString& folderName, const QString& fileStem, unsigned char flags);
     QVector<Record> list() const;
     QString lastError() const { return m_error; }
+    // What kind of failure the last error was: Locked, Damaged (also a foreign
+    // database), NoSpace, NoPermission, NotRegular or OtherError.
+    SecureFile::Error lastErrorKind() const { return m_errorKind; }
 
     // Keys of a photograph's record, derived from its path: the name of the folder
     // that directly holds the file, and the file name without its last extension.
@@ -60,9 +70,11 @@ public:
 
 private:
     bool ensureSchema();
+    bool fail(const QSqlError& error);
 
     QString m_connection;
     bool m_open = false;
     Record m_current;
     QString m_error;
+    SecureFile::Error m_errorKind = SecureFile::NoError;
 };

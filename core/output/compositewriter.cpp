@@ -1,13 +1,16 @@
 #include "core/output/compositewriter.h"
 
+#include "core/host/securefile.h"
+
 #include "core/output/compositerenderer.h"
 #include "core/output/jpegbandencoder.h"
 
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <algorithm>
+#include <sys/stat.h>
 
 int CompositeWriter::findEncoder(const QString& mimeType, QByteArray* format)
 {
@@ -47,28 +50,34 @@ bool CompositeWriter::saveComposite(
     if (band.isNull())
         return false;
 
-    // QSaveFile writes beside the target and renames on commit, so the chosen name
-    // never holds a half-written picture; it refuses a directory in its place.
-    QSaveFile file(jpegPath(path));
-    if (!file.open(QIODevice::WriteOnly))
+    // Written beside the target and renamed on commit, so the chosen name never
+    // holds a half-written picture and a link at the name is replaced, not followed.
+    // A replaced file keeps its mode (a reserved store name has the store's
+    // private one); a new file chosen by the user is an ordinary one.
+    const QString target = jpegPath(path);
+    struct stat old { };
+    const bool replacing = lstat(QFile::encodeName(target).constData(), &old) == 0;
+    if (replacing && S_ISDIR(old.st_mode))
         return false;
-    JpegBandEncoder encoder(&file);
+    SecureFile file(target,
+        replacing && S_ISREG(old.st_mode) ? (old.st_mode & 0777) : SecureFile::ordinaryMode());
+    if (!file.open())
+        return false;
+    JpegBandEncoder encoder(file.device());
     if (!encoder.begin(size.width(), size.height())) {
-        file.cancelWriting();
+        file.cancel();
         return false;
     }
     for (int top = 0; top < size.height(); top += band.height()) {
         const int rows = std::min(band.height(), size.height() - top);
         renderer.renderBand(band, top);
         if (!encoder.writeRows(band, rows) || (progress && !progress())) {
-            file.cancelWriting();
+            file.cancel();
             return false;
         }
     }
-    // The last bytes sit in QSaveFile's buffer until here; commit() would swallow
-    // a failed flush and replace the old file with a cut-off one.
-    if (!encoder.finish() || !file.flush() || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
+    if (!encoder.finish()) {
+        file.cancel();
         return false;
     }
     return file.commit();

@@ -1,33 +1,181 @@
 #include "core/output/photoregistration.h"
 
 #include "core/host/hostdialogs.h"
+#include "core/host/photocatalog.h"
 
+#include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+namespace {
+
+struct LastRegistration {
+    QString patientId;
+    QByteArray digest;
+};
+
+LastRegistration& lastRegistration()
+{
+    static LastRegistration last;
+    return last;
+}
+
+// A failed write only says "false"; the folder tells whether it was space or rights.
+SecureFile::Error diagnoseFolder(const QString& folder)
+{
+    QString existing = folder;
+    while (!existing.isEmpty() && !QFileInfo(existing).isDir()
+        && existing != QFileInfo(existing).path())
+        existing = QFileInfo(existing).path();
+    const QByteArray name = QFile::encodeName(existing);
+    struct statvfs fs { };
+    if (statvfs(name.constData(), &fs) == 0 && fs.f_bavail == 0)
+        return SecureFile::NoSpace;
+    if (access(name.constData(), W_OK | X_OK) != 0)
+        return SecureFile::NoPermission;
+    return SecureFile::OtherError;
+}
+
+// Reads the picture back for its digest and syncs it, so a record is only ever
+// added for a file that is on the disk.
+QByteArray syncedDigest(const QString& path, SecureFile::Error* error)
+{
+    QByteArray bytes;
+    *error = SecureFile::readFile(path, qint64(1) << 31, &bytes);
+    if (*error != SecureFile::NoError)
+        return {};
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0 || fsync(fd) != 0)
+        *error = SecureFile::errorOf(errno);
+    if (fd >= 0)
+        ::close(fd);
+    return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256);
+}
+
+PhotoRegistration::Result failed(PhotoRegistration::Outcome outcome, SecureFile::Error kind,
+    const QString& where, const QString& patient)
+{
+    PhotoRegistration::Result result;
+    result.outcome = outcome;
+    result.kind = kind;
+    result.patientId = patient;
+    result.message = PhotoRegistration::failureText(kind, where);
+    return result;
+}
+
+} // namespace
+
+QString PhotoRegistration::failureText(SecureFile::Error kind, const QString& where)
+{
+    switch (kind) {
+    case SecureFile::Locked:
+        return QStringLiteral("%1 は他のプログラムが使用中のため、画像を登録できませんでした。")
+            .arg(where);
+    case SecureFile::Damaged:
+        return QStringLiteral(
+            "%1 が壊れているか写真データベースではないため、画像を登録できませんでした。")
+            .arg(where);
+    case SecureFile::NoSpace:
+        return QStringLiteral("%1 の空き容量が足りないため、画像を登録できませんでした。")
+            .arg(where);
+    case SecureFile::NoPermission:
+        return QStringLiteral("%1 に書き込む権限がないため、画像を登録できませんでした。")
+            .arg(where);
+    case SecureFile::NotRegular:
+        return QStringLiteral("%1 が通常のファイルではないため、画像を登録できませんでした。")
+            .arg(where);
+    case SecureFile::Unsafe:
+        return QStringLiteral(
+            "%1 は他のユーザーが所有しているか書き込めるため、画像を登録できませんでした。")
+            .arg(where);
+    default:
+        return QStringLiteral("%1 に画像を登録できませんでした。").arg(where);
+    }
+}
+
+PhotoRegistration::Result PhotoRegistration::registerPicture(
+    const std::function<bool(const QString& path)>& save,
+    const std::function<bool()>& confirmRepeat)
+{
+    const QString unsafe = HostDialogs::tempFolderProblem();
+    if (!unsafe.isEmpty()) {
+        Result result = failed(NoPatient, SecureFile::Unsafe, HostDialogs::tempFolder(), {});
+        result.message = unsafe;
+        return result;
+    }
+    const QString patient = HostDialogs::currentPatient();
+    if (patient.isEmpty() || !save) {
+        Result result;
+        result.outcome = NoPatient;
+        result.message = QStringLiteral("患者が選択されていないため、画像を登録できませんでした。");
+        return result;
+    }
+
+    // The database is checked before anything is written, so a locked or foreign
+    // one costs the user no waiting for a picture that is then thrown away.
+    PhotoCatalog catalog;
+    if (catalog.open(PhotoCatalog::ReadWrite) != 0)
+        return failed(
+            DatabaseFailed, catalog.lastErrorKind(), PhotoCatalog::databasePath(), patient);
+
+    const QString folder = HostDialogs::patientFolder(patient);
+    const QString wanted = QFileInfo(HostDialogs::photoStore()).filePath();
+    if (folder.isEmpty())
+        return failed(StoreFailed, diagnoseFolder(wanted), wanted, patient);
+    HostDialogs::removeAbandonedReservations(folder);
+    SecureFile::Error why = SecureFile::NoError;
+    int reservationLock = -1;
+    const QString path = HostDialogs::reservePicture(folder, &why, &reservationLock);
+    if (path.isEmpty())
+        return failed(StoreFailed, why == SecureFile::OtherError ? diagnoseFolder(folder) : why,
+            folder, patient);
+
+    const bool saved = save(path);
+    if (reservationLock >= 0)
+        ::close(reservationLock);
+    const QByteArray digest = saved ? syncedDigest(path, &why) : QByteArray();
+    if (!saved || why != SecureFile::NoError) {
+        QFile::remove(path);
+        return failed(SaveFailed, saved ? why : diagnoseFolder(folder), folder, patient);
+    }
+    LastRegistration& last = lastRegistration();
+    if (last.patientId == patient && last.digest == digest && confirmRepeat && !confirmRepeat()) {
+        QFile::remove(path);
+        Result result;
+        result.patientId = patient;
+        return result;
+    }
+
+    const qint64 id = catalog.addPhoto(path, 0, patient);
+    if (id < 0) {
+        QFile::remove(path);
+        return failed(
+            DatabaseFailed, catalog.lastErrorKind(), PhotoCatalog::databasePath(), patient);
+    }
+    why = HostDialogs::writeMarker(QStringLiteral("ImgADD.TMP"), {});
+    if (why != SecureFile::NoError) {
+        // The host would never learn of the picture: better no registration at all.
+        catalog.removePhoto(id);
+        QFile::remove(path);
+        return failed(MarkerFailed, why, HostDialogs::tempFolder(), patient);
+    }
+    last = { patient, digest };
+
+    Result result;
+    result.outcome = Registered;
+    result.path = path;
+    result.patientId = patient;
+    result.message = QStringLiteral("患者 %1 の画像として %2 を登録しました。")
+                         .arg(patient, QFileInfo(path).fileName());
+    return result;
+}
 
 QString PhotoRegistration::registerComposite(const std::function<bool(const QString& path)>& save)
 {
-    char path1[HostDialogs::PathBufferSize] = {};
-    char path2[HostDialogs::PathBufferSize] = {};
-    HostDialogs::addImage(nullptr, nullptr, 0, path1, path2);
-    const QString target = QString::fromUtf8(path1);
-    // Without a path the save would land as ".jpg" in whatever folder is current.
-    if (target.isEmpty() || !save)
-        return {};
-    if (!save(target)) {
-        HostDialogs::cancelImage(target);
-        return {};
-    }
-
-    QFile marker(HostDialogs::tempFolder() + QStringLiteral("ImgADD.TMP"));
-    if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        marker.close();
-
-    const QString copy = QString::fromUtf8(path2);
-    if (!copy.isEmpty()) {
-        // The host's copy is overwritten; a failed copy is not reported.
-        if (QFile::exists(copy))
-            QFile::remove(copy);
-        QFile::copy(target, copy);
-    }
-    return target;
+    return registerPicture(save).path;
 }

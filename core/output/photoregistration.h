@@ -1,6 +1,10 @@
-// Registers the composite as a new photograph of the current patient: the host
-// names the file, the caller writes it, and the host's marker tells it so.
+// Registers the composite as a new photograph of the current patient, all or
+// nothing: the picture is written and synced under a freshly reserved name in the
+// patient's folder, then its record is added, then the host's marker tells it so.
+// A failure at any step takes back what was done and says what failed and where.
 #pragma once
+
+#include "core/host/securefile.h"
 
 #include <QString>
 
@@ -8,10 +12,33 @@
 
 class PhotoRegistration {
 public:
-    // Asks HostDialogs::addImage for a path, has `save` write the composite there,
-    // then creates "ImgADD.TMP" in the host's temporary folder and copies the file
-    // to the host's second path when it gave one. When the save fails the
-    // registration is taken back and nothing else happens. Returns the path
-    // written, or an empty string.
+    enum Outcome {
+        Registered,
+        NoPatient, // no "PatientID.TMP", or an untrusted temporary folder
+        StoreFailed, // the patient's folder or a name in it could not be made
+        SaveFailed, // the picture could not be written
+        DatabaseFailed, // the photo database refused the record
+        MarkerFailed, // "ImgADD.TMP" could not be written
+        Cancelled, // the user chose not to register the same picture again
+    };
+    struct Result {
+        Outcome outcome = Cancelled;
+        SecureFile::Error kind = SecureFile::NoError;
+        QString path; // the registered picture; empty unless Registered
+        QString patientId;
+        // Japanese, for the user: the failure, or the status-bar confirmation.
+        QString message;
+        bool ok() const { return outcome == Registered; }
+    };
+
+    // `save` writes the composite to the path it is given (a JPEG path). When the
+    // picture written is the same, byte for byte, as the last one registered for
+    // this patient, confirmRepeat is asked first; false abandons the registration.
+    static Result registerPicture(const std::function<bool(const QString& path)>& save,
+        const std::function<bool()>& confirmRepeat = {});
+    // registerPicture without asking; the path registered, or an empty string.
     static QString registerComposite(const std::function<bool(const QString& path)>& save);
+
+    // The message for a failure of `kind` at `where` (a file or folder).
+    static QString failureText(SecureFile::Error kind, const QString& where);
 };

@@ -16,6 +16,7 @@
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QStatusBar>
 
 namespace {
 
@@ -55,7 +56,7 @@ void PaneOutput::saveAs(CMainFrame* frame)
     saveComposite(frame, dialog.selectedFiles().constFirst());
 }
 
-bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path)
+bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path, bool reportFailure)
 {
     if (!hasPhoto(frame))
         return false;
@@ -77,7 +78,7 @@ bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path)
     });
     if (busy)
         QGuiApplication::restoreOverrideCursor();
-    if (!saved) {
+    if (!saved && reportFailure) {
         QMessageBox box(QMessageBox::Warning, Res::text(Res::IdsAppTitle),
             Res::text(Res::IdsSaveFailed), QMessageBox::Ok, frame);
         box.exec();
@@ -89,8 +90,20 @@ void PaneOutput::registerComposite(CMainFrame* frame)
 {
     if (!hasPhoto(frame))
         return;
-    PhotoRegistration::registerComposite(
-        [frame](const QString& path) { return saveComposite(frame, path); });
+    const PhotoRegistration::Result result = PhotoRegistration::registerPicture(
+        [frame](const QString& path) { return saveComposite(frame, path, false); },
+        [frame] {
+            return QMessageBox::question(frame, Res::text(Res::IdsAppTitle),
+                       QStringLiteral("この画像は登録済みです。もう一度登録しますか？"))
+                == QMessageBox::Yes;
+        });
+    if (result.ok()) {
+        frame->statusBar()->showMessage(result.message);
+    } else if (result.outcome != PhotoRegistration::Cancelled) {
+        QMessageBox box(QMessageBox::Warning, Res::text(Res::IdsAppTitle), result.message,
+            QMessageBox::Ok, frame);
+        box.exec();
+    }
 }
 
 void PaneOutput::print(CMainFrame* frame, bool withDialog)

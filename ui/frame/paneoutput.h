@@ -23,8 +23,8 @@ public:
     static QVector<int> shownSlots(const CMainFrame* frame, int* rows, int* cols);
 
     static void saveAs(CMainFrame* frame);
-    // Shows the save failure message on failure.
-    static bool saveComposite(CMainFrame* frame, const QString& path);
+    // Shows the save failure message on failure, unless the caller reports it.
+    static bool saveComposite(CMainFrame* frame, const QString& path, bool reportFailure = true);
     static void registerComposite(CMainFrame* frame);
 
     static void print(CMainFrame* frame, bool withDialog);
