@@ -19,6 +19,22 @@ QString normalisedSeparators(QString path)
     // Paths may come from Windows machines of the practice.
     return path.replace('\\', '/');
 }
+
+// The record in the query's current row, selected as id, folder, stem, path,
+// flags, patient, added.
+PhotoCatalog::Record recordAt(const QSqlQuery& q)
+{
+    PhotoCatalog::Record r;
+    r.id = q.value(0).toLongLong();
+    r.folderName = q.value(1).toString();
+    r.fileStem = q.value(2).toString();
+    r.path = q.value(3).toString();
+    r.flags = static_cast<unsigned char>(q.value(4).toInt() & 0xFF);
+    r.patientId = q.value(5).toString();
+    r.added = QDateTime::fromString(q.value(6).toString(), Qt::ISODate);
+    return r;
+}
+
 } // namespace
 
 PhotoCatalog::PhotoCatalog()
@@ -169,13 +185,7 @@ int PhotoCatalog::findPhoto(const QByteArray& folderName, const QByteArray& file
         m_error = q.lastError().text();
         return 1;
     }
-    m_current.id = q.value(0).toLongLong();
-    m_current.folderName = q.value(1).toString();
-    m_current.fileStem = q.value(2).toString();
-    m_current.path = q.value(3).toString();
-    m_current.flags = static_cast<unsigned char>(q.value(4).toInt() & 0xFF);
-    m_current.patientId = q.value(5).toString();
-    m_current.added = QDateTime::fromString(q.value(6).toString(), Qt::ISODate);
+    m_current = recordAt(q);
     return 0;
 }
 
@@ -278,17 +288,8 @@ QVector<PhotoCatalog::Record> PhotoCatalog::list() const
     if (!q.exec(QStringLiteral(
             "SELECT id, folder, stem, path, flags, patient, added FROM photos ORDER BY id")))
         return records;
-    while (q.next()) {
-        Record r;
-        r.id = q.value(0).toLongLong();
-        r.folderName = q.value(1).toString();
-        r.fileStem = q.value(2).toString();
-        r.path = q.value(3).toString();
-        r.flags = static_cast<unsigned char>(q.value(4).toInt() & 0xFF);
-        r.patientId = q.value(5).toString();
-        r.added = QDateTime::fromString(q.value(6).toString(), Qt::ISODate);
-        records.append(r);
-    }
+    while (q.next())
+        records.append(recordAt(q));
     return records;
 }
 
