@@ -191,6 +191,10 @@ void TestCatalogue::append_data()
         << QString("x\n\r\ny\r\nbracket0004.png,新,M,W,Vendor0003,Memo0003,outer\r\n").toUtf8();
     QTest::newRow("full disk keeps the file")
         << kLine.repeated(10) << 10 * kLine.size() + 10 << "" << kLine.repeated(10);
+    // Past the 64 KiB read chunk, so the last, short read leaves old bytes behind it.
+    const QByteArray big = QByteArray("x\n").repeated(32768) + "ab\n";
+    QTest::newRow("lines counted across read chunks") << big << 0 << "bracket0004.png"
+        << big + QString("bracket0004.png,新,M,W,Vendor32769,Memo32769,outer\r\n").toUtf8();
 }
 
 void TestCatalogue::append()

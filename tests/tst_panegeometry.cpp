@@ -50,8 +50,11 @@ void TestPaneGeometry::sizing_data()
     QTest::newRow("fit: two-pixel pane") << true << QSize(400, 300) << 3.0 << QSize(2, 2) << 0.005
                                          << QPoint(0, 50) << QSize(0, 0) << false << false;
     QTest::newRow("fit: collapsed pane keeps everything")
-        << true << QSize(400, 300) << 3.0 << QSize(0, 300) << 1.0 << QPoint(0, 0) << QSize(0, 0)
+        << true << QSize(400, 300) << 3.0 << QSize(0, 300) << 1.0 << QPoint(0, 0) << QSize(77, 77)
         << false << false;
+    QTest::newRow("fit: pane with no height") << true << QSize(400, 300) << 3.0 << QSize(300, 0)
+                                              << 1.0 << QPoint(0, 0) << QSize(77, 77) << false
+                                              << false;
 }
 
 void TestPaneGeometry::sizing()
@@ -61,6 +64,7 @@ void TestPaneGeometry::sizing()
     QFETCH(double, zoom);
     QFETCH(QSize, client);
     PaneGeometry g;
+    g.scroll.totalCx = g.scroll.totalCy = 77; // what a collapsed pane must keep
     g.setScale(zoom, photo.width(), photo.height(), fit, client.width(), client.height());
     QFETCH(double, scale);
     QVERIFY(qAbs(g.viewScale - scale) < 1e-12);

@@ -312,7 +312,10 @@ void TestQBracket::markersWidenTheClip()
     // At zoom 2: centre square half side 1, bar half width 0.5, handle square 3.
     QVERIFY(region.contains(QPointF(150.9, 150.9)) && !region.contains(QPointF(151.1, 149)));
     QVERIFY(region.contains(QPointF(150.4, 170)) && !region.contains(QPointF(150.6, 170)));
-    QVERIFY(region.contains(QPointF(152.9, 192.9)) && !region.contains(QPointF(153.1, 190)));
+    for (const QPointF corner : { QPointF(147.1, 187.1), QPointF(152.9, 187.1),
+             QPointF(147.1, 192.9), QPointF(152.9, 192.9) }) // the handle square
+        QVERIFY(region.contains(corner));
+    QVERIFY(!region.contains(QPointF(153.1, 190)) && !region.contains(QPointF(146.9, 190)));
     QPainterPath inside; // holds the centre: stays as it was
     inside.addRect(0, 0, 160, 170);
     b.AddMarkersToClip(&painter, inside, 100, 100, 100, 100, 1.0);
@@ -325,6 +328,7 @@ void TestQBracket::markersWidenTheClip()
     pane.end();
     QCOMPARE(shown.pixel(224, 225), 0xFFFF0000u); // centre dot from int(151 * 1.5 - 2)
     QCOMPARE(shown.pixel(280, 228), 0xFFBFFBB9u); // handle square's left edge
+    QCOMPARE(shown.pixel(290, 228), 0xFFBFFBB9u); // and its right edge
 }
 
 QTEST_GUILESS_MAIN(TestQBracket)
