@@ -54,7 +54,6 @@ private slots:
         QTest::addColumn<QString>("points"); // origin, client point, in source pixels, back again
         // Truncated toward zero, not down, on both sides of the origin.
         QTest::newRow("reduced") << 0.37 << "13 7  50 90  100 224  50 89";
-        QTest::newRow("enlarged") << 1.7 << "4 9  60 33  32 14  58 32";
         QTest::newRow("left") << 3.0 << "20 20  18 13  0 -2  20 14";
         QTest::newRow("negative") << 1.7 << "1 1  -5 -9  -3 -5  -4 -7";
         QTest::newRow("never drawn") << 0.0 << "5 5  50 50  0 0  5 5";
@@ -124,7 +123,7 @@ private slots:
             kept = ImageKit::CropRect(trim.Start().x(), trim.Start().y(), trim.End().x(), trim.End().y(), picture.size());
             QVERIFY(qAbs(kept.left() - 30) <= 1 && qAbs(kept.right() + 1 - 120) <= 1);
             if (undo)
-                QTest::mouseClick(dialog->TrimmingButton(), Qt::LeftButton), kept = picture.rect();
+                QTest::mouseClick(dialog->TrimmingButton(), Qt::LeftButton);
             typeAndClick(dialog, dialog->Texts(), "Mini|Steel|SS .016", "1");
         });
         QBrackListDiag list;
@@ -133,7 +132,7 @@ private slots:
         QCOMPARE(testutils::readAll(gallery() + "bracket.csv"),
             "bracket0001.png,Mini,Steel,SS .016,Vendor0000,Memo0000,outer\r\n");
         const QImage written = QImage(gallery() + "bracket0001.png").convertToFormat(QImage::Format_ARGB32);
-        QVERIFY(testutils::sameImage(written, picture.copy(kept)));
+        QVERIFY(testutils::sameImage(written, picture.copy(undo ? picture.rect() : kept)));
     }
 
     void commands_data()
@@ -167,8 +166,10 @@ private slots:
         if (c.row >= 0 && !c.remove)
             testutils::whenModal<CBracketEditDlg>([&](CBracketEditDlg* dialog) {
                 typeAndClick(dialog, dialog->Texts(), c.typed, "1");
-                if (dialog->isVisible()) // refused: note the box it points at, then cancel
-                    focused = boxes(dialog->Texts()).indexOf(dialog->focusWidget()), dialog->findChild<QPushButton*>("2")->click();
+                if (!dialog->isVisible())
+                    return;
+                focused = boxes(dialog->Texts()).indexOf(dialog->focusWidget()); // refused: then cancel
+                dialog->findChild<QPushButton*>("2")->click();
             });
         c.remove ? GalleryCommands::Delete(nullptr, &list) : GalleryCommands::Edit(nullptr, &list);
         QCOMPARE(testutils::readAll(gallery() + "bracket.csv"), c.written);
