@@ -170,7 +170,8 @@ private slots:
 
         QSignalSpy begun(panel.get(), &QBrackListDiag::thumbBeginDrag);
         QList<QVariantList> drops;
-        panel->SetDropHandlerEx([&drops](int row, const QString& path, Qt::KeyboardModifiers flags, int x, int y, int w, int h, int side) {
+        panel->SetDropHandlerEx([&drops](int row, const QString& path, Qt::KeyboardModifiers flags,
+                                    int x, int y, int w, int h, int side) {
             drops << QVariantList { row, QFileInfo(path).fileName(), int(flags), x, y, w, h, side };
             return 0;
         });
