@@ -12,14 +12,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-// A source mapping, a client point, that point in source pixels and back again.
-struct Mapping {
-    QPoint origin;
-    double scale;
-    QPoint client, image, back;
-};
-Q_DECLARE_METATYPE(Mapping)
-
 // A gallery command on the sample gallery: delete or edit (typing `typed`), the
 // sort and selection before it, the box a refused edit focuses (-1: none) and
 // the catalogue afterwards.
@@ -34,15 +26,15 @@ Q_DECLARE_METATYPE(Command)
 
 namespace {
 
-void setTexts(BracketTextGroup* group, const QString& texts) // "bracket|material|wire"
-{
-    const QStringList parts = texts.split('|');
-    QLineEdit* boxes[] = { group->BracketBox(), group->MaterialBox(), group->WireBox() };
-    for (int i = 0; i < 3; ++i)
-        boxes[i]->setText(parts.value(i));
-}
+QList<QLineEdit*> boxes(const BracketTextGroup* g) { return { g->BracketBox(), g->MaterialBox(), g->WireBox() }; }
 
-void click(QWidget* dialog, const char* id) { dialog->findChild<QPushButton*>(id)->click(); }
+// Types "bracket|material|wire" and presses the button with object name `id`.
+void typeAndClick(QWidget* dialog, BracketTextGroup* group, const QString& texts, const char* id)
+{
+    for (int i = 0; i < 3; ++i)
+        boxes(group)[i]->setText(texts.section('|', i, i));
+    dialog->findChild<QPushButton*>(id)->click();
+}
 
 } // namespace
 
@@ -58,22 +50,23 @@ private slots:
 
     void mapping_data()
     {
-        QTest::addColumn<Mapping>("m");
+        QTest::addColumn<double>("scale");
+        QTest::addColumn<QString>("points"); // origin, client point, in source pixels, back again
         // Truncated toward zero, not down, on both sides of the origin.
-        QTest::newRow("reduced") << Mapping { { 13, 7 }, 0.37, { 50, 90 }, { 100, 224 },
-            { 50, 89 } };
-        QTest::newRow("enlarged") << Mapping { { 4, 9 }, 1.7, { 60, 33 }, { 32, 14 }, { 58, 32 } };
-        QTest::newRow("left") << Mapping { { 20, 20 }, 3.0, { 18, 13 }, { 0, -2 }, { 20, 14 } };
-        QTest::newRow("negative") << Mapping { { 1, 1 }, 1.7, { -5, -9 }, { -3, -5 }, { -4, -7 } };
-        QTest::newRow("never drawn") << Mapping { { 5, 5 }, 0.0, { 50, 50 }, { 0, 0 }, { 5, 5 } };
+        QTest::newRow("reduced") << 0.37 << "13 7  50 90  100 224  50 89";
+        QTest::newRow("left") << 3.0 << "20 20  18 13  0 -2  20 14";
+        QTest::newRow("negative") << 1.7 << "1 1  -5 -9  -3 -5  -4 -7";
+        QTest::newRow("never drawn") << 0.0 << "5 5  50 50  0 0  5 5";
     }
     void mapping()
     {
-        QFETCH(Mapping, m);
+        QFETCH(double, scale);
+        QFETCH(QString, points);
+        const QVector<int> v = testutils::ints(points);
         TrimmingState trim;
-        trim.SetSourceMapping(m.origin, m.scale);
-        QCOMPARE(trim.ClientToImage(m.client), m.image);
-        QCOMPARE(trim.ImageToClient(m.image), m.back);
+        trim.SetSourceMapping(QPoint(v[0], v[1]), scale);
+        QCOMPARE(trim.ClientToImage(QPoint(v[2], v[3])), QPoint(v[4], v[5]));
+        QCOMPARE(trim.ImageToClient(QPoint(v[4], v[5])), QPoint(v[6], v[7]));
     }
 
     void trimming_data()
@@ -83,80 +76,63 @@ private slots:
         QTest::addColumn<QRect>("band"); // after the move; null for none
         QTest::addColumn<QPolygon>("corners"); // start and end after the release
         // clang-format off
-        QTest::newRow("band drawn leftwards") << QPolygon({ { 40, 46 }, { 22, 25 }, { 25, 28 } })
-            << QRect(QPoint(22, 25), QPoint(40, 46)) << QPolygon({ { 20, 24 }, { 10, 12 } });
-        QTest::newRow("start on the left column") << QPolygon({ { 10, 40 }, { 50, 50 }, { 50, 50 } })
-            << QRect() << QPolygon({ { 0, 20 }, { 26, 26 } });
-        QTest::newRow("start just inside the picture") << QPolygon({ { 12, 12 }, { 20, 20 }, { 20, 20 } })
-            << QRect(QPoint(11, 11), QPoint(19, 19)) << QPolygon({ { 1, 1 }, { 6, 6 } });
-        QTest::newRow("press outside the frame") << QPolygon({ { 9, 40 }, { 50, 50 }, { 30, 30 } })
-            << QRect() << QPolygon({ { 0, 0 }, { 13, 13 } });
-        QTest::newRow("edge lines inside") << QPolygon({ { 110, 60 }, { 111, 61 }, { 111, 61 } })
-            << QRect(QPoint(109, 59), QPoint(110, 61)) << QPolygon({ { 66, 33 }, { 67, 34 } });
+        QTest::newRow("band drawn leftwards") << QPolygon({ { 40, 46 }, { 22, 25 }, { 25, 28 } }) << QRect(22, 25, 19, 22) << QPolygon({ { 20, 24 }, { 10, 12 } });
+        QTest::newRow("start on the left column") << QPolygon({ { 10, 40 }, { 50, 50 }, { 50, 50 } }) << QRect() << QPolygon({ { 0, 20 }, { 26, 26 } });
+        QTest::newRow("start just inside the picture") << QPolygon({ { 12, 12 }, { 20, 20 }, { 20, 20 } }) << QRect(11, 11, 9, 9) << QPolygon({ { 1, 1 }, { 6, 6 } });
+        QTest::newRow("press outside the frame") << QPolygon({ { 9, 40 }, { 50, 50 }, { 30, 30 } }) << QRect() << QPolygon({ { 0, 0 }, { 13, 13 } });
+        QTest::newRow("edge lines inside") << QPolygon({ { 110, 60 }, { 111, 61 }, { 111, 61 } }) << QRect(109, 59, 2, 3) << QPolygon({ { 66, 33 }, { 67, 34 } });
         // clang-format on
     }
     void trimming()
     {
         QFETCH(QPolygon, mouse);
         QFETCH(QRect, band);
-        QFETCH(QPolygon, corners);
         TrimmingState trim;
         trim.SetSourceMapping(QPoint(10, 10), 1.5);
         trim.Press(mouse[0], QRect(10, 10, 100, 50));
-        QCOMPARE(trim.Move(mouse[1]), !band.isNull());
-        QCOMPARE(trim.TrimState() == TrimmingState::RubberBand, !band.isNull());
-        QCOMPARE(trim.RubberBandRect(), band);
+        QCOMPARE(QVariantList({ trim.Move(mouse[1]), trim.TrimState() == TrimmingState::RubberBand, trim.RubberBandRect() }),
+            QVariantList({ !band.isNull(), !band.isNull(), band }));
         trim.Release(mouse[2]);
-        QVERIFY(!trim.Move(mouse[0])); // no band once cropped
-        QCOMPARE(trim.TrimState(), int(TrimmingState::Cropped));
-        QCOMPARE(QPolygon({ trim.Start(), trim.End() }), corners);
+        QVERIFY(!trim.Move(mouse[0]) && trim.TrimState() == TrimmingState::Cropped); // no band once cropped
+        QTEST(QPolygon({ trim.Start(), trim.End() }), "corners");
         trim.Reset();
-        QCOMPARE(QPolygon({ trim.Start(), trim.End() }), QPolygon(2));
-        QCOMPARE(trim.TrimState(), int(TrimmingState::NoRectangle));
+        QVERIFY(trim.Start().isNull() && trim.End().isNull() && trim.TrimState() == TrimmingState::NoRectangle);
     }
 
     void addPicture_data()
     {
-        QTest::addColumn<int>("crop"); // 0 none, 1 a crop, 2 a crop and trimming off again
-        QTest::newRow("whole picture") << 0;
-        QTest::newRow("cropped") << 1;
-        QTest::newRow("crop undone") << 2;
+        QTest::addColumn<bool>("undo"); // trimming switched off again after the crop
+        QTest::newRow("cropped") << false;
+        QTest::newRow("crop undone") << true;
     }
     void addPicture()
     {
-        QFETCH(int, crop);
+        QFETCH(bool, undo);
         const QImage picture = testutils::bracketPicture(151, 97);
         picture.save(m_host->path("source.png"));
-        QRect kept = picture.rect();
+        QRect kept;
         testutils::whenModal<CBracketDlg>([&](CBracketDlg* dialog) {
             const TrimmingState& trim = dialog->Trimming();
             QTRY_VERIFY(trim.Scale() > 0.0); // the source has been drawn
-            if (crop) {
-                const QPoint from = trim.ImageToClient(QPoint(30, 20)) + QPoint(1, 1);
-                const QPoint to = trim.ImageToClient(QPoint(120, 80)) + QPoint(1, 1);
+            const QPoint from = trim.ImageToClient(QPoint(30, 20)) + QPoint(1, 1),
+                         to = trim.ImageToClient(QPoint(120, 80)) + QPoint(1, 1);
+            QTest::mouseClick(dialog->TrimmingButton(), Qt::LeftButton);
+            QTest::mousePress(dialog, Qt::LeftButton, {}, from);
+            QTest::mouseMove(dialog, to);
+            QTest::mouseRelease(dialog, Qt::LeftButton, {}, to);
+            kept = ImageKit::CropRect(trim.Start().x(), trim.Start().y(), trim.End().x(), trim.End().y(), picture.size());
+            QVERIFY(qAbs(kept.left() - 30) <= 1 && qAbs(kept.right() + 1 - 120) <= 1);
+            if (undo)
                 QTest::mouseClick(dialog->TrimmingButton(), Qt::LeftButton);
-                QTest::mousePress(dialog, Qt::LeftButton, {}, from);
-                QTest::mouseMove(dialog, to);
-                QTest::mouseRelease(dialog, Qt::LeftButton, {}, to);
-                kept = ImageKit::CropRect(trim.Start().x(), trim.Start().y(), trim.End().x(),
-                    trim.End().y(), picture.size());
-                QVERIFY(qAbs(kept.left() - 30) <= 1 && qAbs(kept.right() + 1 - 120) <= 1);
-            }
-            if (crop == 2) {
-                QTest::mouseClick(dialog->TrimmingButton(), Qt::LeftButton);
-                kept = picture.rect();
-            }
-            setTexts(dialog->Texts(), "Mini|Steel|SS .016");
-            click(dialog, "1");
+            typeAndClick(dialog, dialog->Texts(), "Mini|Steel|SS .016", "1");
         });
         QBrackListDiag list;
         QVERIFY(GalleryCommands::AddPicture(nullptr, &list, m_host->path("source.png")));
         QCOMPARE(list.BracketNameAt(0), QStringLiteral("Mini"));
         QCOMPARE(testutils::readAll(gallery() + "bracket.csv"),
             "bracket0001.png,Mini,Steel,SS .016,Vendor0000,Memo0000,outer\r\n");
-        const QImage written(gallery() + "bracket0001.png");
-        QVERIFY(testutils::sameImage(
-            written.convertToFormat(QImage::Format_ARGB32), picture.copy(kept)));
+        const QImage written = QImage(gallery() + "bracket0001.png").convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(testutils::sameImage(written, picture.copy(undo ? picture.rect() : kept)));
     }
 
     void commands_data()
@@ -166,9 +142,8 @@ private slots:
         const QByteArray a = "bracket0002.png,A-ceramic,Alumina,SS .016,V1,M1,outer\r\n";
         const QByteArray c = "bracket0004.png,C-lingual,Gold,TMA .017,V3,M3,inner\r\n";
         const QByteArray before = b + a + "bracket0003.png,Gone,Nothing,None,V2,M2,outer\r\n" + c;
-        const QByteArray edited = "bracket0001.png,B-mini,Steel,TMA .019.x,V0,M0,outer\r\n";
         // clang-format off
-        QTest::newRow("edit after a sort")    << Command { false, 0, 1, "B-mini|Steel|TMA .019,x", -1, c + edited + a };
+        QTest::newRow("edit after a sort")    << Command { false, 0, 1, "B-mini|Steel|TMA .019,x", -1, c + "bracket0001.png,B-mini,Steel,TMA .019.x,V0,M0,outer\r\n" + a };
         QTest::newRow("material empty")       << Command { false, -1, 0, "B||W", 1, before };
         QTest::newRow("all empty")            << Command { false, -1, 2, "||", 0, before };
         QTest::newRow("wire empty")           << Command { false, 1, 0, "B|M|", 2, before };
@@ -189,24 +164,16 @@ private slots:
         int focused = -1;
         if (c.row >= 0 && !c.remove)
             testutils::whenModal<CBracketEditDlg>([&](CBracketEditDlg* dialog) {
-                setTexts(dialog->Texts(), c.typed);
-                click(dialog, "1");
+                typeAndClick(dialog, dialog->Texts(), c.typed, "1");
                 if (!dialog->isVisible())
                     return;
-                const BracketTextGroup* group = dialog->Texts();
-                focused = QList<QWidget*> { group->BracketBox(), group->MaterialBox(),
-                    group->WireBox() }
-                              .indexOf(dialog->focusWidget());
-                click(dialog, "2");
+                focused = boxes(dialog->Texts()).indexOf(dialog->focusWidget()); // refused: then cancel
+                dialog->findChild<QPushButton*>("2")->click();
             });
-        if (c.remove)
-            GalleryCommands::Delete(nullptr, &list);
-        else
-            GalleryCommands::Edit(nullptr, &list);
+        c.remove ? GalleryCommands::Delete(nullptr, &list) : GalleryCommands::Edit(nullptr, &list);
         QCOMPARE(testutils::readAll(gallery() + "bracket.csv"), c.written);
-        QCOMPARE(focused, c.refusedAt);
-        QCOMPARE(closer.texts.size(), c.refusedAt >= 0 ? 1 : 0);
-        QCOMPARE(list.SelectedIndex(), c.remove ? -1 : c.row);
+        QCOMPARE(QList<int>({ focused, int(closer.texts.size()), list.SelectedIndex() }),
+            QList<int>({ c.refusedAt, c.refusedAt >= 0, c.remove ? -1 : c.row }));
         for (const char* name : { "bracket0001.png", "bracket0002.png", "bracket0004.png" })
             QVERIFY(QFile::exists(gallery() + name));
     }
