@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QImage>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QString>
@@ -28,21 +29,27 @@
 
 namespace testutils {
 
+// Writes the bytes as the whole file; false when it cannot.
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 // Points every host path at a fresh temporary folder so that no test reads or
 // writes the user's own INI, photo database, photo store or temporary folder.
-class IsolatedHost {
-public:
+struct IsolatedHost {
     IsolatedHost()
     {
         qputenv("MOLVEX_INI", path("Molvex.ini").toLocal8Bit());
         qputenv("MOLVEX_PHOTODB", path("photos.db").toLocal8Bit());
         qputenv("MOLVEX_PHOTOSTORE", path("store").toLocal8Bit());
-        QDir(dir.path()).mkpath("temp");
         qputenv("MOLVEX_TEMP", path("temp/").toLocal8Bit());
         // An empty gallery of its own, so no test depends on (or waits on a
         // message about) the folder beside the test executable.
+        QDir(dir.path()).mkpath("temp");
         QDir(dir.path()).mkpath("gallery");
-        QFile(path("gallery/bracket.csv")).open(QIODevice::WriteOnly);
+        writeBytes(path("gallery/bracket.csv"), {});
         QSettings(path("Molvex.ini"), QSettings::IniFormat)
             .setValue("DB_DIR/GALLERY", path("gallery/"));
     }
@@ -72,81 +79,59 @@ inline QImage positionImage(int w, int h, QImage::Format format = QImage::Format
 // `tolerance` in each channel (JPEG round trips need a little slack).
 inline bool sameImage(const QImage& a, const QImage& b, int tolerance = 0)
 {
-    if (a.size() != b.size())
-        return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (qAbs(qRed(p) - qRed(q)) > tolerance || qAbs(qGreen(p) - qGreen(q)) > tolerance
-                || qAbs(qBlue(p) - qBlue(q)) > tolerance || qAbs(qAlpha(p) - qAlpha(q)) > tolerance)
-                return false;
-        }
-    return true;
+    bool same = a.size() == b.size();
+    for (int y = 0; same && y < a.height(); ++y)
+        for (int x = 0; same && x < a.width(); ++x)
+            for (QRgb p = a.pixel(x, y), q = b.pixel(x, y), s = 0; same && s < 32; s += 8)
+                same = qAbs(int(p >> s & 0xFF) - int(q >> s & 0xFF)) <= tolerance;
+    return same;
 }
 
 // Answers every message box that comes up while it lives (with its default
 // button) and remembers the texts, so a test can check what the user was told
 // without the modal loop blocking it.
-class MessageBoxCloser {
-public:
+struct MessageBoxCloser {
     MessageBoxCloser()
     {
         QObject::connect(&timer, &QTimer::timeout, [this] {
             if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
                 texts << box->text();
-                if (QPushButton* button = box->defaultButton())
-                    button->click();
-                else
-                    box->accept();
+                box->defaultButton() ? box->defaultButton()->click() : box->accept();
             }
         });
         timer.start(20);
     }
     QStringList texts;
-
-private:
     QTimer timer;
 };
 
 // Limits how large this process may make a file, so that writes beyond it fail
 // as they do on a full disk. SIGXFSZ would otherwise end the test.
-class FileSizeLimit {
-public:
+struct FileSizeLimit {
     explicit FileSizeLimit(rlim_t bytes)
     {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
+        getrlimit(RLIMIT_FSIZE, &old);
+        const rlimit limit { bytes, old.rlim_max };
         setrlimit(RLIMIT_FSIZE, &limit);
     }
     ~FileSizeLimit()
     {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
     }
-    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit(const FileSizeLimit&) = delete; // would restore the limit twice
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
-    rlimit m_old {};
-    void (*m_oldHandler)(int) = nullptr;
+    rlimit old {};
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
 };
-
-// Writes the bytes as the whole file; false when it cannot.
-inline bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The picture's file bytes in a format Qt can write ("png", "jpeg", "bmp").
 inline QByteArray encoded(const QImage& image, const char* format)
 {
     QByteArray bytes;
     QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
+    image.save(&buffer, format); // opens the buffer itself
     return bytes;
 }
 
@@ -160,11 +145,9 @@ inline QByteArray readAll(const QString& path)
 // Permission bits of the file or link itself; -1 when nothing is there.
 inline int modeOf(const QString& path)
 {
-    struct stat info {};
+    struct stat info { };
     return lstat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
 }
-
-inline QString sourceDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_SOURCE_DIR")); }
 
 // "3 1 -2" as {3, 1, -2}: keeps rows of number sequences on one line of a table.
 inline QVector<int> ints(const QString& text)
@@ -178,23 +161,15 @@ inline QVector<int> ints(const QString& text)
 // Where tests save pictures for a person to look at; empty when nobody asked.
 inline QString renderDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_RENDER_DIR")); }
 
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
-}
-
-
 // A bracket-like picture: transparent surround, opaque core whose pixels encode
 // their position.
 inline QImage bracketPicture(int w, int h)
 {
-    QImage image = positionImage(w, h, QImage::Format_ARGB32);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            if (x < w / 8 || x >= w * 7 / 8 || y < h / 8 || y >= h * 7 / 8)
-                image.setPixel(x, y, qRgba(0, 0, 0, 0));
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    const QRect core(QPoint(w / 8, h / 8), QPoint(w * 7 / 8 - 1, h * 7 / 8 - 1));
+    QPainter(&image).drawImage(
+        core.topLeft(), positionImage(w, h, QImage::Format_ARGB32).copy(core));
     return image;
 }
 
@@ -206,7 +181,7 @@ inline void makeGallery(const IsolatedHost& host)
     bracketPicture(101, 51).save(folder + "bracket0001.png");
     bracketPicture(37, 83).save(folder + "bracket0002.png");
     bracketPicture(59, 45).save(folder + "bracket0004.png");
-    writeFile(folder + "bracket.csv",
+    writeBytes(folder + "bracket.csv",
         "bracket0001.png,B-metal,Steel,NiTi .014,V0,M0,outer\r\n"
         "bracket0002.png,A-ceramic,Alumina,SS .016,V1,M1,outer\r\n"
         "bracket0003.png,Gone,Nothing,None,V2,M2,outer\r\n"
@@ -220,7 +195,7 @@ template <typename T> void whenModal(std::function<void(T*)> action)
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, action] {
         if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
+            timer->stop(); // the action may run an event loop of its own
             timer->deleteLater();
             action(window);
         }
@@ -228,17 +203,15 @@ template <typename T> void whenModal(std::function<void(T*)> action)
     timer->start(10);
 }
 
-// An opaque side x side picture of one colour, written once into `dir`.
+// An opaque w x h picture of one colour, written once into `dir`.
 inline QString solidPicture(const QString& dir, int w, int h, QRgb colour)
 {
     const QString path
         = QStringLiteral("%1/solid%2x%3-%4.png").arg(dir).arg(w).arg(h).arg(colour, 8, 16);
-    if (!QFile::exists(path)) {
-        QImage picture(w, h, QImage::Format_ARGB32);
-        picture.fill(colour);
-        if (!picture.save(path))
-            qFatal("cannot write %s", qPrintable(path));
-    }
+    QImage picture(w, h, QImage::Format_ARGB32);
+    picture.fill(colour);
+    if (!QFile::exists(path) && !picture.save(path))
+        qFatal("cannot write %s", qPrintable(path));
     return path;
 }
 
@@ -263,15 +236,15 @@ inline void closeClip(Workspace& ws, const QVector<QPoint>& points)
 inline QBracket& addBracket(Workspace& ws, const QString& dir, int slot, QSize size, QRgb colour,
     QPoint centre, double angle = 0.0, bool output = true)
 {
+    auto& brackets = ws.m_slot[size_t(slot)].arBrackets;
     QBracket bracket;
-    if (!bracket.Init(int(ws.m_slot[size_t(slot)].arBrackets.size()), -1,
+    if (!bracket.Init(int(brackets.size()), -1,
             solidPicture(dir, size.width(), size.height(), colour), centre.x(), centre.y(),
             QString(), output))
         qFatal("cannot load a test picture");
     bracket.m_dAngle = angle;
     bracket.UpdateFrames();
-    ws.m_slot[size_t(slot)].arBrackets.push_back(bracket);
-    return ws.m_slot[size_t(slot)].arBrackets.back();
+    return brackets.emplace_back(bracket);
 }
 
 } // namespace testutils
