@@ -84,9 +84,6 @@ void TestCatalogue::read_data()
         << QStringList { "bracket0001.png,A\rB,m\rsub\\b.png,X,,,outer" };
     QTest::newRow("windows subfolder")
         << QByteArray("sub\\b.png,X\n") << QStringList { "sub/b.png,X,,,,,outer" };
-    QTest::newRow("byte-order mark past the first line is text")
-        << QByteArray("bracket0001.png,A,m,w,V,M,outer\n\xEF\xBB\xBFbracket0002.png,B,m,w,V,M,inner")
-        << QStringList { a };
     QTest::newRow("empty") << QByteArray() << QStringList {};
 }
 
