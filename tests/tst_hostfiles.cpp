@@ -71,99 +71,30 @@ private slots:
         qunsetenv("MOLVEX_PHOTOSTORE_MODE");
     }
 
-    void iniReadsValuesLiterally_data()
-    {
-        QTest::addColumn<QStringList>("sectionKeyValue");
-        QTest::newRow("spaces, any case")
-            << QStringList { "db_dir", "SERVER PATH", "\\\\server\\share\\molvex" };
-        QTest::newRow("trailing backslash")
-            << QStringList { "DB_DIR", "PhotoDir", "D:\\Molvex\\写真\\" };
-        QTest::newRow("CP932, first of repeated keys") << QStringList { "DB_DIR", "DUP", "1" };
-        QTest::newRow("semicolon in value") << QStringList { "DB_DIR", "Note", "a;b" };
-        QTest::newRow("0x5C trail byte") << QStringList { "BRACKET", "Title", "表示" };
-        QTest::newRow("comment is no key") << QStringList { "DB_DIR", "# comment", "<none>" };
-        QTest::newRow("another section's key") << QStringList { "BRACKET", "Doctor", "<none>" };
-    }
-
-    void iniReadsValuesLiterally()
-    {
-        QFETCH(QStringList, sectionKeyValue);
-        writeBytes(m_host->path("host.ini"), cp932(hostIni()));
-        IniFile ini;
-        QVERIFY(ini.load(m_host->path("host.ini")));
-        QCOMPARE(ini.encoding(), IniFile::Cp932);
-        QCOMPARE(ini.value(sectionKeyValue[0], sectionKeyValue[1], "<none>"), sectionKeyValue[2]);
-    }
-
-    void iniKeepsEveryOtherByte_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        const QString added = "[Recent File List]\r\nFile1=D:\\写真\\a.jpg\r\n";
-        QTest::newRow("UTF-8, LF, unterminated")
-            << QString("[BRACKET]\nWINZOOM=0").toUtf8()
-            << QString("[BRACKET]\nWINZOOM=1\n[Recent File List]\nFile1=D:\\写真\\a.jpg\n"
-                       "[DB_DIR]\nGALLERY=値\n")
-                   .toUtf8();
-        QTest::newRow("new file") << QByteArray()
-                                  << QString("[BRACKET]\r\nWINZOOM=1\r\n" + added
-                                         + "[DB_DIR]\r\nGALLERY=値\r\n")
-                                         .toUtf8();
-    }
-
-    void iniKeepsEveryOtherByte()
-    {
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        const QString path = m_host->path("host.ini");
-        if (!before.isEmpty())
-            writeBytes(path, before);
-        QVERIFY(chmod(QFile::encodeName(path).constData(), 0640) == 0 || before.isEmpty());
-        IniFile ini;
-        QVERIFY(ini.load(path));
-        ini.setValue("BRACKET", "WINZOOM", "1");
-        ini.setValue("Recent File List", "File1", "D:\\写真\\a.jpg");
-        ini.setValue("DB_DIR", "GALLERY", "値");
-        QVERIFY(ini.save());
-        QCOMPARE(readAll(path), after);
-        QCOMPARE(modeOf(path), before.isEmpty() ? 0600 : 0640);
-        IniFile again;
-        QVERIFY(again.load(path));
-        QCOMPARE(again.value("recent file list", "FILE1"), QString("D:\\写真\\a.jpg"));
-        QVERIFY(again.remove("DB_DIR", "gallery") && !again.contains("DB_DIR", "GALLERY"));
-
-        // A FIFO is refused without blocking; a failed save leaves the old file.
-        QCOMPARE(mkfifo(QFile::encodeName(m_host->path("fifo.ini")).constData(), 0600), 0);
-        IniFile fifo;
-        QVERIFY(!fifo.load(m_host->path("fifo.ini")) && fifo.error() == SecureFile::NotRegular);
-        {
-            testutils::FileSizeLimit full(1);
-            QVERIFY(!again.save());
-        }
-        QCOMPARE(readAll(path), after);
-    }
-
     void programKeepsTheHostIni_data()
     {
-        QTest::addColumn<QString>("gallery");
+        QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("gallery with doubled backslashes") << QString() << QStringList();
-        QTest::newRow("drive letter")
-            << "D:\\Molvex\\Gallery\\"
-            << QStringList("bracket.csvが見つかりません\nD:\\Molvex\\Gallery\\");
+        const QString drive = "D:\\Molvex\\Gallery\\";
+        QTest::newRow("CP932, CR LF, gallery with doubled backslashes")
+            << cp932("[DB_DIR]\r\nGALLERY=<here>\r\n" + hostIni()) << QStringList();
+        QTest::newRow("UTF-8, LF, unterminated, drive letter")
+            << ("[DB_DIR]\nGALLERY=" + drive + "\n" + hostIni().replace("\r\n", "\n"))
+                   .chopped(1)
+                   .toUtf8()
+            << QStringList("bracket.csvが見つかりません\n" + drive);
     }
 
     // Start, maximise and quit twice: the host's bytes stay, Kestrin's keys are
-    // added in the file's encoding and line ends, and read back.
+    // added in the file's encoding and line ends, and all read back.
     void programKeepsTheHostIni()
     {
-        QFETCH(QString, gallery);
+        QFETCH(QByteArray, before);
         QFETCH(QStringList, messages);
-        if (gallery.isEmpty())
-            gallery = m_host->path("gallery").replace('/', "\\\\");
         const QString ini = m_host->path("Molvex.ini"), photo = m_host->path("写真.png");
-        const QByteArray before = cp932(hostIni() + "[DB_DIR]\r\nGALLERY=" + gallery + "\r\n");
+        before.replace("<here>", m_host->path("gallery").replace('/', "\\\\").toUtf8());
         writeBytes(ini, before);
+        QVERIFY(chmod(QFile::encodeName(ini).constData(), 0640) == 0);
         QVERIFY(testutils::positionImage(40, 30).save(photo));
         auto* app = static_cast<CKestrinApp*>(qApp);
         for (int run = 0; run < 2; ++run) {
@@ -177,16 +108,35 @@ private slots:
             app->mainFrame()->close();
             app->ExitInstance();
         }
-        const QByteArray after = readAll(ini);
-        const QByteArray kept = QByteArray(before).replace("WINZOOM = 0", "WINZOOM = 1");
+        const bool crlf = before.contains("\r\n");
+        const QByteArray eol = crlf ? "\r\n" : "\n", after = readAll(ini);
+        QByteArray kept = QByteArray(before).replace("WINZOOM = 0", "WINZOOM = 1");
+        kept += kept.endsWith(eol) ? "" : eol;
         QVERIFY2(after.startsWith(kept), after.constData());
         const QByteArray added = after.mid(kept.size());
-        QVERIFY(added.contains(cp932("\r\n[Recent File List]\r\nFile1=" + photo + "\r\n")));
-        QVERIFY(added.contains("\r\n[BarState]\r\nState=")
-            && !QByteArray(added).replace("\r\n", "").contains('\n'));
-        // A line break would add lines to the host's file.
+        const QString recent = "[Recent File List]" + eol + "File1=" + photo + eol;
+        QVERIFY(added.contains(crlf ? cp932(recent) : recent.toUtf8()));
+        QVERIFY(added.contains("[BarState]" + eol + "State="));
+        QVERIFY(!QByteArray(added).replace(eol, "").contains(crlf ? '\n' : '\r'));
+        QCOMPARE(modeOf(ini), 0640);
+        // Values read literally, whatever the encoding: backslashes, ';', spaces in names.
+        for (const QStringList& row :
+            { QStringList { "db_dir", "SERVER PATH", "\\\\server\\share\\molvex" },
+                { "DB_DIR", "PhotoDir", "D:\\Molvex\\写真\\" }, { "DB_DIR", "DUP", "1" },
+                { "DB_DIR", "Note", "a;b" }, { "BRACKET", "Title", "表示" },
+                { "DB_DIR", "# comment", "-" }, { "BRACKET", "Doctor", "-" } })
+            QCOMPARE(Profile::getString(row[0], row[1], "-"), row[2]);
+        // A line break would add lines to the host's file; a failed write keeps it.
         QVERIFY(!Profile::writeString("Recent File List", "File1", "a\r\n[BRACKET]"));
+        {
+            testutils::FileSizeLimit full(1);
+            QVERIFY(!Profile::writeInt("BRACKET", "WINZOOM", 0));
+        }
         QCOMPARE(readAll(ini), after);
+        // A FIFO is refused without blocking.
+        QVERIFY(QFile::remove(ini) && mkfifo(QFile::encodeName(ini).constData(), 0600) == 0);
+        QCOMPARE(Profile::getInt("BRACKET", "WINZOOM", 7), 7);
+        QVERIFY(!Profile::writeInt("BRACKET", "WINZOOM", 1));
     }
 
     void markersReplacePlantedLinks_data()
