@@ -37,7 +37,7 @@ QString hostIni()
 {
     return "; host settings\r\n[DB_DIR]\r\nServer Path = \\\\server\\share\\molvex\r\n"
            "PhotoDir=D:\\Molvex\\写真\\\r\nDoctor=山田 太郎\r\nDup=1\r\ndup=2\r\n# comment\r\n"
-           "Note=a;b\r\n\r\n[bracket]\r\nWINZOOM = 0\r\nTitle=表示\r\n";
+           "Note=\"a;b\"\r\n\r\n[bracket]\r\nWINZOOM = 0\r\nTitle=表示\r\n";
 }
 
 } // namespace
