@@ -1,12 +1,16 @@
 // The files Kestrin shares with the practice: the host's INI edited in place, the
 // marker files and temporary folder, the photo store and the photo database. Real
 // files, links, FIFOs and modes; tests run as root, so "another user" is a chown.
+#include "core/gallery/gallerycatalogue.h"
 #include "core/host/hostdialogs.h"
-#include "core/host/inifile.h"
+#include "core/host/hosttools.h"
 #include "core/host/photocatalog.h"
+#include "core/host/profile.h"
 #include "core/host/securefile.h"
 #include "core/output/photoregistration.h"
 #include "testutils.h"
+#include "ui/frame/ckestrinapp.h"
+#include "ui/frame/cmainframe.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -19,7 +23,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using testutils::IsolatedHost;
 using testutils::modeOf;
 using testutils::readAll;
 using testutils::writeBytes;
@@ -28,172 +31,135 @@ namespace {
 
 QByteArray cp932(const QString& text) { return QStringEncoder("CP932").encode(text); }
 
-int runTool(const QStringList& args)
-{
-    QProcess tool;
-    tool.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/molvex-photodb", args);
-    return tool.waitForFinished(20000) ? tool.exitCode() : -1;
-}
-
-bool writePicture(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write("composite bytes") == 15;
-}
+bool writePicture(const QString& path) { return writeBytes(path, "composite bytes"); }
 
 QString hostIni()
 {
     return "; host settings\r\n[DB_DIR]\r\nServer Path = \\\\server\\share\\molvex\r\n"
            "PhotoDir=D:\\Molvex\\写真\\\r\nDoctor=山田 太郎\r\nDup=1\r\ndup=2\r\n# comment\r\n"
-           "Note=a;b\r\n\r\n[bracket]\r\nWINZOOM = 0\r\nTitle=表示\r\n";
+           "Note=\"a;b\"\r\n\r\n[bracket]\r\nWINZOOM = 0\r\nTitle=表示\r\n";
 }
 
 } // namespace
 
 class TestHostFiles : public QObject {
     Q_OBJECT
-    std::unique_ptr<IsolatedHost> m_host;
+    std::unique_ptr<testutils::IsolatedHost> m_host;
 
 private slots:
-    void init()
-    {
-        m_host = std::make_unique<IsolatedHost>();
-        qputenv("MOLVEX_PHOTOSTORE", m_host->path("store").toLocal8Bit());
-    }
+    void init() { m_host = std::make_unique<testutils::IsolatedHost>(); }
     void cleanup()
     {
         m_host.reset();
         qunsetenv("MOLVEX_PHOTOSTORE_MODE");
     }
 
-    void iniReadsValuesLiterally_data()
-    {
-        QTest::addColumn<QStringList>("sectionKeyValue");
-        QTest::newRow("spaces, any case")
-            << QStringList { "db_dir", "SERVER PATH", "\\\\server\\share\\molvex" };
-        QTest::newRow("trailing backslash")
-            << QStringList { "DB_DIR", "PhotoDir", "D:\\Molvex\\写真\\" };
-        QTest::newRow("CP932 value") << QStringList { "DB_DIR", "Doctor", "山田 太郎" };
-        QTest::newRow("first of repeated keys") << QStringList { "DB_DIR", "DUP", "1" };
-        QTest::newRow("semicolon in value") << QStringList { "DB_DIR", "Note", "a;b" };
-        QTest::newRow("0x5C trail byte") << QStringList { "BRACKET", "Title", "表示" };
-        QTest::newRow("after a blank line") << QStringList { "BRACKET", "WinZoom", "0" };
-        QTest::newRow("comment is no key") << QStringList { "DB_DIR", "# comment", "<none>" };
-        QTest::newRow("another section's key") << QStringList { "BRACKET", "Doctor", "<none>" };
-    }
-
-    void iniReadsValuesLiterally()
-    {
-        QFETCH(QStringList, sectionKeyValue);
-        writeBytes(m_host->path("host.ini"), cp932(hostIni()));
-        IniFile ini;
-        QVERIFY(ini.load(m_host->path("host.ini")));
-        QCOMPARE(ini.encoding(), IniFile::Cp932);
-        QCOMPARE(ini.value(sectionKeyValue[0], sectionKeyValue[1], "<none>"), sectionKeyValue[2]);
-    }
-
-    void iniKeepsEveryOtherByte_data()
+    void programKeepsTheHostIni_data()
     {
         QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        const QString added = "[Recent File List]\r\nFile1=D:\\写真\\a.jpg\r\n";
-        QString edited = hostIni();
-        edited.replace("WINZOOM = 0", "WINZOOM = 1")
-            .replace("Note=a;b\r\n", "Note=a;b\r\nGALLERY=値\r\n");
-        QTest::newRow("CP932, CR LF") << cp932(hostIni()) << cp932(edited + added);
-        QTest::newRow("UTF-8, LF, unterminated")
-            << QString("[BRACKET]\nWINZOOM=0").toUtf8()
-            << QString("[BRACKET]\nWINZOOM=1\n[Recent File List]\nFile1=D:\\写真\\a.jpg\n"
-                       "[DB_DIR]\nGALLERY=値\n")
-                   .toUtf8();
-        QTest::newRow("new file") << QByteArray()
-                                  << QString("[BRACKET]\r\nWINZOOM=1\r\n" + added
-                                         + "[DB_DIR]\r\nGALLERY=値\r\n")
-                                         .toUtf8();
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("CP932, CR LF, gallery with doubled backslashes")
+            << cp932("[DB_DIR]\r\nGALLERY=<here>\r\n" + hostIni()) << QStringList();
+        QTest::newRow("UTF-8, LF, unterminated, drive letter")
+            << ("[DB_DIR]\nGALLERY=D:\\Molvex\\Gallery\\\n" + hostIni().replace("\r\n", "\n"))
+                   .chopped(1)
+                   .toUtf8()
+            << QStringList("bracket.csvが見つかりません\nD:\\Molvex\\Gallery\\");
     }
 
-    void iniKeepsEveryOtherByte()
+    // Start, maximise and quit twice: the host's bytes stay, Kestrin's keys are
+    // added in the file's encoding and line ends, and all read back.
+    void programKeepsTheHostIni()
     {
         QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        const QString path = m_host->path("host.ini");
-        if (!before.isEmpty())
-            writeBytes(path, before);
-        QVERIFY(chmod(QFile::encodeName(path).constData(), 0640) == 0 || before.isEmpty());
-        IniFile ini;
-        QVERIFY(ini.load(path));
-        ini.setValue("BRACKET", "WINZOOM", "1");
-        ini.setValue("Recent File List", "File1", "D:\\写真\\a.jpg");
-        ini.setValue("DB_DIR", "GALLERY", "値");
-        QVERIFY(ini.save());
-        QCOMPARE(readAll(path), after);
-        QCOMPARE(modeOf(path), before.isEmpty() ? 0600 : 0640);
-        IniFile again;
-        QVERIFY(again.load(path));
-        QCOMPARE(again.value("recent file list", "FILE1"), QString("D:\\写真\\a.jpg"));
-        QVERIFY(again.remove("DB_DIR", "gallery") && !again.contains("DB_DIR", "GALLERY"));
-
-        // A FIFO is refused without blocking; a failed save leaves the old file.
-        QCOMPARE(mkfifo(QFile::encodeName(m_host->path("fifo.ini")).constData(), 0600), 0);
-        IniFile fifo;
-        QVERIFY(!fifo.load(m_host->path("fifo.ini")) && fifo.error() == SecureFile::NotRegular);
-        {
-            testutils::FileSizeLimit full(1);
-            QVERIFY(!again.save());
+        QFETCH(QStringList, messages);
+        const QString ini = m_host->path("Molvex.ini"), photo = m_host->path("写真.png");
+        before.replace("<here>", m_host->path("gallery").replace('/', "\\\\").toUtf8());
+        writeBytes(ini, before);
+        QVERIFY(chmod(QFile::encodeName(ini).constData(), 0640) == 0);
+        QVERIFY(testutils::positionImage(40, 30).save(photo));
+        auto* app = static_cast<CKestrinApp*>(qApp);
+        for (int run = 0; run < 2; ++run) {
+            testutils::MessageBoxCloser closer;
+            QVERIFY(app->InitInstance({ "kestrin", photo }));
+            QTRY_COMPARE(closer.texts, messages);
+            QCOMPARE(app->mainFrame()->restoreState(Profile::getByteArray("BarState", "State"), 1),
+                run == 1);
+            app->mainFrame()->showMaximized();
+            app->mainFrame()->close();
+            app->ExitInstance();
         }
-        QCOMPARE(readAll(path), after);
+        const bool crlf = before.contains("\r\n");
+        const QByteArray eol = crlf ? "\r\n" : "\n", after = readAll(ini);
+        QByteArray kept = QByteArray(before).replace("WINZOOM = 0", "WINZOOM = 1");
+        kept += kept.endsWith(eol) ? "" : eol;
+        QVERIFY2(after.startsWith(kept), after.constData());
+        const QByteArray added = after.mid(kept.size());
+        const QString recent = "[Recent File List]" + eol + "File1=" + photo + eol;
+        QVERIFY(added.contains(crlf ? cp932(recent) : recent.toUtf8())
+            && added.contains("[BarState]" + eol + "State="));
+        QVERIFY(!QByteArray(added).replace(eol, "").contains(crlf ? '\n' : '\r'));
+        QCOMPARE(modeOf(ini), 0640);
+        // Values read literally, whatever the encoding: backslashes, ';', spaces in names.
+        for (const QStringList& row :
+            { QStringList { "db_dir", "SERVER PATH", "\\\\server\\share\\molvex" },
+                { "DB_DIR", "PhotoDir", "D:\\Molvex\\写真\\" }, { "DB_DIR", "DUP", "1" },
+                { "DB_DIR", "Note", "a;b" }, { "BRACKET", "Title", "表示" },
+                { "DB_DIR", "# comment", "-" }, { "BRACKET", "Doctor", "-" } })
+            QCOMPARE(Profile::getString(row[0], row[1], "-"), row[2]);
+        // A line break would add lines to the host's file; a failed write keeps it.
+        QVERIFY(!Profile::writeString("Recent File List", "File1", "a\r\n[BRACKET]"));
+        testutils::FileSizeLimit full(1);
+        QVERIFY(!Profile::writeInt("BRACKET", "WINZOOM", 0));
+        QCOMPARE(readAll(ini), after);
     }
 
-    void markersReplacePlantedLinks_data()
+    void tempFolderAndMarkers_data()
     {
         QTest::addColumn<QString>("plant");
-        QTest::newRow("link to a file") << "link";
-        QTest::newRow("dangling link") << "dangling";
-        QTest::newRow("FIFO") << "fifo";
-    }
-
-    void markersReplacePlantedLinks()
-    {
-        QFETCH(QString, plant);
-        const QString victim = m_host->path("victim");
-        if (plant == "link")
-            writeBytes(victim, "P-victim");
-        for (const char* name : { "PatientID.TMP", "ImgADD.TMP" }) {
-            const QString marker = HostDialogs::tempFolder() + name;
-            QVERIFY(plant == "fifo" ? mkfifo(QFile::encodeName(marker).constData(), 0600) == 0
-                                    : QFile::link(victim, marker));
-        }
-        QCOMPARE(HostDialogs::currentPatient(), QString()); // neither followed nor waited on
-        QCOMPARE(runTool({ "set-patient", "P-1" }), 0);
-        QVERIFY(!PhotoRegistration::registerComposite(writePicture).isEmpty());
-        QCOMPARE(readAll(victim), plant == "link" ? QByteArray("P-victim") : "<unreadable>");
-        QCOMPARE(readAll(HostDialogs::tempFolder() + "PatientID.TMP"), QByteArray("P-1"));
-        QCOMPARE(modeOf(HostDialogs::tempFolder() + "PatientID.TMP"), 0600);
-        QCOMPARE(modeOf(HostDialogs::tempFolder() + "ImgADD.TMP"), 0600);
-    }
-
-    void untrustedTempFolderIsRefused_data()
-    {
         QTest::addColumn<int>("mode");
         QTest::addColumn<int>("owner");
-        QTest::newRow("private") << 0700 << 0;
-        QTest::newRow("group-writable") << 0770 << 0;
-        QTest::newRow("other-writable, sticky") << 01777 << 0;
-        QTest::newRow("another user's") << 0700 << 65534;
+        QTest::newRow("link to a file") << "link" << 0700 << 0;
+        QTest::newRow("dangling link") << "dangling" << 0700 << 0;
+        QTest::newRow("FIFO") << "fifo" << 0700 << 0;
+        QTest::newRow("group-writable") << "" << 0770 << 0;
+        QTest::newRow("other-writable, sticky") << "" << 01777 << 0;
+        QTest::newRow("another user's") << "" << 0700 << 65534;
     }
 
-    void untrustedTempFolderIsRefused()
+    // What is planted at a marker's name is replaced, never followed nor waited
+    // on; a folder others own or can write to is not used at all.
+    void tempFolderAndMarkers()
     {
+        QFETCH(QString, plant);
         QFETCH(int, mode);
         QFETCH(int, owner);
-        const QByteArray folder = QFile::encodeName(HostDialogs::tempFolder());
-        QVERIFY(chmod(folder.constData(), mode_t(mode)) == 0);
-        QVERIFY(chown(folder.constData(), uid_t(owner), gid_t(owner)) == 0);
+        const QString temp = HostDialogs::tempFolder(), victim = m_host->path("victim");
+        writeBytes(victim, "P-victim");
+        for (const char* name : { "PatientID.TMP", "ImgADD.TMP" }) {
+            if (!plant.isEmpty())
+                QVERIFY(plant == "fifo"
+                        ? mkfifo(QFile::encodeName(temp + name), 0600) == 0
+                        : QFile::link(victim + (plant == "link" ? "" : "-gone"), temp + name));
+            QVERIFY(!HostTools::fileExists(temp + name));
+        }
+        const QByteArray folder = QFile::encodeName(temp);
+        QVERIFY(chmod(folder, mode_t(mode)) == 0 && chown(folder, uid_t(owner), gid_t(owner)) == 0);
         const bool trusted = owner == 0 && !(mode & 022);
         QCOMPARE(HostDialogs::tempFolderProblem().isEmpty(), trusted);
-        QCOMPARE(runTool({ "set-patient", "P-2" }) == 0, trusted);
-        QCOMPARE(QFile::exists(HostDialogs::tempFolder() + "PatientID.TMP"), trusted);
-        writeBytes(HostDialogs::tempFolder() + "PatientID.TMP", "P-3");
+        QCOMPARE(HostDialogs::currentPatient(), QString());
+        QProcess tool;
+        tool.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/molvex-photodb",
+            { "set-patient", "P-1" });
+        QCOMPARE(tool.waitForFinished(20000) && tool.exitCode() == 0, trusted);
+        QCOMPARE(HostTools::fileExists(temp + "PatientID.TMP"), trusted);
+        QCOMPARE(PhotoRegistration::registerComposite(writePicture).isEmpty(), !trusted);
+        QVERIFY(readAll(victim) == "P-victim" && !QFile::exists(victim + "-gone"));
+        QCOMPARE(readAll(temp + "PatientID.TMP"), trusted ? QByteArray("P-1") : "<unreadable>");
+        QVERIFY(modeOf(temp + "PatientID.TMP") == (trusted ? 0600 : -1)
+            && modeOf(temp + "ImgADD.TMP") == (trusted ? 0600 : -1));
+        // Nor is a marker read from such a folder.
+        writeBytes(temp + "PatientID.TMP", "P-3");
         QCOMPARE(HostDialogs::currentPatient(), trusted ? QString("P-3") : QString());
 
         // A folder Kestrin makes itself is private.
@@ -201,37 +167,6 @@ private slots:
         qputenv("XDG_RUNTIME_DIR", m_host->path("run").toLocal8Bit());
         QVERIFY(SecureFile::makeFolder(m_host->path("run"), 0700));
         QCOMPARE(modeOf(HostDialogs::tempFolder()), 0700);
-        QCOMPARE(modeOf(m_host->path("run/Molvex")), 0700);
-    }
-
-    void storeNamesAreTakenExclusively_data()
-    {
-        QTest::addColumn<QByteArray>("groupMode");
-        QTest::addColumn<int>("fileMode");
-        QTest::addColumn<int>("folderMode");
-        QTest::newRow("private") << QByteArray() << 0600 << 0700;
-        QTest::newRow("group reads") << QByteArray("0640") << 0640 << 0750;
-        QTest::newRow("others never") << QByteArray("0666") << 0660 << 0770;
-    }
-
-    void storeNamesAreTakenExclusively()
-    {
-        QFETCH(QByteArray, groupMode);
-        QFETCH(int, fileMode);
-        QFETCH(int, folderMode);
-        qputenv("MOLVEX_PHOTOSTORE_MODE", groupMode);
-        const QString folder = HostDialogs::patientFolder("P-4");
-        QCOMPARE(modeOf(folder), folderMode);
-        // Dangling links at this and the next seconds' first names.
-        const QDateTime now = QDateTime::currentDateTime();
-        for (int s = 0; s < 3; ++s)
-            QVERIFY(QFile::link(m_host->path("elsewhere/x.jpg"),
-                folder + now.addSecs(s).toString("'/Kestrin_'yyyyMMdd_HHmmss'.jpg'")));
-        const QString path = HostDialogs::reservePicture(folder);
-        QVERIFY2(path.endsWith("_2.jpg"), qPrintable(path));
-        QCOMPARE(modeOf(path), fileMode);
-        QVERIFY(!QFile::exists(m_host->path("elsewhere")));
-        QCOMPARE(SecureFile::createExclusive(path), SecureFile::Exists);
     }
 
     void registrationIsAllOrNothing_data()
@@ -244,53 +179,59 @@ private slots:
         QTest::newRow("foreign") << int(R::DatabaseFailed) << int(SecureFile::Damaged);
         QTest::newRow("fifo") << int(R::DatabaseFailed) << int(SecureFile::NotRegular);
         QTest::newRow("store") << int(R::StoreFailed) << int(SecureFile::OtherError);
-        QTest::newRow("save") << int(R::SaveFailed) << int(SecureFile::OtherError);
-        QTest::newRow("patient") << int(R::NoPatient) << int(SecureFile::NoError);
+        QTest::newRow("taken names, group mode") << int(R::Registered) << int(SecureFile::NoError);
         QTest::newRow("repeat") << int(R::Cancelled) << int(SecureFile::NoError);
     }
 
     void registrationIsAllOrNothing()
     {
-        const QString setup = QTest::currentDataTag();
+        const QString setup = QTest::currentDataTag(), db = PhotoCatalog::databasePath();
         QFETCH(int, outcome);
         QFETCH(int, kind);
-        const QString db = PhotoCatalog::databasePath();
-        if (setup != "patient")
-            QVERIFY(HostDialogs::writeMarker("PatientID.TMP", "P-5") == SecureFile::NoError);
+        const bool group = setup.startsWith("taken");
+        if (group) {
+            qputenv("MOLVEX_PHOTOSTORE_MODE", "0666"); // group bits only: others never
+            // Dangling links at this and the next seconds' first names.
+            const QString name
+                = "'" + HostDialogs::patientFolder("P-5") + "/Kestrin_'yyyyMMdd_HHmmss'.jpg'";
+            for (int s = 0; s < 3; ++s)
+                QVERIFY(QFile::link(m_host->path("elsewhere/x.jpg"),
+                    QDateTime::currentDateTime().addSecs(s).toString(name)));
+        }
+        QVERIFY(HostDialogs::writeMarker("PatientID.TMP", "P-5") == SecureFile::NoError);
         if (setup == "repeat")
             QVERIFY(PhotoRegistration::registerPicture(writePicture).ok());
-        if (setup == "damaged")
-            writeBytes(db, QByteArray(4096, 'x'));
+        if (setup == "damaged" || setup == "store")
+            writeBytes(setup == "store" ? m_host->path("store") : db, QByteArray(4096, 'x'));
         if (setup == "fifo")
             QCOMPARE(mkfifo(QFile::encodeName(db).constData(), 0600), 0);
-        if (setup == "store")
-            writeBytes(m_host->path("store"), "a file where the store belongs");
         {
             QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "other");
             other.setDatabaseName(setup == "foreign" || setup == "locked" ? db : ":memory:");
             QVERIFY(other.open());
             QSqlQuery q(other);
-            if (setup == "foreign")
-                QVERIFY(q.exec("CREATE TABLE patients (id TEXT)"));
-            if (setup == "locked")
-                QVERIFY(q.exec("BEGIN EXCLUSIVE") && q.exec("CREATE TABLE t (x)"));
-            const bool keep = setup == "damaged" || setup == "foreign";
-            const QByteArray dbBefore = keep ? readAll(db) : QByteArray();
-            const auto result = PhotoRegistration::registerPicture(
-                setup == "save" ? +[](const QString&) { return false; } : writePicture,
-                [] { return false; });
+            QVERIFY(setup == "foreign" ? q.exec("CREATE TABLE patients (id TEXT)")
+                                       : setup != "locked"
+                        || (q.exec("BEGIN EXCLUSIVE") && q.exec("CREATE TABLE t (x)")));
+            const QByteArray dbBefore = setup == "damaged" || setup == "foreign" ? readAll(db) : "";
+            const auto result
+                = PhotoRegistration::registerPicture(writePicture, [] { return false; });
             QCOMPARE(int(result.outcome), outcome);
             QCOMPARE(int(result.kind), kind);
             QCOMPARE(result.message.isEmpty(), setup == "repeat");
+            QVERIFY(!group || result.path.endsWith("_2.jpg"));
             if (setup == "locked" || setup == "foreign" || setup == "fifo")
                 QVERIFY2(result.message.contains(db), qPrintable(result.message));
-            if (keep)
+            if (!dbBefore.isEmpty())
                 QCOMPARE(readAll(db), dbBefore);
             q.exec("ROLLBACK");
         }
         QSqlDatabase::removeDatabase("other");
         const QStringList files = QDir(m_host->path("store/P-5")).entryList(QDir::Files);
-        QCOMPARE(files.size(), setup == "repeat" ? 1 : 0);
+        QCOMPARE(files.size(), setup == "repeat" || group ? 1 : 0);
+        QVERIFY(files.isEmpty()
+            || (modeOf(m_host->path("store/P-5/") + files[0]) == (group ? 0660 : 0600)
+                && modeOf(m_host->path("store/P-5")) == (group ? 0770 : 0700)));
         PhotoCatalog catalog;
         QCOMPARE(
             catalog.open(PhotoCatalog::ReadOnly) == 0 ? catalog.list().size() : 0, files.size());
@@ -300,19 +241,20 @@ private slots:
     {
         const QString folder = m_host->path("out");
         QVERIFY(QDir().mkpath(folder));
-        const QStringList names { "result.jpg.Ab12Cd", "b.JPG.zzzzzz", "held.jpg.Qq99Qq",
-            "notes.txt.Ab12Cd", "result.jpg.toolong1", "result.jpg" };
-        for (const QString& name : names)
+        for (const QString name : { "result.jpg.Ab12Cd", "b.JPG.zzzzzz", "held.jpg.Qq99Qq",
+                 "bracket.csv.Ab12Cd", "result.jpg.toolong1", "result.jpg", "bracket.csv" })
             writeBytes(folder + '/' + name, "old");
         const int held
             = ::open(QFile::encodeName(folder + "/held.jpg.Qq99Qq").constData(), O_RDONLY);
         QVERIFY(held >= 0 && flock(held, LOCK_EX) == 0);
         QCOMPARE(SecureFile::writeFile(folder + "/result.jpg", "new"), SecureFile::NoError);
         ::close(held);
+        // The catalogue's rewrite sweeps its own kind and keeps the file's mode.
+        QVERIFY(chmod(QFile::encodeName(folder + "/bracket.csv").constData(), 0664) == 0);
+        QVERIFY(GalleryCatalogue::SaveCatalogue(folder + "/bracket.csv", {}));
+        QCOMPARE(modeOf(folder + "/bracket.csv"), 0664);
         QCOMPARE(QDir(folder).entryList(QDir::Files),
-            QStringList(
-                { "held.jpg.Qq99Qq", "notes.txt.Ab12Cd", "result.jpg", "result.jpg.toolong1" }));
-        QCOMPARE(readAll(folder + "/result.jpg"), QByteArray("new"));
+            QStringList({ "bracket.csv", "held.jpg.Qq99Qq", "result.jpg", "result.jpg.toolong1" }));
 
         // A registration killed before its picture was written left an empty name.
         QVERIFY(HostDialogs::writeMarker("PatientID.TMP", "P-6") == SecureFile::NoError);
@@ -323,5 +265,10 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestHostFiles)
+int main(int argc, char** argv)
+{
+    CKestrinApp app(argc, argv);
+    TestHostFiles test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_hostfiles.moc"

@@ -1,14 +1,15 @@
 #include "core/gallery/gallerycatalogue.h"
 
-#include "core/host/hosttools.h"
 #include "core/host/profile.h"
+#include "core/host/securefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -92,12 +93,22 @@ bool readLine(QIODevice& in, QByteArray& buffer, QByteArray& line, bool& overlon
 
 } // namespace
 
+QString GalleryCatalogue::ConfiguredFolder()
+{
+    return Profile::getString(QStringLiteral("DB_DIR"), QStringLiteral("GALLERY"));
+}
+
 QString GalleryCatalogue::GalleryFolder()
 {
-    const QString configured
-        = Profile::getString(QStringLiteral("DB_DIR"), QStringLiteral("GALLERY"));
-    if (!configured.isEmpty())
-        return FolderPrefix(configured);
+    const QString configured = ConfiguredFolder();
+    if (!configured.isEmpty()) {
+        // Doubled separators mean one to Windows, and a server name's leading
+        // pair can only be the root here.
+        QString folder = FolderPrefix(configured);
+        while (folder.contains(QLatin1String("//")))
+            folder.replace(QLatin1String("//"), QLatin1String("/"));
+        return folder;
+    }
     return DefaultFolder(QCoreApplication::applicationDirPath());
 }
 
@@ -176,7 +187,8 @@ void GalleryCatalogue::ReadCatalogue(
         if (fields.first().isEmpty() || fields.first().contains(QChar(0)))
             continue;
         GalleryEntry entry = GalleryEntry::fromFields(prefix, fields);
-        if (!HostTools::fileExists(entry.picturePath))
+        // Unlike the markers, a gallery may hold links to pictures kept elsewhere.
+        if (!QFileInfo(entry.picturePath).isFile())
             continue;
         entries.append(std::move(entry));
     }
@@ -189,18 +201,21 @@ bool GalleryCatalogue::SaveCatalogue(
     for (const GalleryEntry& entry : entries)
         bytes += entry.catalogueLine().toUtf8() + lineEnd;
 
-    QSaveFile file(catalogueFile);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // commit() alone may still report success after a short write on a full
-    // disk, so every step is checked before the old file is replaced.
-    if (file.write(bytes) != bytes.size() || !file.flush()
-        || file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        file.commit();
-        return false;
+    // Through a link the target is rewritten, so the practice's link stays; the
+    // file keeps its mode, since a gallery may be shared with a group.
+    const QFileInfo info(catalogueFile);
+    const QString target
+        = info.isSymLink() && info.exists() ? info.canonicalFilePath() : catalogueFile;
+    mode_t mode = SecureFile::ordinaryMode();
+    struct stat old { };
+    if (stat(QFile::encodeName(target).constData(), &old) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return false;
+        mode = old.st_mode & 07777;
     }
-    return file.commit();
+    // A short write or failed flush (full disk) is refused before the old file
+    // is replaced.
+    return SecureFile::writeFile(target, bytes, mode) == SecureFile::NoError;
 }
 
 QString GalleryCatalogue::NextPictureName(const QString& folder)

@@ -19,6 +19,11 @@ public:
     // final separator.
     static QString GalleryFolder();
 
+    // "DB_DIR"/"GALLERY" exactly as the INI holds it (a Windows machine may have
+    // written "D:\\Molvex\\Gallery\\"), for naming it in messages; empty when
+    // the default gallery is used.
+    static QString ConfiguredFolder();
+
     // The gallery that comes with the program, for an executable in `programDir`:
     // "Gallery/" beside it (a build tree) when that folder exists, else
     // "../share/kestrin/Gallery/" (an installed copy) when that one exists, else
@@ -50,7 +55,8 @@ public:
     // Rewrites the catalogue from `entries`, in their order, seven fields a line,
     // UTF-8 with CR LF. The old file is replaced only once the new one is fully
     // on disk, so a failure (full disk, unwritable folder) leaves it as it was
-    // and returns false. No entries give a zero-byte file.
+    // and returns false; what an interrupted rewrite left in the folder is
+    // removed. The file keeps its mode. No entries give a zero-byte file.
     static bool SaveCatalogue(const QString& catalogueFile, const QVector<GalleryEntry>& entries);
 
     // The first "bracket%04d.png" (n = 1, 2, …) for which nothing exists in

@@ -1,5 +1,7 @@
 #include "core/host/hosttools.h"
 
+#include "core/host/securefile.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -19,6 +21,7 @@ QString HostTools::iniFileName(int which)
 
 bool HostTools::fileExists(const QString& path)
 {
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
+    // Opened without following a link, as the markers are read: a link planted in
+    // a shared folder must not make a marker seem present.
+    return SecureFile::readFile(path, 0, nullptr) == SecureFile::NoError;
 }

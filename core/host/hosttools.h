@@ -11,6 +11,7 @@ public:
     // selects the host product's INI; 0 is the shared one and the only one we use.
     static QString iniFileName(int which);
 
-    // True when a regular file exists at `path` (directories do not count).
+    // True when a regular file exists at `path` itself: directories, FIFOs and
+    // links (even to a file) do not count.
     static bool fileExists(const QString& path);
 };

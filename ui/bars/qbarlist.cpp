@@ -62,6 +62,7 @@ void QBarList::GlobalLoadState(QMainWindow* frame, const QString& profileName)
 {
     if (!frame)
         return;
+    const Profile::Batch batch;
     for (QBarList* bar : frame->findChildren<QBarList*>())
         bar->LoadState(profileName);
 }
@@ -70,6 +71,7 @@ void QBarList::GlobalSaveState(QMainWindow* frame, const QString& profileName)
 {
     if (!frame)
         return;
+    const Profile::Batch batch;
     for (QBarList* bar : frame->findChildren<QBarList*>())
         bar->SaveState(profileName);
 }

@@ -131,8 +131,15 @@ bool QBrackListDiag::LoadCatalogue(const QString& folder, const QString& catalog
     m_model->SetEntries({});
     QVector<GalleryEntry> entries;
     if (!GalleryCatalogue::LoadCatalogue(folder, catalogueFile, entries)) {
+        QString text = QStringLiteral("bracket.csvが見つかりません");
+        // The configured folder is named as written, so that a Windows path
+        // (a drive letter) that means nothing here can be recognised.
+        const QString configured = GalleryCatalogue::ConfiguredFolder();
+        if (!configured.isEmpty()
+            && GalleryCatalogue::FolderPrefix(configured) == GalleryCatalogue::FolderPrefix(folder))
+            text += QLatin1Char('\n') + configured;
         if (m_message)
-            m_message(this, QStringLiteral("bracket.csvが見つかりません"));
+            m_message(this, text);
         return false;
     }
     m_model->SetEntries(std::move(entries));

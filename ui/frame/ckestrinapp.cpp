@@ -34,11 +34,14 @@ QString CKestrinApp::photoPathFromArguments(const QStringList& arguments)
 
 bool CKestrinApp::InitInstance(const QStringList& arguments)
 {
-    for (int i = 1; i <= RecentFileCount; ++i) {
-        const QString file = Profile::getString(
-            QStringLiteral("Recent File List"), QStringLiteral("File%1").arg(i));
-        if (!file.isEmpty())
-            m_recentFiles.append(file);
+    {
+        const Profile::Batch batch;
+        for (int i = 1; i <= RecentFileCount; ++i) {
+            const QString file = Profile::getString(
+                QStringLiteral("Recent File List"), QStringLiteral("File%1").arg(i));
+            if (!file.isEmpty())
+                m_recentFiles.append(file);
+        }
     }
 
     const QString path = photoPathFromArguments(arguments);
@@ -70,6 +73,7 @@ void CKestrinApp::addToRecentFiles(const QString& path)
 void CKestrinApp::ExitInstance()
 {
     const QString section = QStringLiteral("Recent File List");
+    const Profile::Batch batch;
     for (int i = 0; i < RecentFileCount; ++i) {
         const QString key = QStringLiteral("File%1").arg(i + 1);
         if (i < m_recentFiles.size())

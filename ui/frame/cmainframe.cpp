@@ -495,6 +495,7 @@ void CMainFrame::dispatch(int id)
 
 void CMainFrame::restoreBarState()
 {
+    const Profile::Batch batch;
     const QByteArray state = Profile::getByteArray(BarStateGroup, QStringLiteral("State"));
     const QStringList bars = Profile::getStringList(BarStateGroup, QStringLiteral("Bars"));
     QBarList::GlobalLoadState(this, BarStateGroup);
@@ -510,6 +511,7 @@ void CMainFrame::restoreBarState()
 
 void CMainFrame::saveBarState()
 {
+    const Profile::Batch batch;
     QBarList::GlobalSaveState(this, BarStateGroup);
     QStringList bars;
     for (const QToolBar* bar : findChildren<QToolBar*>())
@@ -525,7 +527,12 @@ void CMainFrame::saveBarState()
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    Profile::writeInt(QStringLiteral("BRACKET"), QStringLiteral("WINZOOM"), isMaximized() ? 1 : 0);
-    saveBarState();
+    {
+        // One rewrite of the shared INI for all the keys written at exit.
+        const Profile::Batch batch;
+        Profile::writeInt(
+            QStringLiteral("BRACKET"), QStringLiteral("WINZOOM"), isMaximized() ? 1 : 0);
+        saveBarState();
+    }
     QMainWindow::closeEvent(event);
 }
