@@ -184,8 +184,8 @@ void TestCatalogue::append_data()
         << QByteArray() << 0 << "bracket0004.png"
         << QString("bracket0004.png,新,M,W,Vendor0000,Memo0000,outer\r\n").toUtf8();
     QTest::newRow("unterminated last line, empty lines count")
-        << QByteArray("x\n\r\ny") << 0 << "bracket0004.png"
-        << QString("x\n\r\ny\r\nbracket0004.png,新,M,W,Vendor0003,Memo0003,outer\r\n").toUtf8();
+        << QByteArray("\nx\n\r\ny") << 0 << "bracket0004.png"
+        << QString("\nx\n\r\ny\r\nbracket0004.png,新,M,W,Vendor0004,Memo0004,outer\r\n").toUtf8();
     QTest::newRow("full disk keeps the file")
         << kLine.repeated(10) << 10 * kLine.size() + 10 << "" << kLine.repeated(10);
     // Past the 64 KiB read chunk, so the last, short read leaves old bytes behind it.
