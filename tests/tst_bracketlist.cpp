@@ -155,7 +155,7 @@ private slots:
     {
         auto panel = shownPanel();
         QWidget* viewport = panel->List()->viewport();
-        const auto onRow = [&](int row) { return panel->List()->visualRect(panel->Model()->index(row, 0)).center(); };
+        const auto onRow = [&](int row) { return panel->List()->visualRect(panel->List()->model()->index(row, 0)).center(); };
         QSignalSpy clicked(panel.get(), &QBrackListDiag::thumbDoubleClicked);
         QTest::mouseDClick(viewport, Qt::LeftButton, {}, onRow(1)); // no notify window yet
         QObject frame;

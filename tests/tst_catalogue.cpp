@@ -1,20 +1,42 @@
-// The gallery catalogue: reading well-formed, legacy and damaged lines, rewriting
-// and appending without ever leaving a half-written file, and finding the folder.
+// The gallery catalogue: reading well-formed, legacy and damaged lines, changing
+// exactly one line of an old catalogue and nothing else, several writers at once,
+// the command-line tool, and finding the folder.
+#include "core/gallery/cataloguelock.h"
 #include "core/gallery/gallerycatalogue.h"
 #include "core/host/hosttools.h"
 #include "testutils.h"
 
 #include <QCoreApplication>
+#include <QProcess>
 #include <QStringEncoder>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QtTest>
 
-#include <algorithm>
 #include <sys/stat.h>
 
 namespace {
 QByteArray cp932(const QString& text) { return QStringEncoder("CP932").encode(text); }
-const QByteArray kLine("bracket0001.png,A,m,w,v,memo,outer\r\n");
+
+// An old catalogue as a Windows machine leaves it: CP932 with CR LF, a line whose
+// picture is missing (naming a number a new picture must not take), an eighth
+// field, "Inner", no final line break. "NiTi ﾜｲﾔｰ" is valid UTF-8 on its own.
+const QString kOld = "bracket0001.png,クリア,セラミック,NiTi ﾜｲﾔｰ,V1,M1,outer\r\n"
+                     "bracket0004.png,Gone,m,w,V,M,outer\r\n"
+                     "bracket0002.png,メタル,Steel,SS .016,V2,M2,inner,extra\r\n"
+                     "bracket0003.png,Lingual,Gold,TMA,V3,M3,Inner";
+const QStringList kOldLines = kOld.split("\r\n");
 }
+
+// One change to the old catalogue: "edit", "delete" or "add", the entry's
+// picture, the texts "name|material|wire|vendor|memo|side" (for an edit, the
+// texts it believes the entry has first, then "=>" and the new ones).
+struct Change {
+    QString op, picture, texts;
+    int limit; // file size limit in bytes, 0 for none
+    GalleryChange::Status status;
+    QStringList lines; // the catalogue's lines afterwards, CP932 with CR LF
+};
+Q_DECLARE_METATYPE(Change)
 
 class TestCatalogue : public QObject {
     Q_OBJECT
@@ -24,10 +46,11 @@ private slots:
     void read_data();
     void read();
     void unreadableCatalogue();
-    void save_data();
-    void save();
-    void append_data();
-    void append();
+    void change_data();
+    void change();
+    void severalWriters();
+    void tool_data();
+    void tool();
     void nextPictureName();
     void galleryFolder_data();
     void galleryFolder();
@@ -63,22 +86,17 @@ void TestCatalogue::read_data()
                       "w,v,o,outer\nbracket0002.png,C,,,,,Inner\n")
         << QStringList { "bracket0003.png,S,m,,,,outer", "bracket0001.png,E,m,w,v,o,inner",
                "bracket0002.png,C,,,,,outer" };
-    // "ソ" and "表" end in the byte of a backslash: decoding must come before splitting.
-    QTest::newRow("cp932 then utf-8")
-        << cp932("bracket0001.png,クリア,セラミック,ソ表,V,M,inner\r\n")
-            + QString("bracket0002.png,新,素材,ワイヤー,V,M,outer\r\n").toUtf8()
+    // "ソ" and "表" end in the byte of a backslash: decoding must come before
+    // splitting. The whole file is CP932, though "ﾜｲﾔｰ" alone would be valid UTF-8.
+    QTest::newRow("cp932")
+        << cp932("bracket0001.png,クリア,セラミック,ソ表,V,M,inner\r\nbracket0002.png,新,素材,ﾜｲﾔｰ,V,M,outer\r\n")
         << QStringList { "bracket0001.png,クリア,セラミック,ソ表,V,M,inner",
-               "bracket0002.png,新,素材,ワイヤー,V,M,outer" };
+               "bracket0002.png,新,素材,ﾜｲﾔｰ,V,M,outer" };
+    QTest::newRow("utf-8") << QString("bracket0002.png,新,素材,ﾜｲﾔｰ,V,M,outer").toUtf8()
+                           << QStringList { "bracket0002.png,新,素材,ﾜｲﾔｰ,V,M,outer" };
     QTest::newRow("nul bytes") << QByteArray("bracket0001.png") + '\0'
             + "x,A,m,w,V,M,outer\r\nbracket0002.png,A" + '\0'
             + "B,m\r\n" << QStringList { QString("bracket0002.png,A") + QChar(0) + "B,m,,,,outer" };
-    QTest::newRow("invalid in both encodings")
-        << QByteArray("bracket0001.png,\xFF\xFE\x80\xFD,m,w,V,M,outer\n")
-        << QStringList { "bracket0001.png,\uFFFD\uFFFD\uFFFD\uFFFD,m,w,V,M,outer" };
-    QTest::newRow("overlong line skipped whole")
-        << QByteArray("bracket0001.png,A,m,w,V,M,outer\n") + "bracket0002.png,"
-            + QByteArray(3 << 20, 'z') + ",m\nbracket0003.png,L,m,w,V,M,inner"
-        << QStringList { a, "bracket0003.png,L,m,w,V,M,inner" };
     QTest::newRow("folders, lone cr, backslash")
         << QByteArray(",A,m\n.,B\n..,C\nbracket0001.png,A\rB,m\rsub\\b.png,X\r\n")
         << QStringList { "bracket0001.png,A\rB,m\rsub\\b.png,X,,,outer" };
@@ -118,104 +136,149 @@ void TestCatalogue::unreadableCatalogue()
     QVERIFY(!GalleryCatalogue::LoadCatalogue(gallery(), gallery() + "fifo.csv", entries));
 }
 
-void TestCatalogue::save_data()
+namespace {
+
+GalleryEntry entryOf(const QString& folder, const QString& picture, const QString& texts)
 {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QString>("memo"); // given to the first entry, unless empty
-    QTest::addColumn<bool>("reverse");
-    QTest::addColumn<int>("limit"); // file size limit in bytes, 0 for none
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QByteArray>("after");
-    const QByteArray two
-        = QString("bracket0001.png,メタル,m,w,v,memo,outer\nbracket0002.png,B,m,w,v,memo,inner\n")
-              .toUtf8();
-    QTest::newRow("utf-8, crlf, given order")
-        << cp932("bracket0001.png,メタル,m,w,v,memo,outer\r\n")
-            + "bracket0002.png,B,m,w,v,memo,inner\n"
-        << "" << true << 0 << true
-        << QString(
-               "bracket0002.png,B,m,w,v,memo,inner\r\nbracket0001.png,メタル,m,w,v,memo,outer\r\n")
-               .toUtf8();
-    QTest::newRow("separators in a text") << kLine << "a,b\r\nc" << false << 0 << true
-                                          << QByteArray("bracket0001.png,A,m,w,v,a.b  c,outer\r\n");
-    QTest::newRow("no entries: empty file")
-        << QByteArray() << "" << false << 0 << true << QByteArray();
-    QTest::newRow("full disk keeps the file")
-        << two << QString(200000, 'x') << false << 4096 << false << two;
+    const QStringList t = texts.split('|');
+    return GalleryEntry::fromFields(folder, { picture, t.value(0), t.value(1), t.value(2), t.value(3), t.value(4), t.value(5) });
 }
 
-void TestCatalogue::save()
+QByteArray joined(const QStringList& lines) { return cp932(lines.join("\r\n")); }
+
+} // namespace
+
+void TestCatalogue::change_data()
 {
-    QFETCH(QByteArray, before);
-    QFETCH(QString, memo);
-    QFETCH(bool, reverse);
-    QFETCH(int, limit);
-    QFETCH(bool, ok);
-    QFETCH(QByteArray, after);
+    QTest::addColumn<Change>("c");
+    QStringList L = kOldLines;
+    auto with = [&L](int index, const QString& line) { QStringList l = L; l[index] = line; return l; };
+    auto without = [&L](int index) { QStringList l = L; l.removeAt(index); return l; };
+    const QString a = "クリア|セラミック|NiTi ﾜｲﾔｰ|V1|M1|outer";
+    // clang-format off
+    QTest::newRow("edit the wire only") << Change { "edit", "bracket0001.png", a + "=>クリア|セラミック|SS .018|V1|M1|outer", 0, GalleryChange::Done,
+        with(0, "bracket0001.png,クリア,セラミック,SS .018,V1,M1,outer") };
+    QTest::newRow("edit keeps the eighth field") << Change { "edit", "bracket0002.png", "メタル|Steel|SS .016|V2|M2|inner=>メタル,2|Steel|SS .016|V2|M 2|outer", 0, GalleryChange::Done,
+        with(2, "bracket0002.png,メタル.2,Steel,SS .016,V2,M 2,outer,extra") };
+    QTest::newRow("edit the Inner line's name, side kept") << Change { "edit", "bracket0003.png", "Lingual|Gold|TMA|V3|M3|outer=>Lingo|Gold|TMA|V3|M3|outer", 0, GalleryChange::Done,
+        with(3, "bracket0003.png,Lingo,Gold,TMA,V3,M3,Inner") };
+    QTest::newRow("edit of a line changed meanwhile") << Change { "edit", "bracket0001.png", "クリア|セラミック|NiTi|V1|M1|outer=>x|y|z|V1|M1|outer", 0, GalleryChange::Changed, L };
+    QTest::newRow("edit to a character CP932 lacks") << Change { "edit", "bracket0001.png", a + "=>クリア🦷|セラミック|NiTi ﾜｲﾔｰ|V1|M1|outer", 0, GalleryChange::UnwritableText, L };
+    QTest::newRow("edit on a full disk") << Change { "edit", "bracket0001.png", a + "=>クリア|セラミック|SS|V1|M1|outer", 100, GalleryChange::Unwritable, L };
+    QTest::newRow("delete a middle line") << Change { "delete", "bracket0002.png", "メタル|Steel|SS .016|V2|M2|inner", 0, GalleryChange::Done, without(2) };
+    QTest::newRow("delete the unterminated last line") << Change { "delete", "bracket0003.png", "Lingual|Gold|TMA|V3|M3|outer", 0, GalleryChange::Done, without(3) + QStringList { "" } };
+    QTest::newRow("delete a line whose picture is missing") << Change { "delete", "bracket0004.png", "Gone|m|w|V|M|outer", 0, GalleryChange::Done, without(1) };
+    QTest::newRow("delete of a line removed meanwhile") << Change { "delete", "bracket0007.png", "Gone|m|w|V|M|outer", 0, GalleryChange::Changed, L };
+    QTest::newRow("delete of a changed line") << Change { "delete", "bracket0002.png", "メタル|Steel|SS|V2|M2|inner", 0, GalleryChange::Changed, L };
+    QTest::newRow("add skips the number a line names") << Change { "add", "", "新|M|W|||inner", 0, GalleryChange::Done,
+        L + QStringList { "bracket0005.png,新,M,W,Vendor0004,Memo0004,inner", "" } };
+    QTest::newRow("add of an unreadable picture") << Change { "add", "", "新|M|W|||", 0, GalleryChange::UnreadablePicture, L };
+    QTest::newRow("add on a full disk") << Change { "add", "bracket0005.png", "新|M|W|||", 150, GalleryChange::Unwritable, L };
+    // clang-format on
+}
+
+void TestCatalogue::change()
+{
+    QFETCH(Change, c);
+    const QByteArray before = joined(kOldLines);
     testutils::writeBytes(csv(), before);
+    const QString texts = c.texts.section("=>", 0, 0);
+    GalleryChange done;
+    {
+        std::unique_ptr<testutils::FileSizeLimit> full;
+        if (c.limit)
+            full = std::make_unique<testutils::FileSizeLimit>(rlim_t(c.limit));
+        if (c.op == "edit")
+            done = GalleryCatalogue::EditEntry(gallery(), csv(), entryOf(gallery(), c.picture, texts),
+                entryOf(gallery(), c.picture, c.texts.section("=>", 1)));
+        else if (c.op == "delete")
+            done = GalleryCatalogue::DeleteEntry(gallery(), csv(), entryOf(gallery(), c.picture, texts));
+        else
+            done = GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", texts),
+                c.picture.isEmpty() && c.status != GalleryChange::Done ? QImage() : testutils::bracketPicture(21, 13));
+    }
+    QCOMPARE(int(done.status()), int(c.status));
+    QCOMPARE(testutils::readAll(csv()), joined(c.lines));
+    // The previous version is kept; a failure leaves no picture and names the
+    // folder, or the characters refused.
+    const QByteArray backup = testutils::readAll(csv() + ".bak");
+    QVERIFY(backup == before || (!done.ok() && backup == "<unreadable>"));
+    QCOMPARE(QFile::exists(gallery() + "bracket0005.png"), done.ok() && c.op == "add");
+    if (!done.ok())
+        QVERIFY2(done.message().contains(c.status == GalleryChange::UnwritableText ? "🦷" : done.status() == GalleryChange::UnreadablePicture ? "画像" : gallery()), qPrintable(done.message()));
+    QVERIFY(!QFile::exists(CatalogueLock::LockFileName(csv())));
+}
+
+void TestCatalogue::severalWriters()
+{
+    // A lock left by a process that is gone is taken over; a live one is waited for.
+    testutils::writeBytes(CatalogueLock::LockFileName(csv()), "2147483646 " + QSysInfo::machineHostName().toUtf8() + "\n");
+    testutils::writeBytes(csv(), "bracket0001.png,A,m,w,V,M,outer\n");
+    QVERIFY(GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", "B|m|w|||"), testutils::bracketPicture(9, 9)).ok());
+    {
+        CatalogueLock held(csv());
+        QCOMPARE(held.Acquire(0), CatalogueLock::Taken);
+        QCOMPARE(CatalogueLock(csv()).Acquire(50), CatalogueLock::Busy);
+    }
+    // Two writers at once, each adding and then editing its entries, lose nothing.
+    auto writer = [this](const QString& name) {
+        for (int i = 0; i < 6; ++i) {
+            const QString texts = name + "|m|w|V|M|outer";
+            const GalleryChange added = GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", texts), testutils::bracketPicture(9, 9));
+            const QString picture = QFileInfo(added.picturePath()).fileName();
+            GalleryCatalogue::EditEntry(gallery(), csv(), entryOf(gallery(), picture, texts), entryOf(gallery(), picture, name + "|m|edited|V|M|outer"));
+        }
+    };
+    QFuture<void> first = QtConcurrent::run(writer, QString("first"));
+    writer("second");
+    first.waitForFinished();
     QVector<GalleryEntry> entries;
     QVERIFY(GalleryCatalogue::LoadCatalogue(gallery(), csv(), entries));
-    if (!memo.isEmpty())
-        entries[0].memo = memo;
-    if (reverse)
-        std::reverse(entries.begin(), entries.end());
-    {
-        std::unique_ptr<testutils::FileSizeLimit> full;
-        if (limit)
-            full = std::make_unique<testutils::FileSizeLimit>(rlim_t(limit));
-        QCOMPARE(GalleryCatalogue::SaveCatalogue(csv(), entries), ok);
-    }
-    QCOMPARE(testutils::readAll(csv()), after);
-    QCOMPARE(QDir(gallery()).entryList(QDir::Files | QDir::Hidden).size(), 4); // no leftovers
-    // A folder that cannot hold the file: nothing claimed, nothing made.
-    QVERIFY(!GalleryCatalogue::SaveCatalogue(gallery() + "bracket0001.png/bracket.csv", entries));
+    QSet<QString> edited;
+    for (const GalleryEntry& e : entries)
+        if (e.wire == "edited")
+            edited << e.bracketName + e.pictureName();
+    QCOMPARE(entries.size(), 14);
+    QCOMPARE(edited.size(), 12);
 }
 
-void TestCatalogue::append_data()
+void TestCatalogue::tool_data()
 {
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<int>("limit");
-    QTest::addColumn<QString>("picture"); // empty when nothing may be appended
-    QTest::addColumn<QByteArray>("after");
-    QTest::newRow("after five lines") << kLine.repeated(5) << 0 << "bracket0004.png"
-                                      << kLine.repeated(5)
-            + QString("bracket0004.png,新,M,W,Vendor0005,Memo0005,outer\r\n").toUtf8();
-    QTest::newRow("empty")
-        << QByteArray() << 0 << "bracket0004.png"
-        << QString("bracket0004.png,新,M,W,Vendor0000,Memo0000,outer\r\n").toUtf8();
-    QTest::newRow("unterminated last line, empty lines count")
-        << QByteArray("\nx\n\r\ny") << 0 << "bracket0004.png"
-        << QString("\nx\n\r\ny\r\nbracket0004.png,新,M,W,Vendor0004,Memo0004,outer\r\n").toUtf8();
-    QTest::newRow("full disk keeps the file")
-        << kLine.repeated(10) << 10 * kLine.size() + 10 << "" << kLine.repeated(10);
-    // Past the 64 KiB read chunk, so the last, short read leaves old bytes behind it.
-    const QByteArray big = QByteArray("x\n").repeated(32768) + "ab\n";
-    QTest::newRow("lines counted across read chunks") << big << 0 << "bracket0004.png"
-        << big + QString("bracket0004.png,新,M,W,Vendor32769,Memo32769,outer\r\n").toUtf8();
+    QTest::addColumn<QString>("args"); // '|'-separated, after --gallery
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output"); // a line of stdout, or of stderr on failure
+    QTest::addColumn<QStringList>("lines");
+    QStringList L = kOldLines;
+    QStringList edited = L, deleted = L;
+    edited[0] = "bracket0001.png,クリア,セラミック,SS .018,V1,M1,outer";
+    deleted.removeAt(2);
+    // clang-format off
+    QTest::newRow("list") << "list" << 0 << "bracket0001.png\tクリア\tセラミック\tNiTi ﾜｲﾔｰ\tV1\tM1\touter" << L;
+    QTest::newRow("edit a wire") << "edit|bracket0001.png|--wire|SS .018" << 0 << "" << edited;
+    QTest::newRow("delete") << "delete|bracket0002.png" << 0 << "" << deleted;
+    QTest::newRow("edit of no entry") << "edit|bracket0004.png|--wire|x" << 1 << "kestrin-gallery: ギャラリーにその画像の項目がありません: bracket0004.png" << L;
+    QTest::newRow("add a GIF named .png") << "add|fake.png|--name|N|--material|M|--wire|W" << 1 << "kestrin-gallery: 画像を読み込めません。ギャラリーには何も追加されていません。" << L;
+    QTest::newRow("check") << "check" << 1 << "画像がありません: 2行目: bracket0004.png" << L;
+    // clang-format on
 }
 
-void TestCatalogue::append()
+void TestCatalogue::tool()
 {
-    QFETCH(QByteArray, before);
-    QFETCH(int, limit);
-    QFETCH(QString, picture);
-    QFETCH(QByteArray, after);
-    testutils::writeBytes(csv(), before);
-    {
-        std::unique_ptr<testutils::FileSizeLimit> full;
-        if (limit)
-            full = std::make_unique<testutils::FileSizeLimit>(rlim_t(limit));
-        QCOMPARE(GalleryCatalogue::AppendEntry(gallery(), csv(), "新", "M", "W"),
-            picture.isEmpty() ? QString() : gallery() + picture);
-    }
-    QCOMPARE(testutils::readAll(csv()), after);
-    // Never brings a catalogue into being, nor writes into a folder under its name.
-    QVERIFY(QDir(gallery()).mkdir("folder.csv"));
-    QVERIFY(
-        GalleryCatalogue::AppendEntry(gallery(), gallery() + "none.csv", "B", "M", "W").isEmpty());
-    QVERIFY(GalleryCatalogue::AppendEntry(gallery(), gallery() + "folder.csv", "B", "M", "W")
-                .isEmpty());
-    QVERIFY(!QFile::exists(gallery() + "none.csv"));
+    QFETCH(QString, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QStringList, lines);
+    testutils::writeBytes(csv(), joined(kOldLines));
+    testutils::writeBytes(gallery() + "fake.png", "GIF89a\x01\0\x01\0\0\0\0;");
+    QProcess tool;
+    tool.setWorkingDirectory(gallery());
+    tool.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/kestrin-gallery",
+        QStringList { "--gallery", gallery() } + args.split('|'));
+    QVERIFY(tool.waitForFinished(20000));
+    QCOMPARE(tool.exitCode(), exitCode);
+    const QStringList printed = QString::fromUtf8(exitCode && args != "check" ? tool.readAllStandardError() : tool.readAllStandardOutput()).split('\n');
+    QVERIFY2(output.isEmpty() || printed.contains(output), qPrintable(printed.join('\n')));
+    QCOMPARE(testutils::readAll(csv()), joined(lines));
 }
 
 void TestCatalogue::nextPictureName()
@@ -228,7 +291,7 @@ void TestCatalogue::nextPictureName()
     testutils::writeBytes(folder + "/bracket0004.png", "");
     QCOMPARE(GalleryCatalogue::NextPictureName(folder), QString("bracket0003.png"));
     testutils::writeBytes(folder + "/bracket0003.png", "");
-    QCOMPARE(GalleryCatalogue::NextPictureName(folder + "/"), QString("bracket0005.png"));
+    QCOMPARE(GalleryCatalogue::NextPictureName(folder + "/", { "BRACKET0005.PNG" }), QString("bracket0006.png"));
 }
 
 void TestCatalogue::galleryFolder_data()

@@ -1,13 +1,20 @@
 #include "core/gallery/gallerycatalogue.h"
 
+#include "core/gallery/cataloguelines.h"
+#include "core/gallery/cataloguelock.h"
+#include "core/host/imagekit.h"
 #include "core/host/profile.h"
-#include "core/host/securefile.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
+#include <QHash>
+#include <QImage>
+#include <QIODevice>
+#include <QSet>
+
+#include <functional>
 
 #include <sys/stat.h>
 
@@ -15,80 +22,105 @@ namespace {
 
 const QLatin1String catalogueName("bracket.csv");
 
-// No real catalogue line comes near this; a longer one is binary junk whose
-// picture name cannot exist, so it is skipped without holding it in memory.
-constexpr qint64 maxLineBytes = 1 << 20;
+// Far beyond any real catalogue (hundreds of lines of a few dozen bytes); a
+// larger file is not one, and is refused rather than read into memory.
+constexpr qint64 maxCatalogueBytes = 64 << 20;
 
-// Lines are written as CR LF, the line end of the Windows machines that share the
-// gallery, so the file keeps one line-end style.
-const QByteArray lineEnd("\r\n");
+// Field indexes of a catalogue line.
+enum Field { PictureField, NameField, MaterialField, WireField, VendorField, MemoField, SideField };
 
-// Decodes line by line rather than per file: a catalogue first written in CP932
-// and then appended to by this program holds lines of both encodings.
-class LineDecoder {
-public:
-    LineDecoder()
-        : m_utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless)
-    {
-    }
-
-    QString decode(const QByteArray& bytes)
-    {
-        m_utf8.resetState();
-        QString text = m_utf8.decode(bytes);
-        if (!m_utf8.hasError())
-            return text;
-        // A fresh decoder per line: Qt's ICU-backed decoders keep their error
-        // flag across resetState(), so one bad line would turn every later
-        // CP932 line into replacement characters.
-        QStringDecoder cp932("CP932", QStringDecoder::Flag::Stateless);
-        if (cp932.isValid()) {
-            QString legacy = cp932.decode(bytes);
-            if (!cp932.hasError())
-                return legacy;
-        }
-        // Neither encoding fits: keep the UTF-8 reading, with replacement
-        // characters for the bad bytes, so the rest of the line stays usable.
-        return text;
-    }
-
-private:
-    QStringDecoder m_utf8;
-};
-
-// Reads the next line, without its LF (and a CR before it), into `line`. Returns
-// false at the end of the device. An overlong line is consumed and reported as
-// skipped through `overlong`.
-bool readLine(QIODevice& in, QByteArray& buffer, QByteArray& line, bool& overlong)
+QString fieldAt(const QStringList& fields, int index)
 {
-    overlong = false;
-    if (in.atEnd())
-        return false;
-    // One buffer for the whole file: QIODevice::readLine(maxSize) would allocate
-    // (and fault in) a megabyte for every line.
-    if (buffer.size() < maxLineBytes + 2)
-        buffer.resize(maxLineBytes + 2);
-    const qint64 got = in.readLine(buffer.data(), maxLineBytes + 2);
-    // Every line but an empty last one holds at least its LF; nothing read here
-    // means the end or a read error.
-    if (got <= 0)
-        return false;
-    line = QByteArray(buffer.constData(), int(got));
-    if (!line.endsWith('\n') && !in.atEnd()) {
-        overlong = true;
-        while (!in.atEnd()) {
-            const qint64 rest = in.readLine(buffer.data(), maxLineBytes + 2);
-            if (rest <= 0 || buffer.at(int(rest) - 1) == '\n')
-                break;
-        }
-        line.clear();
-        return true;
+    return index < fields.size() ? fields.at(index) : QString();
+}
+
+// The messages name the folder, so that the user can tell which gallery (a
+// shared one, the installed one) refused.
+QString inFolder(const QString& text, const QString& folder)
+{
+    return text + QStringLiteral("\nフォルダ: ") + QDir::toNativeSeparators(folder);
+}
+
+GalleryChange unwritable(const QString& folder, SecureFile::Error error)
+{
+    const QString reason = error == SecureFile::NoSpace
+        ? QStringLiteral("ディスクの空き容量が足りません")
+        : QStringLiteral("書き込みが許可されていないか、書き込みに失敗しました");
+    return GalleryChange::Failed(GalleryChange::Unwritable,
+        inFolder(QStringLiteral("ギャラリーに保存できません（%1）。変更は保存されていません。").arg(reason),
+            folder));
+}
+
+GalleryChange changedMeanwhile(const QString& folder)
+{
+    return GalleryChange::Failed(GalleryChange::Changed,
+        inFolder(QStringLiteral("この項目は他の端末で変更または削除されています。"
+                                "変更は保存されていません。一覧を読み直します。"),
+            folder));
+}
+
+GalleryChange unwritableText(const QString& characters)
+{
+    return GalleryChange::Failed(GalleryChange::UnwritableText,
+        QStringLiteral("次の文字はbracket.csvに保存できません: %1").arg(characters));
+}
+
+// Reads the whole catalogue; `exists` tells a missing file from an unreadable one.
+bool readCatalogue(const QString& catalogueFile, QByteArray& bytes, bool& exists)
+{
+    exists = false;
+    bytes.clear();
+    return SecureFile::readFile(catalogueFile, maxCatalogueBytes, &bytes, true, &exists)
+        == SecureFile::NoError;
+}
+
+// The line of `entry`: the first whose picture is the entry's and whose texts
+// are still those the entry was loaded with; -1 when none is.
+int findLine(const CatalogueLines& lines, const QString& prefix, const GalleryEntry& entry)
+{
+    for (int i = 0; i < lines.Count(); ++i) {
+        const QStringList fields = lines.Fields(i);
+        if (GalleryEntry::fromFields(prefix, fields) == entry)
+            return i;
     }
-    if (line.endsWith('\n'))
-        line.chop(1);
-    if (line.endsWith('\r'))
-        line.chop(1);
-    return true;
+    return -1;
+}
+
+// Runs one change under the lock: `apply` changes the freshly read lines (and
+// may write a picture), then the old file is kept as the backup and the new one
+// takes its place.
+GalleryChange changeCatalogue(const QString& folder, const QString& catalogueFile,
+    const std::function<GalleryChange(CatalogueLines&, bool exists)>& apply,
+    const std::function<void()>& undo = {})
+{
+    CatalogueLock lock(catalogueFile);
+    switch (lock.Acquire(GalleryCatalogue::LockTimeoutMs)) {
+    case CatalogueLock::Taken:
+        break;
+    case CatalogueLock::Busy:
+        return GalleryChange::Failed(GalleryChange::Busy,
+            inFolder(QStringLiteral("ギャラリーは他の端末で変更中です。変更は保存されていません。"
+                                    "しばらくしてからやり直してください。"),
+                folder));
+    case CatalogueLock::Unwritable:
+        return unwritable(folder, SecureFile::NoPermission);
+    }
+    QByteArray old;
+    bool exists = false;
+    if (!readCatalogue(catalogueFile, old, exists) && exists)
+        return unwritable(folder, SecureFile::NoPermission);
+    CatalogueLines lines = CatalogueLines::Parse(old);
+    const GalleryChange change = apply(lines, exists);
+    if (!change.ok())
+        return change;
+    SecureFile::Error error = SecureFile::NoError;
+    if ((exists && !GalleryCatalogue::SaveCatalogue(catalogueFile + QStringLiteral(".bak"), old, &error))
+        || !GalleryCatalogue::SaveCatalogue(catalogueFile, lines.Bytes(), &error)) {
+        if (undo)
+            undo();
+        return unwritable(folder, error);
+    }
+    return change;
 }
 
 } // namespace
@@ -170,18 +202,9 @@ void GalleryCatalogue::ReadCatalogue(
     const QString& folder, QIODevice& in, QVector<GalleryEntry>& entries)
 {
     const QString prefix = FolderPrefix(folder);
-    LineDecoder decoder;
-    QByteArray buffer, bytes;
-    bool overlong = false;
-    bool first = true;
-    while (readLine(in, buffer, bytes, overlong)) {
-        if (first && bytes.startsWith("\xEF\xBB\xBF"))
-            bytes.remove(0, 3);
-        first = false;
-        if (overlong)
-            continue;
-        QStringList fields;
-        SplitFields(decoder.decode(bytes), QLatin1Char(','), fields);
+    const CatalogueLines lines = CatalogueLines::Parse(in.read(maxCatalogueBytes));
+    const QVector<QStringList> all = lines.AllFields();
+    for (const QStringList& fields : all) {
         // A NUL would cut the name short at the file system and find some other
         // file; such a line cannot name a picture.
         if (fields.first().isEmpty() || fields.first().contains(QChar(0)))
@@ -194,13 +217,105 @@ void GalleryCatalogue::ReadCatalogue(
     }
 }
 
-bool GalleryCatalogue::SaveCatalogue(
-    const QString& catalogueFile, const QVector<GalleryEntry>& entries)
+GalleryChange GalleryCatalogue::EditEntry(const QString& folder, const QString& catalogueFile,
+    const GalleryEntry& before, const GalleryEntry& after)
+{
+    const QString prefix = FolderPrefix(folder);
+    return changeCatalogue(folder, catalogueFile, [&](CatalogueLines& lines, bool) {
+        const int line = findLine(lines, prefix, before);
+        if (line < 0)
+            return changedMeanwhile(folder);
+        const GalleryEntry clean = GalleryEntry::fromFields(
+            prefix, after.catalogueLine().split(QLatin1Char(',')));
+        // Only the fields the user changed are written, so that the others keep
+        // their bytes ("Inner" stays "Inner").
+        const QString texts[] = { clean.bracketName, clean.material, clean.wire, clean.vendor,
+            clean.memo, clean.side };
+        const QString was[] = { before.bracketName, before.material, before.wire, before.vendor,
+            before.memo, before.side };
+        for (int field = NameField; field <= SideField; ++field) {
+            const QString& text = texts[field - NameField];
+            if (text == was[field - NameField])
+                continue;
+            if (!lines.SetField(line, field, text))
+                return unwritableText(CatalogueLines::Unwritable(text, lines.encoding()));
+        }
+        return GalleryChange::Succeeded(before.picturePath);
+    });
+}
+
+GalleryChange GalleryCatalogue::DeleteEntry(
+    const QString& folder, const QString& catalogueFile, const GalleryEntry& entry)
+{
+    const QString prefix = FolderPrefix(folder);
+    return changeCatalogue(folder, catalogueFile, [&](CatalogueLines& lines, bool) {
+        const int line = findLine(lines, prefix, entry);
+        if (line < 0)
+            return changedMeanwhile(folder);
+        lines.Remove(line);
+        return GalleryChange::Succeeded();
+    });
+}
+
+GalleryChange GalleryCatalogue::AddEntry(const QString& folder, const QString& catalogueFile,
+    const GalleryEntry& texts, const QImage& picture)
+{
+    // Refused before the lock, the numbering or any write: a line for a picture
+    // that cannot be shown would be an empty row taking up a number.
+    if (picture.isNull())
+        return GalleryChange::Failed(GalleryChange::UnreadablePicture,
+            QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。"));
+    if (!QFileInfo(folder).isDir())
+        return GalleryChange::Failed(GalleryChange::Unwritable,
+            inFolder(QStringLiteral("ギャラリーのフォルダが見つかりません。変更は保存されていません。"),
+                folder));
+    const QString prefix = FolderPrefix(folder);
+    QString written;
+    return changeCatalogue(
+        folder, catalogueFile,
+        [&](CatalogueLines& lines, bool) {
+            QStringList named;
+            for (int i = 0; i < lines.Count(); ++i)
+                named.append(fieldAt(lines.Fields(i), PictureField).replace(QLatin1Char('\\'), QLatin1Char('/')));
+            GalleryEntry entry = texts;
+            entry.picturePath = prefix + NextPictureName(folder, named);
+            const QString number = QStringLiteral("%1").arg(lines.Count(), 4, 10, QLatin1Char('0'));
+            if (entry.vendor.isEmpty())
+                entry.vendor = QStringLiteral("Vendor") + number;
+            if (entry.memo.isEmpty())
+                entry.memo = QStringLiteral("Memo") + number;
+            const QString line = entry.catalogueLine();
+            if (!lines.Append(line))
+                return unwritableText(CatalogueLines::Unwritable(line, lines.encoding()));
+            // The picture goes first: a line must never name a picture that is
+            // not there.
+            ImageKit image;
+            image.setImage(picture);
+            if (!image.writePng(entry.picturePath))
+                return unwritable(folder, SecureFile::OtherError);
+            written = entry.picturePath;
+            return GalleryChange::Succeeded(entry.picturePath);
+        },
+        [&] {
+            // Only the picture this add has just created is removed again.
+            if (!written.isEmpty())
+                QFile::remove(written);
+        });
+}
+
+QString GalleryCatalogue::UnwritableCharacters(const QString& catalogueFile, const QString& text)
 {
     QByteArray bytes;
-    for (const GalleryEntry& entry : entries)
-        bytes += entry.catalogueLine().toUtf8() + lineEnd;
+    bool exists = false;
+    readCatalogue(catalogueFile, bytes, exists);
+    return CatalogueLines::Unwritable(text, CatalogueLines::Parse(bytes).encoding());
+}
 
+bool GalleryCatalogue::SaveCatalogue(
+    const QString& catalogueFile, const QByteArray& bytes, SecureFile::Error* error)
+{
+    SecureFile::Error ignored = SecureFile::NoError;
+    SecureFile::Error& result = error ? *error : ignored;
     // Through a link the target is rewritten, so the practice's link stays; the
     // file keeps its mode, since a gallery may be shared with a group.
     const QFileInfo info(catalogueFile);
@@ -209,98 +324,68 @@ bool GalleryCatalogue::SaveCatalogue(
     mode_t mode = SecureFile::ordinaryMode();
     struct stat old { };
     if (stat(QFile::encodeName(target).constData(), &old) == 0) {
-        if (!S_ISREG(old.st_mode))
+        if (!S_ISREG(old.st_mode)) {
+            result = SecureFile::NotRegular;
             return false;
+        }
         mode = old.st_mode & 07777;
     }
-    // A short write or failed flush (full disk) is refused before the old file
-    // is replaced.
-    return SecureFile::writeFile(target, bytes, mode) == SecureFile::NoError;
+    result = SecureFile::writeFile(target, bytes, mode);
+    return result == SecureFile::NoError;
 }
 
-QString GalleryCatalogue::NextPictureName(const QString& folder)
+QString GalleryCatalogue::NextPictureName(const QString& folder, const QStringList& named)
 {
     const QString prefix = FolderPrefix(folder);
+    QSet<QString> taken;
+    for (const QString& name : named)
+        taken.insert(name.toLower());
     for (int n = 1;; ++n) {
         const QString name = QStringLiteral("bracket%1.png").arg(n, 4, 10, QLatin1Char('0'));
         const QFileInfo info(prefix + name);
         // Anything under that name, even a dangling link or a folder, keeps the
-        // number taken.
-        if (!info.exists() && !info.isSymLink())
+        // number taken, and so does a line naming it whose picture is gone: a
+        // new picture under that name would show that line's texts.
+        if (!info.exists() && !info.isSymLink() && !taken.contains(name))
             return name;
     }
 }
 
-int GalleryCatalogue::CountLinesAndTerminate(QFile& catalogue)
+QStringList GalleryCatalogue::CheckGallery(const QString& folder, const QString& catalogueFile)
 {
-    if (!catalogue.seek(0))
-        return -1;
-    int lines = 0;
-    char last = '\n';
-    bool empty = true;
-    char chunk[64 * 1024];
-    for (;;) {
-        const qint64 got = catalogue.read(chunk, sizeof chunk);
-        if (got < 0)
-            return -1;
-        if (got == 0)
-            break;
-        empty = false;
-        for (qint64 i = 0; i < got; ++i)
-            if (chunk[i] == '\n')
-                ++lines;
-        last = chunk[got - 1];
+    QStringList problems;
+    QByteArray bytes;
+    bool exists = false;
+    if (!readCatalogue(catalogueFile, bytes, exists))
+        return { inFolder(QStringLiteral("bracket.csvが見つかりません"), folder) };
+    const QString prefix = FolderPrefix(folder);
+    const CatalogueLines lines = CatalogueLines::Parse(bytes);
+    const QVector<QStringList> all = lines.AllFields();
+    QHash<QString, int> firstLine;
+    for (int i = 0; i < all.size(); ++i) {
+        const QString name = fieldAt(all[i], PictureField);
+        if (name.trimmed().isEmpty())
+            continue;
+        const QString where = QStringLiteral("%1行目: %2").arg(i + 1).arg(name);
+        const QString path = GalleryEntry::fromFields(prefix, all[i]).picturePath;
+        if (firstLine.contains(path.toLower()))
+            problems << QStringLiteral("重複した画像: %1（%2行目と同じ）").arg(where).arg(firstLine[path.toLower()]);
+        else
+            firstLine.insert(path.toLower(), i + 1);
+        if (!QFileInfo(path).isFile())
+            problems << QStringLiteral("画像がありません: ") + where;
+        else if (ImageKit image; !image.openImage(path))
+            problems << QStringLiteral("読み込めない画像: ") + where;
     }
-    if (!empty && last != '\n') {
-        ++lines;
-        if (!catalogue.seek(catalogue.size()) || catalogue.write(lineEnd) != lineEnd.size())
-            return -1;
-    }
-    return lines;
-}
-
-QString GalleryCatalogue::AppendEntry(const QString& folder, const QString& catalogueFile,
-    const QString& bracketName, const QString& material, const QString& wire)
-{
-    if (!QFileInfo(catalogueFile).isFile())
-        return QString();
-    QFile file(catalogueFile);
-    // ReadWrite without creating: the add must not bring a catalogue into being.
-    // Unbuffered, so that a failed write can be cut off again at once instead of
-    // lingering in a buffer that every later call tries to flush.
-    if (!file.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
-        return QString();
-
-    const qint64 oldSize = file.size();
-    const int lines = CountLinesAndTerminate(file);
-    const QString name = NextPictureName(folder);
-    bool ok = lines >= 0;
-    if (ok) {
-        GalleryEntry entry;
-        entry.picturePath = name;
-        entry.bracketName = bracketName;
-        entry.material = material;
-        entry.wire = wire;
-        const QString number = QStringLiteral("%1").arg(lines, 4, 10, QLatin1Char('0'));
-        entry.vendor = QStringLiteral("Vendor") + number;
-        entry.memo = QStringLiteral("Memo") + number;
-        entry.side = QStringLiteral("outer");
-        const QByteArray line = entry.catalogueLine().toUtf8() + lineEnd;
-        ok = file.seek(file.size()) && file.write(line) == line.size() && file.flush();
-    }
-    if (!ok) {
-        // Never leave half a line behind: it would merge with the next append.
-        if (!file.resize(oldSize)) {
-            file.close();
-            QFile::resize(catalogueFile, oldSize);
-        }
-        return QString();
-    }
-    return FolderPrefix(folder) + name;
+    const QStringList pictures = QDir(folder).entryList(
+        { "*.png", "*.bmp", "*.jpg", "*.jpeg" }, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString& picture : pictures)
+        if (!firstLine.contains((prefix + picture).toLower()))
+            problems << QStringLiteral("どの行にもない画像: ") + picture;
+    return problems;
 }
 
 QString GalleryCatalogue::DecodeLine(const QByteArray& bytes)
 {
-    LineDecoder decoder;
-    return decoder.decode(bytes);
+    return CatalogueLines::Decode(bytes, CatalogueLines::Parse(bytes).encoding());
 }

@@ -1,14 +1,17 @@
 // The gallery folder and its catalogue file bracket.csv: where they are, how a
-// line splits into fields, and reading, rewriting and appending the catalogue.
+// line splits into fields, reading the catalogue, and the three changes (add,
+// edit, delete) that several workstations may make to one shared folder.
 #pragma once
 
 #include "core/gallery/galleryentry.h"
+#include "core/gallery/gallerychange.h"
+#include "core/host/securefile.h"
 
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-class QFile;
+class QImage;
 class QIODevice;
 
 class GalleryCatalogue {
@@ -52,33 +55,51 @@ public:
     // The line-by-line part of LoadCatalogue, on any device open for reading.
     static void ReadCatalogue(const QString& folder, QIODevice& in, QVector<GalleryEntry>& entries);
 
-    // Rewrites the catalogue from `entries`, in their order, seven fields a line,
-    // UTF-8 with CR LF. The old file is replaced only once the new one is fully
-    // on disk, so a failure (full disk, unwritable folder) leaves it as it was
-    // and returns false; what an interrupted rewrite left in the folder is
-    // removed. The file keeps its mode. No entries give a zero-byte file.
-    static bool SaveCatalogue(const QString& catalogueFile, const QVector<GalleryEntry>& entries);
+    // The three changes the user can make. Each takes the lock beside the
+    // catalogue, reads the file again under it, changes exactly one line (the
+    // rest keeps its bytes, order, line ends and encoding), keeps the previous
+    // version as "bracket.csv.bak" and replaces the file atomically. On any
+    // failure nothing is written and the result says why.
+    //
+    // Rewrites the line of `before` (found by its picture file and its texts as
+    // loaded) with the fields of `after` that differ from it.
+    static GalleryChange EditEntry(const QString& folder, const QString& catalogueFile,
+        const GalleryEntry& before, const GalleryEntry& after);
+    // Removes the line of `entry`, found as for EditEntry.
+    static GalleryChange DeleteEntry(
+        const QString& folder, const QString& catalogueFile, const GalleryEntry& entry);
+    // Writes `picture` as the next free "bracket%04d.png" and appends its line
+    // "name,bracket,material,wire,vendor,memo,side"; an empty vendor or memo
+    // becomes "VendorNNNN"/"MemoNNNN", NNNN the number of lines before the
+    // append. A missing catalogue is created (in CP932). A null picture is
+    // refused before anything is written. The result names the new picture.
+    static GalleryChange AddEntry(const QString& folder, const QString& catalogueFile,
+        const GalleryEntry& texts, const QImage& picture);
+
+    // The characters of `text` that the catalogue's encoding cannot hold (CP932
+    // for a catalogue not yet written); empty when all can be written.
+    static QString UnwritableCharacters(const QString& catalogueFile, const QString& text);
+
+    // Writes `bytes` as the new catalogue once they are fully on disk, so a
+    // failure (full disk, unwritable folder) leaves the old file as it was.
+    // Through a link the target is written; the file keeps its mode.
+    static bool SaveCatalogue(const QString& catalogueFile, const QByteArray& bytes,
+        SecureFile::Error* error = nullptr);
 
     // The first "bracket%04d.png" (n = 1, 2, …) for which nothing exists in
-    // `folder`; numbers freed by a deleted entry are reused only once its picture
-    // file is gone.
-    static QString NextPictureName(const QString& folder);
+    // `folder` and that no name in `named` (catalogue field 1, compared without
+    // regard to case, as Windows does) takes.
+    static QString NextPictureName(const QString& folder, const QStringList& named = {});
 
-    // Counts the lines of `catalogue` (open for reading and writing): every line
-    // feed ends one, an unterminated last line counts too. Such a last line gets
-    // its line end written, so that a following append starts a line of its own.
-    // Returns -1 when reading or that write fails.
-    static int CountLinesAndTerminate(QFile& catalogue);
-
-    // Adds a line for a new picture at the end of an existing catalogue:
-    // "name,bracket,material,wire,VendorNNNN,MemoNNNN,outer" where NNNN is the
-    // number of lines before the append. Returns the full path the new picture is
-    // to be written to, or an empty string when nothing was appended (catalogue
-    // missing or not writable). A failed write leaves the file as it was.
-    static QString AppendEntry(const QString& folder, const QString& catalogueFile,
-        const QString& bracketName, const QString& material, const QString& wire);
+    // What is wrong with a gallery, one Japanese line each, in file order: lines
+    // whose picture is missing, pictures no line names, pictures that cannot be
+    // read, pictures named by more than one line. Empty when all is well.
+    static QStringList CheckGallery(const QString& folder, const QString& catalogueFile);
 
     // One catalogue line's bytes as text: UTF-8 when the bytes are valid UTF-8,
     // else the Japanese Windows code page (CP932) that older catalogues use.
     static QString DecodeLine(const QByteArray& bytes);
+
+    // How long a change waits for another workstation's lock.
+    static constexpr int LockTimeoutMs = 5000;
 };

@@ -29,6 +29,16 @@ GallerySort::HeaderImage GallerySort::ImageFor(int column) const
     return m_ascendingNext[column] ? ImageDown : ImageUp;
 }
 
+bool GallerySort::Current(int& column, bool& ascending) const
+{
+    if (m_lastColumn < 0)
+        return false;
+    column = m_lastColumn;
+    // The flag is already inverted for the next click.
+    ascending = !m_ascendingNext[m_lastColumn];
+    return true;
+}
+
 QString GallerySort::ColumnText(const GalleryEntry& entry, int column)
 {
     switch (column) {

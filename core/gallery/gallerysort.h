@@ -33,6 +33,10 @@ public:
 
     int LastColumn() const { return m_lastColumn; }
 
+    // The column and direction of the last sort, to apply again to freshly
+    // loaded rows so that they match the arrow; false before any sort.
+    bool Current(int& column, bool& ascending) const;
+
     // The entry text that `column` compares; empty outside 0..4.
     static QString ColumnText(const GalleryEntry& entry, int column);
 

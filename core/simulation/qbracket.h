@@ -120,8 +120,8 @@ public:
     static bool frameContains(const QRect& frame, int x, int y);
 
     int m_nId = 0; // creation serial number
-    int m_nListItem = -1; // gallery row the bracket came from; the tips look it up
-    QString m_strPath;
+    int m_nListItem = -1; // gallery row at the paste; rows move, so nothing looks it up later
+    QString m_strPath; // the gallery picture: the entry's identity, which the tips look up
     QString m_strName;
     bool m_bOutput = true; // drawn into saved and printed composites
     QImage m_pImage; // displayed: the canvas, possibly with an adjustment preview

@@ -115,8 +115,7 @@ void QBarList::ApplyStoredSize()
 
 void QBarList::placeChanged()
 {
-    // Floating lets the bar shrink to a title strip; docked it keeps room
-    // for the list.
+    // Floating or docked, the bar keeps room for some rows of the list.
     setMinimumSize(isFloating() ? MinimumFloat() : MinimumVert());
     // The main window finishes its own layout of the move first.
     QTimer::singleShot(0, this, &QBarList::ApplyStoredSize);

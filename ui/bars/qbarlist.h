@@ -16,7 +16,9 @@ public:
 
     static QSize MinimumHorz() { return QSize(220, 220); }
     static QSize MinimumVert() { return QSize(220, 220); }
-    static QSize MinimumFloat() { return QSize(37, 32); }
+    // A floating bar small enough to hide the list is no use, so a remembered
+    // floating size is never read below this.
+    static QSize MinimumFloat() { return QSize(220, 320); }
 
     // The bar's objectName is "SCBar-<controlId>", stable for saveState().
     explicit QBarList(
@@ -54,5 +56,5 @@ private:
     int m_controlId;
     QSize m_szHorz { 220, 220 };
     QSize m_szVert { 220, 220 };
-    QSize m_szFloat { 200, 200 };
+    QSize m_szFloat { 300, 520 }; // a few dozen rows and the preview
 };

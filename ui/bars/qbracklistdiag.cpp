@@ -3,18 +3,25 @@
 #include "core/gallery/bracketpreview.h"
 #include "core/gallery/gallerycatalogue.h"
 #include "core/gallery/tiptext.h"
+#include "core/host/profile.h"
 #include "core/text/strings.h"
 #include "ui/bars/qthumbheader.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QDrag>
+#include <QFileSystemWatcher>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -24,18 +31,42 @@ constexpr int groupHeight = 150;
 constexpr int groupGap = 165; // from the group's top to the panel's bottom
 constexpr int pictureTop = 150; // from the picture's top to the panel's bottom
 
+// Wide enough for a typical maker's product name, so that a long list does not
+// read "メーカ…" row after row.
+constexpr int defaultWidths[GalleryListModel::ShownColumns] = { 110, 64, 64 };
+constexpr int narrowestColumn = 24;
+// Fewer list rows than this and the preview gives way to the list.
+constexpr int minimumRows = 4;
+
 void showWarning(QWidget* parent, const QString& text)
 {
     QMessageBox::warning(parent, Res::text(Res::IdsAppTitle), text);
+}
+
+// Changes whenever the catalogue is rewritten: an atomic replace gives a new
+// inode even when size and time happen to match.
+QByteArray fileStamp(const QString& path)
+{
+    struct stat info { };
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
+        return QByteArray();
+    return QByteArray::number(qulonglong(info.st_ino)) + ' ' + QByteArray::number(qlonglong(info.st_size))
+        + ' ' + QByteArray::number(qlonglong(info.st_mtim.tv_sec)) + '.'
+        + QByteArray::number(qlonglong(info.st_mtim.tv_nsec));
 }
 
 } // namespace
 
 QBrackListDiag::QBrackListDiag(QWidget* parent)
     : QWidget(parent)
+    , m_filter(new QLineEdit(this))
     , m_list(new QTableView(this))
     , m_header(new QThumbHeader(m_list))
     , m_model(new GalleryListModel(this))
+    , m_shown(new GalleryFilterModel(this))
+    , m_watcher(new QFileSystemWatcher(this))
+    , m_reloadTimer(new QTimer(this))
+    , m_widthTimer(new QTimer(this))
     , m_previewGroup(new QGroupBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), this))
     , m_picture(new QLabel(this))
     , m_previewCheck(new QCheckBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), this))
@@ -47,6 +78,10 @@ QBrackListDiag::QBrackListDiag(QWidget* parent)
     m_previewGroup->setObjectName(QStringLiteral("6019"));
     m_previewCheck->setObjectName(QStringLiteral("6020"));
     m_picture->setObjectName(QStringLiteral("6022"));
+    m_filter->setObjectName(QStringLiteral("filter"));
+    m_filter->setPlaceholderText(QStringLiteral("絞り込み（ブラケット・素材・ワイヤー）"));
+    m_filter->setClearButtonEnabled(true);
+    m_shown->setSourceModel(m_model);
 
     // With no preview shown the picture area is a plain grey box.
     m_picture->setAutoFillBackground(true);
@@ -65,7 +100,22 @@ QBrackListDiag::QBrackListDiag(QWidget* parent)
     connect(m_header, &QHeaderView::sectionClicked, this, &QBrackListDiag::SortByColumn);
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (index.isValid())
-            postNotify(Notify::DoubleClick, index.row());
+            postNotify(Notify::DoubleClick, sourceRow(index));
+    });
+    connect(m_filter, &QLineEdit::textChanged, m_shown, &GalleryFilterModel::SetFilterText);
+    m_reloadTimer->setSingleShot(true);
+    m_reloadTimer->setInterval(150);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_reloadTimer, qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reloadTimer, qOverload<>(&QTimer::start));
+    connect(m_reloadTimer, &QTimer::timeout, this, &QBrackListDiag::catalogueTouched);
+    m_widthTimer->setSingleShot(true);
+    m_widthTimer->setInterval(500);
+    connect(m_widthTimer, &QTimer::timeout, this, &QBrackListDiag::saveColumnWidths);
+    connect(m_header, &QHeaderView::sectionResized, this, [this](int section) {
+        // The last column stretches with the panel; only a drag of the others
+        // is the user's choice.
+        if (section < GalleryListModel::ShownColumns - 1 && isVisible())
+            m_widthTimer->start();
     });
 
     m_bLaidOut = 1;
@@ -74,7 +124,7 @@ QBrackListDiag::QBrackListDiag(QWidget* parent)
 
 void QBrackListDiag::initList()
 {
-    m_list->setModel(m_model);
+    m_list->setModel(m_shown);
     m_list->setHorizontalHeader(m_header);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -95,9 +145,15 @@ void QBrackListDiag::initList()
     // leaving a blank strip of header.
     m_header->setStretchLastSection(true);
     m_header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_list->setColumnWidth(0, 60);
-    m_list->setColumnWidth(1, 72);
-    m_list->setColumnWidth(2, 72);
+    const QStringList widths = Profile::getStringList(WidthsSection(), WidthsKey());
+    for (int column = 0; column < GalleryListModel::ShownColumns; ++column) {
+        bool isNumber = false;
+        const int stored = column < widths.size() ? widths[column].trimmed().toInt(&isNumber) : 0;
+        // A width too narrow to read or wider than any screen is not a choice
+        // anyone made.
+        m_list->setColumnWidth(column,
+            isNumber && stored >= narrowestColumn && stored <= 4000 ? stored : defaultWidths[column]);
+    }
 
     QPalette colours = m_list->palette();
     colours.setColor(QPalette::Base, Qt::white);
@@ -119,64 +175,110 @@ QFont QBrackListDiag::PanelFont()
     return font;
 }
 
-QSize QBrackListDiag::sizeHint() const { return QSize(220, 420); }
+QSize QBrackListDiag::sizeHint() const { return QSize(300, 480); }
+
+QBrackListDiag::~QBrackListDiag()
+{
+    if (m_widthTimer->isActive())
+        saveColumnWidths();
+}
+
+void QBrackListDiag::saveColumnWidths()
+{
+    m_widthTimer->stop();
+    QStringList widths;
+    for (int column = 0; column < GalleryListModel::ShownColumns; ++column)
+        widths << QString::number(m_list->columnWidth(column));
+    Profile::writeString(WidthsSection(), WidthsKey(), widths.join(QLatin1Char(',')));
+}
 
 void QBrackListDiag::ReloadGallery()
 {
     LoadCatalogue(GalleryCatalogue::GalleryFolder(), GalleryCatalogue::CatalogueFile());
 }
 
-bool QBrackListDiag::LoadCatalogue(const QString& folder, const QString& catalogueFile)
+bool QBrackListDiag::LoadCatalogue(const QString& folder, const QString& catalogueFile, bool quiet)
 {
-    m_model->SetEntries({});
+    const QString selected = SelectedPicturePath();
+    m_folder = folder;
+    m_catalogueFile = catalogueFile;
+    m_loadedStamp = fileStamp(catalogueFile);
+    // Watched before reading, so that a change made while reading is not missed;
+    // the folder too, since a rewrite replaces the file and ends its watch.
+    if (!m_watcher->files().isEmpty())
+        m_watcher->removePaths(m_watcher->files());
+    if (!m_watcher->directories().isEmpty())
+        m_watcher->removePaths(m_watcher->directories());
+    if (QFileInfo(folder).isDir())
+        m_watcher->addPath(folder);
+    if (QFileInfo(catalogueFile).isFile())
+        m_watcher->addPath(catalogueFile);
+
     QVector<GalleryEntry> entries;
-    if (!GalleryCatalogue::LoadCatalogue(folder, catalogueFile, entries)) {
-        QString text = QStringLiteral("bracket.csvが見つかりません");
-        // The configured folder is named as written, so that a Windows path
-        // (a drive letter) that means nothing here can be recognised.
-        const QString configured = GalleryCatalogue::ConfiguredFolder();
-        if (!configured.isEmpty()
-            && GalleryCatalogue::FolderPrefix(configured) == GalleryCatalogue::FolderPrefix(folder))
-            text += QLatin1Char('\n') + configured;
-        if (m_message)
-            m_message(this, text);
-        return false;
-    }
+    const bool loaded = GalleryCatalogue::LoadCatalogue(folder, catalogueFile, entries);
     m_model->SetEntries(std::move(entries));
-    return true;
+    int column = 0;
+    bool ascending = false;
+    if (m_sort.Current(column, ascending))
+        m_model->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+    if (!selected.isEmpty())
+        SelectEntry(selected);
+    if (!loaded && !quiet && m_message) {
+        // The folder searched is named as written, so that a Windows path (a
+        // drive letter) that means nothing here can be recognised.
+        const QString configured = GalleryCatalogue::ConfiguredFolder();
+        const bool isConfigured = !configured.isEmpty()
+            && GalleryCatalogue::FolderPrefix(configured) == GalleryCatalogue::FolderPrefix(folder);
+        m_message(this,
+            QStringLiteral("bracket.csvが見つかりません") + QLatin1Char('\n')
+                + (isConfigured ? configured : QDir::toNativeSeparators(folder)));
+    }
+    return loaded;
 }
 
-bool QBrackListDiag::SaveCatalogue(const QString& catalogueFile) const
+void QBrackListDiag::catalogueTouched()
 {
-    return GalleryCatalogue::SaveCatalogue(catalogueFile, m_model->Entries());
+    // A folder notice also comes for pictures and lock files; only a new
+    // version of the catalogue itself is loaded again.
+    if (m_catalogueFile.isEmpty() || fileStamp(m_catalogueFile) == m_loadedStamp) {
+        if (QFileInfo(m_catalogueFile).isFile() && !m_watcher->files().contains(m_catalogueFile))
+            m_watcher->addPath(m_catalogueFile);
+        return;
+    }
+    LoadCatalogue(m_folder, m_catalogueFile, true);
+}
+
+int QBrackListDiag::sourceRow(const QModelIndex& viewIndex) const
+{
+    return viewIndex.isValid() ? m_shown->mapToSource(viewIndex).row() : -1;
 }
 
 int QBrackListDiag::SelectedIndex() const
 {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
+    return rows.isEmpty() ? -1 : sourceRow(rows.first());
 }
 
-const GalleryEntry* QBrackListDiag::selectedEntry() const
+const GalleryEntry* QBrackListDiag::SelectedEntry() const
 {
     return m_model->EntryAt(SelectedIndex());
 }
 
 QString QBrackListDiag::SelectedPicturePath() const
 {
-    const GalleryEntry* entry = selectedEntry();
+    const GalleryEntry* entry = SelectedEntry();
     return entry ? entry->picturePath : QString();
 }
 
 int QBrackListDiag::SelectedSideFlag() const
 {
-    const GalleryEntry* entry = selectedEntry();
+    const GalleryEntry* entry = SelectedEntry();
     return entry ? entry->sideFlag() : 1;
 }
 
 bool QBrackListDiag::SelectedTexts(QString& bracket, QString& material, QString& wire) const
 {
-    const GalleryEntry* entry = selectedEntry();
+    const GalleryEntry* entry = SelectedEntry();
     if (!entry)
         return false;
     bracket = entry->bracketName;
@@ -185,31 +287,20 @@ bool QBrackListDiag::SelectedTexts(QString& bracket, QString& material, QString&
     return true;
 }
 
-void QBrackListDiag::UpdateSelected(const std::optional<QString>& path, const QString& bracket,
-    const QString& material, const QString& wire)
+bool QBrackListDiag::SelectEntry(const QString& picturePath)
 {
-    const GalleryEntry* current = selectedEntry();
-    if (!current)
-        return;
-    GalleryEntry entry = *current;
-    if (path)
-        entry.picturePath = *path;
-    entry.bracketName = bracket;
-    entry.material = material;
-    entry.wire = wire;
-    m_model->SetEntry(SelectedIndex(), entry);
-}
-
-void QBrackListDiag::DeleteSelected()
-{
-    const int row = SelectedIndex();
-    if (row < 0)
-        return;
-    // A single-selection view selects the next row when the current one goes,
-    // which would move the preview on; after a delete no row is selected and
-    // the preview keeps the deleted picture until the user picks another row.
-    m_list->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
-    m_model->removeRows(row, 1);
+    const QVector<GalleryEntry>& entries = m_model->Entries();
+    for (int row = 0; row < entries.size(); ++row) {
+        if (entries[row].picturePath != picturePath)
+            continue;
+        const QModelIndex shown = m_shown->mapFromSource(m_model->index(row, 0));
+        if (!shown.isValid())
+            break;
+        m_list->selectRow(shown.row());
+        return true;
+    }
+    m_list->clearSelection();
+    return false;
 }
 
 QString QBrackListDiag::BracketNameAt(int row) const
@@ -218,10 +309,12 @@ QString QBrackListDiag::BracketNameAt(int row) const
     return entry ? entry->bracketName : QString();
 }
 
-QString QBrackListDiag::TipTextAt(int row) const
+QString QBrackListDiag::TipTextFor(const QString& picturePath) const
 {
-    const GalleryEntry* entry = m_model->EntryAt(row);
-    return entry ? TipText::Format(*entry) : QString();
+    for (const GalleryEntry& entry : m_model->Entries())
+        if (entry.picturePath == picturePath)
+            return TipText::Format(entry);
+    return QString();
 }
 
 void QBrackListDiag::SetNotifyWindow(QObject* window) { m_notifyWindow = window; }
@@ -400,7 +493,19 @@ void QBrackListDiag::layOut()
     const int titleRoom = qMax(groupGap - pictureTop, m_previewGroup->fontMetrics().height() + 8);
     const int groupY = pictureY - titleRoom;
     const int groupBottom = cy - groupGap - lift + groupHeight;
-    m_list->setGeometry(0, 0, cx, qMax(0, groupY - (belowList - groupGap)));
+    const int filterHeight = m_filter->sizeHint().height();
+    m_filter->setGeometry(0, 0, cx, filterHeight);
+    const int listTop = filterHeight + 2;
+    // A short panel (a small floating bar) keeps the list usable and drops the
+    // preview instead of leaving a list of no height.
+    const int fewRows = m_header->sizeHint().height()
+        + minimumRows * m_list->verticalHeader()->defaultSectionSize() + 4;
+    const bool roomForPreview = groupY - (belowList - groupGap) - listTop >= fewRows;
+    m_previewGroup->setVisible(roomForPreview);
+    m_picture->setVisible(roomForPreview);
+    m_previewCheck->setVisible(roomForPreview);
+    m_list->setGeometry(0, listTop, cx,
+        qMax(0, (roomForPreview ? groupY - (belowList - groupGap) : cy) - listTop));
     m_previewGroup->setGeometry(0, groupY, cx, groupBottom - groupY);
     // Written as right minus left so that the picture stays centred for an odd
     // width: both halves truncate toward zero.

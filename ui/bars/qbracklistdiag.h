@@ -1,9 +1,12 @@
-// The bracket list panel inside the docking bar: the gallery rows (a table view
-// of GalleryListModel with a sorting header) above, the preview of the selected
-// bracket below. The frame and the panes ask it about the selected row, and a
-// row dragged out of it is reported to the frame's drop handler.
+// The bracket list panel inside the docking bar: a filter box, the gallery rows
+// (a table view of GalleryListModel with a sorting header) and the preview of the
+// selected bracket. The frame and the panes ask it about the selected entry, and
+// a row dragged out of it is reported to the frame's drop handler. It watches the
+// catalogue and reloads when another program or workstation changes it. Row
+// numbers in this interface are rows of Model(), whatever the filter shows.
 #pragma once
 
+#include "core/gallery/galleryfiltermodel.h"
 #include "core/gallery/gallerylistmodel.h"
 #include "core/gallery/gallerysort.h"
 
@@ -17,8 +20,11 @@
 #include <optional>
 
 class QCheckBox;
+class QFileSystemWatcher;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
+class QTimer;
 class QThumbHeader;
 
 class QBrackListDiag : public QWidget {
@@ -35,34 +41,39 @@ public:
     using MessageFunction = std::function<void(QWidget* parent, const QString& text)>;
 
     explicit QBrackListDiag(QWidget* parent = nullptr);
+    ~QBrackListDiag() override;
 
     // The panel's font ("ＭＳ Ｐゴシック" 9 pt, or what fontconfig offers for
     // it); the bracket tips use it too.
     static QFont PanelFont();
 
-    // Loads the catalogue of the configured gallery folder.
+    // Loads the catalogue of the configured gallery folder, keeping the
+    // selected entry selected and the rows in the order of the sort arrow.
     void ReloadGallery();
     // Replaces the rows with the catalogue's entries whose pictures exist, in
-    // file order. A catalogue that cannot be read shows "bracket.csvが見つかりません"
-    // and leaves the list empty; returns false then.
-    bool LoadCatalogue(const QString& folder, const QString& catalogueFile);
-    // Rewrites the catalogue from the rows in their display order.
-    bool SaveCatalogue(const QString& catalogueFile) const;
+    // file order (then sorted as the arrow shows), and watches the file. A
+    // catalogue that cannot be read shows "bracket.csvが見つかりません" with the
+    // folder searched, unless `quiet`, and leaves the list empty; returns false then.
+    bool LoadCatalogue(const QString& folder, const QString& catalogueFile, bool quiet = false);
 
     int SelectedIndex() const; // -1 when no row is selected
+    const GalleryEntry* SelectedEntry() const; // null when none
     QString SelectedPicturePath() const; // empty when none
     int SelectedSideFlag() const; // 0 for a selected inner entry, else 1
     // Copies the selected row's three column texts; false and nothing written
     // without a selection.
     bool SelectedTexts(QString& bracket, QString& material, QString& wire) const;
-    // Sets the selected entry's picture path (when given) and its three texts;
-    // vendor, memo and side stay. Nothing without a selection.
-    void UpdateSelected(const std::optional<QString>& path, const QString& bracket,
-        const QString& material, const QString& wire);
-    // Removes the selected row; afterwards no row is selected.
-    void DeleteSelected();
+    // Selects the row of the entry with that picture; false, with no row
+    // selected, when the list has none or the filter hides it.
+    bool SelectEntry(const QString& picturePath);
     QString BracketNameAt(int row) const; // empty for a row that does not exist
-    QString TipTextAt(int row) const; // empty for a row that does not exist
+    // The tip of the entry with that picture (the identity a placed bracket
+    // keeps); empty when the gallery has no such entry.
+    QString TipTextFor(const QString& picturePath) const;
+
+    // INI section and key of the three column widths, "name,material,wire" in pixels.
+    static QString WidthsSection() { return QStringLiteral("BRACKET_LIST"); }
+    static QString WidthsKey() { return QStringLiteral("COLUMN_WIDTHS"); }
 
     // The window the two notifications are posted to; none are sent without one.
     void SetNotifyWindow(QObject* window);
@@ -84,6 +95,7 @@ public:
 
     QTableView* List() const { return m_list; }
     GalleryListModel* Model() const { return m_model; }
+    QLineEdit* FilterBox() const { return m_filter; }
     QThumbHeader* Header() const { return m_header; }
     // The last preview made (null before the first), and whether the picture
     // area shows it.
@@ -108,18 +120,28 @@ private:
     enum class Notify { BeginDrag, DoubleClick };
 
     void initList();
+    void catalogueTouched();
+    void saveColumnWidths();
+    int sourceRow(const QModelIndex& viewIndex) const;
     void layOut();
     void updatePreview();
     void previewToggled(bool checked);
-    const GalleryEntry* selectedEntry() const;
     void postNotify(Notify message, int row);
     bool viewportMouse(QEvent* event);
     // Runs the platform's drag of the selected row until the button goes up.
     void runDrag(int row);
 
+    QLineEdit* m_filter;
     QTableView* m_list;
     QThumbHeader* m_header;
     GalleryListModel* m_model;
+    GalleryFilterModel* m_shown;
+    QFileSystemWatcher* m_watcher;
+    QTimer* m_reloadTimer; // gathers the several notices one rewrite causes
+    QTimer* m_widthTimer; // writes the widths once a header drag has settled
+    QString m_folder; // what the rows were last loaded from
+    QString m_catalogueFile;
+    QByteArray m_loadedStamp; // the catalogue's inode, size and time at that load
     GallerySort m_sort;
     QGroupBox* m_previewGroup;
     QLabel* m_picture;

@@ -3,6 +3,8 @@
 #include "ui/bars/qbracklistdiag.h"
 #include "core/gallery/tiptext.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QPainter>
 
 namespace {
@@ -23,11 +25,59 @@ QTips::QTips(QWidget* parent)
     // that the next one hides it.
     setAttribute(Qt::WA_TransparentForMouseEvents);
     hide();
+    watch(parent);
+}
+
+void QTips::watch(QWidget* parentView)
+{
+    if (!parentView)
+        return;
+    parentView->installEventFilter(this);
+    // A modal dialog blocks the top-level window, not the pane itself.
+    if (parentView->window() != parentView)
+        parentView->window()->installEventFilter(this);
+}
+
+bool QTips::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Leave:
+        if (watched == parentWidget()) {
+            m_pointerInside = false;
+            hide();
+        }
+        break;
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        if (watched == parentWidget())
+            m_pointerInside = true;
+        break;
+    case QEvent::WindowBlocked:
+        hide();
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void QTips::setVisible(bool visible)
+{
+    // The pane's timer only knows that the mouse rested on a bracket; the
+    // pointer may have left since, or a dialog opened over the window.
+    if (visible && (!m_pointerInside || QApplication::activeModalWidget()))
+        return;
+    QWidget::setVisible(visible);
 }
 
 void QTips::CreateTip(QWidget* parentView)
 {
+    if (parentWidget() && parentWidget() != parentView) {
+        parentWidget()->removeEventFilter(this);
+        parentWidget()->window()->removeEventFilter(this);
+    }
     setParent(parentView);
+    watch(parentView);
     m_text.clear();
     m_position = QPoint();
     setGeometry(0, 0, 10, 10);

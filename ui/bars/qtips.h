@@ -1,6 +1,8 @@
 // The bracket tip: a small child window of a pane that shows the gallery texts of
 // the bracket under the resting mouse, one line per "|"-separated part, and
-// sizes itself to them. Positions are in the parent pane's client pixels.
+// sizes itself to them. Positions are in the parent pane's client pixels. It
+// never shows while the pointer is outside its pane or a modal dialog is open,
+// whenever its pane's timer asks.
 #pragma once
 
 #include <QPoint>
@@ -31,10 +33,20 @@ public:
 
     static QColor Fill() { return QColor(166, 202, 240); }
 
+    // Showing is refused while the pointer is outside the pane or a modal
+    // dialog is open; hiding always works.
+    void setVisible(bool visible) override;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Hides the tip when the pointer leaves the pane or a modal dialog blocks
+    // the pane's window.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void watch(QWidget* parentView);
+
+    bool m_pointerInside = true; // the text is set on a move inside the pane
     QString m_text;
     QPoint m_position;
 };

@@ -1,7 +1,9 @@
 #include "ui/dialogs/brackettextgroup.h"
 
+#include "core/gallery/gallerycatalogue.h"
 #include "core/text/strings.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -13,7 +15,7 @@ const QString missingParameter = QStringLiteral("未設定のパラメータが�
 // Box and label places inside the group, in dialog units; both dialogs put the
 // group's top-left 51 units left of and 8 units above the first box.
 constexpr int groupWidth = 210;
-constexpr int groupHeight = 60;
+constexpr int rows = 6; // five texts and the side
 constexpr int boxLeft = 51;
 constexpr int boxTop = 8;
 constexpr int boxPitch = 16;
@@ -27,10 +29,10 @@ constexpr int labelWidth = 40;
 BracketTextGroup::BracketTextGroup(QWidget* parent)
     : QGroupBox(parent)
 {
-    const char* ids[3] = { "1002", "1003", "1004" };
-    const QString labels[3]
-        = { QStringLiteral("ブラケット"), QStringLiteral("素材"), QStringLiteral("ワイヤー") };
-    for (int i = 0; i < 3; ++i) {
+    const char* ids[BoxCount] = { "1002", "1003", "1004", "1005", "1006" };
+    const QString labels[BoxCount] = { QStringLiteral("ブラケット"), QStringLiteral("素材"),
+        QStringLiteral("ワイヤー"), QStringLiteral("メーカー"), QStringLiteral("メモ") };
+    for (int i = 0; i < BoxCount; ++i) {
         auto* label = new QLabel(labels[i], this);
         label->setGeometry(
             DialogRect(parent, labelLeft, boxTop + i * boxPitch + 2, labelWidth, 10));
@@ -42,7 +44,19 @@ BracketTextGroup::BracketTextGroup(QWidget* parent)
         QLineEdit* box = m_boxes[i];
         connect(box, &QLineEdit::textChanged, this, [this, box] { replaceCommas(box); });
     }
+    auto* label = new QLabel(QStringLiteral("向き"), this);
+    label->setGeometry(
+        DialogRect(parent, labelLeft, boxTop + BoxCount * boxPitch + 2, labelWidth, 10));
+    m_side = new QComboBox(this);
+    m_side->setObjectName(QStringLiteral("1007"));
+    m_side->addItem(QStringLiteral("外側（唇側）"), QStringLiteral("outer"));
+    m_side->addItem(QStringLiteral("内側（舌側）"), QStringLiteral("inner"));
+    m_side->setGeometry(
+        DialogRect(parent, boxLeft, boxTop + BoxCount * boxPitch, boxWidth, boxHeight));
+    label->setBuddy(m_side);
 }
+
+int BracketTextGroup::Height() { return boxTop + rows * boxPitch + 4; }
 
 QRect BracketTextGroup::DialogRect(const QWidget* widget, int x, int y, int width, int height)
 {
@@ -57,7 +71,7 @@ QRect BracketTextGroup::DialogRect(const QWidget* widget, int x, int y, int widt
 
 void BracketTextGroup::PlaceAt(int x, int y)
 {
-    setGeometry(DialogRect(parentWidget(), x, y, groupWidth, groupHeight));
+    setGeometry(DialogRect(parentWidget(), x, y, groupWidth, Height()));
 }
 
 void BracketTextGroup::SetTexts(
@@ -75,10 +89,39 @@ void BracketTextGroup::Texts(QString& bracket, QString& material, QString& wire)
     wire = m_boxes[2]->text();
 }
 
+void BracketTextGroup::SetDetails(const QString& vendor, const QString& memo, const QString& side)
+{
+    m_boxes[3]->setText(vendor);
+    m_boxes[4]->setText(memo);
+    m_side->setCurrentIndex(side == QLatin1String("inner") ? 1 : 0);
+}
+
+void BracketTextGroup::Details(QString& vendor, QString& memo, QString& side) const
+{
+    vendor = m_boxes[3]->text();
+    memo = m_boxes[4]->text();
+    side = m_side->currentData().toString();
+}
+
+bool BracketTextGroup::CheckWritable(const QString& catalogueFile)
+{
+    for (QLineEdit* box : m_boxes) {
+        const QString characters
+            = GalleryCatalogue::UnwritableCharacters(catalogueFile, box->text());
+        if (characters.isEmpty())
+            continue;
+        QMessageBox::warning(window(), Res::text(Res::IdsAppTitle),
+            QStringLiteral("次の文字はbracket.csvに保存できません: %1").arg(characters));
+        box->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
 bool BracketTextGroup::CheckFilled()
 {
     QLineEdit* empty = nullptr;
-    for (QLineEdit* box : m_boxes)
+    for (QLineEdit* box : { m_boxes[0], m_boxes[1], m_boxes[2] })
         if (!empty && box->text().isEmpty())
             empty = box;
     if (!empty)

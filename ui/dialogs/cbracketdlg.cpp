@@ -3,6 +3,9 @@
 #include "ui/dialogs/brackettextgroup.h"
 #include "core/gallery/gallerycatalogue.h"
 #include "ui/dialogs/adjustmentcontrols.h"
+#include "core/text/strings.h"
+
+#include <QMessageBox>
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -33,7 +36,8 @@ CBracketDlg::CBracketDlg(QWidget* parent)
     m_trimButton->setObjectName(QStringLiteral("1001"));
     m_trimButton->setCheckable(true);
     m_trimButton->setAutoDefault(false);
-    m_trimButton->setGeometry(BracketTextGroup::DialogRect(this, 10, 220, 50, 14));
+    const int buttonTop = 150 + BracketTextGroup::Height() + 10;
+    m_trimButton->setGeometry(BracketTextGroup::DialogRect(this, 10, buttonTop, 50, 14));
 
     m_texts = new BracketTextGroup(this);
     m_texts->PlaceAt(9, 150);
@@ -41,13 +45,13 @@ CBracketDlg::CBracketDlg(QWidget* parent)
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
-    ok->setGeometry(BracketTextGroup::DialogRect(this, 115, 220, 50, 14));
+    ok->setGeometry(BracketTextGroup::DialogRect(this, 115, buttonTop, 50, 14));
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("2"));
     cancel->setAutoDefault(false);
-    cancel->setGeometry(BracketTextGroup::DialogRect(this, 170, 220, 50, 14));
+    cancel->setGeometry(BracketTextGroup::DialogRect(this, 170, buttonTop, 50, 14));
 
-    setFixedSize(BracketTextGroup::DialogRect(this, 0, 0, 230, 241).size());
+    setFixedSize(BracketTextGroup::DialogRect(this, 0, 0, 230, buttonTop + 21).size());
 
     connect(m_trimButton, &QPushButton::clicked, this, &CBracketDlg::OnTrimmingClicked);
     connect(ok, &QPushButton::clicked, this, &CBracketDlg::accept);
@@ -148,23 +152,27 @@ void CBracketDlg::OnTrimmingClicked(bool checked)
 
 void CBracketDlg::accept()
 {
-    QString bracket, material, wire;
-    m_texts->Texts(bracket, material, wire);
-    if (!m_texts->CheckFilled())
+    GalleryEntry entry;
+    m_texts->Texts(entry.bracketName, entry.material, entry.wire);
+    m_texts->Details(entry.vendor, entry.memo, entry.side);
+    const QString folder = GalleryCatalogue::GalleryFolder();
+    const QString catalogue = GalleryCatalogue::CatalogueFile();
+    if (!m_texts->CheckFilled() || !m_texts->CheckWritable(catalogue))
         return;
 
-    // The line goes in first; a catalogue that cannot take it gets no picture
-    // either, and the reload after OK tells the user the catalogue is missing.
-    const QString picture = GalleryCatalogue::AppendEntry(GalleryCatalogue::GalleryFolder(),
-        GalleryCatalogue::CatalogueFile(), bracket, material, wire);
-    if (!picture.isEmpty()) {
-        const ImageKit* image = nullptr;
-        if (m_trim.TrimState() == TrimmingState::Cropped && m_imgTrimmed.hasImage())
-            image = &m_imgTrimmed;
-        else if (m_imgSource.hasImage())
-            image = &m_imgSource;
-        if (image && image->writePng(picture))
-            m_strWritten = picture;
+    QImage picture;
+    if (m_trim.TrimState() == TrimmingState::Cropped && m_imgTrimmed.hasImage())
+        picture = m_imgTrimmed.image();
+    else
+        picture = m_imgSource.image();
+    const GalleryChange change = GalleryCatalogue::AddEntry(folder, catalogue, entry, picture);
+    if (!change.ok()) {
+        QString message = change.message();
+        if (change.status() == GalleryChange::UnreadablePicture)
+            message += QLatin1Char('\n') + m_strImagePath;
+        QMessageBox::warning(this, Res::text(Res::IdsAppTitle), message);
+        return;
     }
+    m_strWritten = change.picturePath();
     QDialog::accept();
 }

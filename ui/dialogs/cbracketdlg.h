@@ -1,6 +1,7 @@
 // The add-bracket dialog: shows the chosen picture fitted in a frame, lets the
-// user cut a rectangle out of it with the mouse, takes the three texts, and on OK
-// appends the catalogue line and writes the picture into the gallery.
+// user cut a rectangle out of it with the mouse, takes the entry's texts and
+// side, and on OK writes the picture into the gallery and appends its line. A
+// failure is shown and the dialog stays open; nothing is half written.
 #pragma once
 
 #include "core/gallery/trimmingstate.h"
@@ -20,7 +21,7 @@ public:
     // The picture file to add; set by the caller before the dialog is shown.
     QString m_strImagePath;
 
-    // Appends the line and writes the picture, or refuses empty texts and stays.
+    // Writes the picture and appends its line, or says why not and stays open.
     void accept() override;
 
     const ImageKit& SourceImage() const { return m_imgSource; }
@@ -30,8 +31,7 @@ public:
     QRect FrameRect() const;
     BracketTextGroup* Texts() const { return m_texts; }
     QPushButton* TrimmingButton() const { return m_trimButton; }
-    // The gallery file that OK wrote the picture to; empty until then or when
-    // nothing was written.
+    // The gallery file that OK wrote the picture to; empty until then.
     QString WrittenPicture() const { return m_strWritten; }
 
 protected:

@@ -19,13 +19,14 @@ CBracketEditDlg::CBracketEditDlg(QWidget* parent)
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
-    ok->setGeometry(BracketTextGroup::DialogRect(this, 115, 75, 50, 14));
+    const int buttonTop = 5 + BracketTextGroup::Height() + 10;
+    ok->setGeometry(BracketTextGroup::DialogRect(this, 115, buttonTop, 50, 14));
     auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("2"));
     cancel->setAutoDefault(false);
-    cancel->setGeometry(BracketTextGroup::DialogRect(this, 170, 75, 50, 14));
+    cancel->setGeometry(BracketTextGroup::DialogRect(this, 170, buttonTop, 50, 14));
 
-    setFixedSize(BracketTextGroup::DialogRect(this, 0, 0, 230, 95).size());
+    setFixedSize(BracketTextGroup::DialogRect(this, 0, 0, 230, buttonTop + 20).size());
 
     connect(ok, &QPushButton::clicked, this, &CBracketEditDlg::accept);
     connect(cancel, &QPushButton::clicked, this, &CBracketEditDlg::reject);
@@ -43,13 +44,15 @@ void CBracketEditDlg::showEvent(QShowEvent* event)
 void CBracketEditDlg::OnInitDialog()
 {
     m_texts->SetTexts(m_strBracket, m_strMaterial, m_strWire);
+    m_texts->SetDetails(m_strVendor, m_strMemo, m_strSide);
     m_texts->BracketBox()->setFocus(Qt::OtherFocusReason);
 }
 
 void CBracketEditDlg::accept()
 {
     m_texts->Texts(m_strBracket, m_strMaterial, m_strWire);
-    if (!m_texts->CheckFilled())
+    m_texts->Details(m_strVendor, m_strMemo, m_strSide);
+    if (!m_texts->CheckFilled() || !m_texts->CheckWritable(m_strCatalogueFile))
         return;
     QDialog::accept();
 }

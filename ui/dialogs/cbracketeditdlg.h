@@ -1,5 +1,5 @@
-// The dialog that edits the three texts (bracket, material, wire) of the gallery
-// entry selected in the bracket list.
+// The dialog that edits the gallery entry selected in the bracket list: its
+// bracket, material, wire, vendor and memo texts and whether it is inner or outer.
 #pragma once
 
 #include <QDialog>
@@ -17,8 +17,14 @@ public:
     QString m_strBracket;
     QString m_strMaterial;
     QString m_strWire;
+    QString m_strVendor;
+    QString m_strMemo;
+    QString m_strSide; // "inner" or "outer"
+    // The catalogue the texts go to, whose encoding decides what can be typed.
+    QString m_strCatalogueFile;
 
-    // Takes the boxes' texts, or refuses empty ones and stays open.
+    // Takes the boxes' texts, or refuses empty ones or characters the catalogue
+    // cannot hold and stays open.
     void accept() override;
 
     BracketTextGroup* Texts() const { return m_texts; }

@@ -1,11 +1,32 @@
 #include "ui/frame/gallerycommands.h"
 
+#include "core/gallery/gallerycatalogue.h"
+#include "core/host/imagekit.h"
+#include "core/text/strings.h"
+#include "ui/bars/qbracklistdiag.h"
 #include "ui/dialogs/cbracketdlg.h"
 #include "ui/dialogs/cbracketeditdlg.h"
-#include "core/gallery/gallerycatalogue.h"
-#include "ui/bars/qbracklistdiag.h"
 
 #include <QFileDialog>
+#include <QMessageBox>
+
+namespace {
+
+void warn(QWidget* frame, const QString& text)
+{
+    QMessageBox::warning(frame, Res::text(Res::IdsAppTitle), text);
+}
+
+// Reloads after a change, or after a refusal that found the file changed:
+// either way the list shows the catalogue as it now is.
+void showResult(QWidget* frame, QBrackListDiag* list, const GalleryChange& change)
+{
+    if (!change.ok())
+        warn(frame, change.message());
+    list->ReloadGallery();
+}
+
+} // namespace
 
 void GalleryCommands::Add(QWidget* frame, QBrackListDiag* list)
 {
@@ -20,40 +41,66 @@ void GalleryCommands::Add(QWidget* frame, QBrackListDiag* list)
 
 bool GalleryCommands::AddPicture(QWidget* frame, QBrackListDiag* list, const QString& path)
 {
+    ImageKit probe;
+    if (!probe.openImage(path)) {
+        warn(frame,
+            QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。\n") + path);
+        return false;
+    }
     CBracketDlg dialog(frame);
     dialog.m_strImagePath = path;
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    if (list)
+    if (list) {
         list->ReloadGallery();
+        list->SelectEntry(dialog.WrittenPicture());
+    }
     return true;
 }
 
 void GalleryCommands::Edit(QWidget* frame, QBrackListDiag* list)
 {
-    QString bracket, material, wire;
-    if (!list || !list->SelectedTexts(bracket, material, wire))
+    const GalleryEntry* selected = list ? list->SelectedEntry() : nullptr;
+    if (!selected)
         return;
+    const GalleryEntry before = *selected;
     CBracketEditDlg dialog(frame);
-    dialog.m_strBracket = bracket;
-    dialog.m_strMaterial = material;
-    dialog.m_strWire = wire;
+    dialog.m_strBracket = before.bracketName;
+    dialog.m_strMaterial = before.material;
+    dialog.m_strWire = before.wire;
+    dialog.m_strVendor = before.vendor;
+    dialog.m_strMemo = before.memo;
+    dialog.m_strSide = before.side;
+    dialog.m_strCatalogueFile = GalleryCatalogue::CatalogueFile();
     if (dialog.exec() != QDialog::Accepted)
         return;
-    list->UpdateSelected(std::nullopt, dialog.m_strBracket, dialog.m_strMaterial, dialog.m_strWire);
-    // A failed rewrite leaves the old file as it was and is not reported; the
-    // list keeps the change until the next reload.
-    list->SaveCatalogue(GalleryCatalogue::CatalogueFile());
+    GalleryEntry after = before;
+    after.bracketName = dialog.m_strBracket;
+    after.material = dialog.m_strMaterial;
+    after.wire = dialog.m_strWire;
+    after.vendor = dialog.m_strVendor;
+    after.memo = dialog.m_strMemo;
+    after.side = dialog.m_strSide;
+    showResult(frame, list,
+        GalleryCatalogue::EditEntry(GalleryCatalogue::GalleryFolder(),
+            GalleryCatalogue::CatalogueFile(), before, after));
 }
 
-void GalleryCommands::Delete(QWidget*, QBrackListDiag* list)
+void GalleryCommands::Delete(QWidget* frame, QBrackListDiag* list)
 {
-    // Without a selection a rewrite would still drop the lines whose pictures
-    // are missing, which no one asked for.
-    if (!list || list->SelectedIndex() < 0)
+    const GalleryEntry* selected = list ? list->SelectedEntry() : nullptr;
+    if (!selected)
         return;
-    list->DeleteSelected();
-    list->SaveCatalogue(GalleryCatalogue::CatalogueFile());
+    const GalleryEntry entry = *selected;
+    const auto answer = QMessageBox::question(frame, Res::text(Res::IdsAppTitle),
+        QStringLiteral("「%1」をギャラリーから削除しますか？\n画像ファイル %2 は残ります。")
+            .arg(entry.bracketName, entry.pictureName()),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return;
+    showResult(frame, list,
+        GalleryCatalogue::DeleteEntry(
+            GalleryCatalogue::GalleryFolder(), GalleryCatalogue::CatalogueFile(), entry));
 }
 
 QString GalleryCommands::ImageFilter()

@@ -268,10 +268,11 @@ void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
     if (ws->m_bShowInfo && !paneSlot.arBrackets.empty()) {
         const int target = BracketActions::tipTarget(*ws, slot(), p);
         if (target >= 0 && tipWnd) {
-            const int listItem = paneSlot.arBrackets[size_t(target)].m_nListItem;
+            // By picture, not by row: sorting, deleting and reloading move rows.
+            const QString& picture = paneSlot.arBrackets[size_t(target)].m_strPath;
             QBrackListDiag* list = f->bracketList();
             tipWnd->ClearTip();
-            tipWnd->SetTip(list ? list->TipTextAt(listItem) : QString(), client.x(), client.y());
+            tipWnd->SetTip(list ? list->TipTextFor(picture) : QString(), client.x(), client.y());
             tipTimer.start(TipTiming::IntervalMs, this);
         }
     }
