@@ -1,6 +1,7 @@
 // Growing and changing the gallery: the trimming rectangle and its mapping, and
 // the frame's add (with the dialog's crop), edit and delete commands against a
 // temporary gallery.
+#include "core/gallery/gallerycatalogue.h"
 #include "core/gallery/trimmingstate.h"
 #include "testutils.h"
 #include "ui/bars/qbracklistdiag.h"
@@ -12,14 +13,19 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 // A gallery command on the sample gallery: delete or edit (typing `typed`), the
-// sort and selection before it, the box a refused edit focuses (-1: none) and
-// the catalogue afterwards.
+// sort and selection before it, whether the folder is read-only, the box a
+// refused edit focuses (-1: none), the message boxes shown and the catalogue
+// afterwards.
 struct Command {
     bool remove;
     int sortColumn, row;
     QString typed;
-    int refusedAt;
+    bool readOnly;
+    int refusedAt, messages;
     QByteArray written;
 };
 Q_DECLARE_METATYPE(Command)
@@ -34,6 +40,39 @@ void typeAndClick(QWidget* dialog, BracketTextGroup* group, const QString& texts
     for (int i = 0; i < 3; ++i)
         boxes(group)[i]->setText(texts.section('|', i, i));
     dialog->findChild<QPushButton*>(id)->click();
+}
+
+// Takes the right to write into `folder` away for the scope, from root too (the
+// tests may run as root, whom file modes do not stop): the process then acts
+// as an ordinary user.
+struct ReadOnlyFolder {
+    ReadOnlyFolder(const QString& folder, const QString& host)
+        : path(QFile::encodeName(folder))
+    {
+        chmod(path.constData(), 0555);
+        if (geteuid() == 0) {
+            chmod(QFile::encodeName(host).constData(), 0755);
+            dropped = seteuid(65534) == 0;
+        }
+    }
+    ~ReadOnlyFolder()
+    {
+        if (dropped)
+            (void)seteuid(0);
+        chmod(path.constData(), 0755);
+    }
+    QByteArray path;
+    bool dropped = false;
+};
+
+// The list's rows as "picture name" in file order, for comparing with the file.
+QStringList rows(const QVector<GalleryEntry>& entries)
+{
+    QStringList texts;
+    for (const GalleryEntry& e : entries)
+        texts << e.pictureName() + ' ' + e.bracketName + ' ' + e.wire;
+    texts.sort();
+    return texts;
 }
 
 } // namespace
@@ -101,16 +140,22 @@ private slots:
 
     void addPicture_data()
     {
-        QTest::addColumn<bool>("undo"); // trimming switched off again after the crop
-        QTest::newRow("cropped") << false;
-        QTest::newRow("crop undone") << true;
+        QTest::addColumn<QString>("how"); // "crop", "crop undone", "read-only", "not a picture"
+        QTest::newRow("cropped") << "crop";
+        QTest::newRow("crop undone") << "crop undone";
+        QTest::newRow("read-only gallery") << "read-only";
+        QTest::newRow("a GIF named .png") << "not a picture";
     }
     void addPicture()
     {
-        QFETCH(bool, undo);
+        QFETCH(QString, how);
         const QImage picture = testutils::bracketPicture(151, 97);
         picture.save(m_host->path("source.png"));
+        if (how == "not a picture")
+            testutils::writeBytes(m_host->path("source.png"), "GIF89a\x01\0\x01\0\0\0\0;");
+        testutils::writeBytes(gallery() + "bracket.csv", "");
         QRect kept;
+        bool refused = false;
         testutils::whenModal<CBracketDlg>([&](CBracketDlg* dialog) {
             const TrimmingState& trim = dialog->Trimming();
             QTRY_VERIFY(trim.Scale() > 0.0); // the source has been drawn
@@ -122,17 +167,34 @@ private slots:
             QTest::mouseRelease(dialog, Qt::LeftButton, {}, to);
             kept = ImageKit::CropRect(trim.Start().x(), trim.Start().y(), trim.End().x(), trim.End().y(), picture.size());
             QVERIFY(qAbs(kept.left() - 30) <= 1 && qAbs(kept.right() + 1 - 120) <= 1);
-            if (undo)
+            if (how == "crop undone")
                 QTest::mouseClick(dialog->TrimmingButton(), Qt::LeftButton);
             typeAndClick(dialog, dialog->Texts(), "Mini|Steel|SS .016", "1");
+            refused = dialog->isVisible(); // the failure was shown; the user gives up
+            if (refused)
+                dialog->reject();
         });
+        testutils::MessageBoxCloser closer;
         QBrackListDiag list;
-        QVERIFY(GalleryCommands::AddPicture(nullptr, &list, m_host->path("source.png")));
-        QCOMPARE(list.BracketNameAt(0), QStringLiteral("Mini"));
+        bool added = false;
+        {
+            std::unique_ptr<ReadOnlyFolder> readOnly;
+            if (how == "read-only")
+                readOnly = std::make_unique<ReadOnlyFolder>(gallery(), m_host->dir.path());
+            added = GalleryCommands::AddPicture(nullptr, &list, m_host->path("source.png"));
+        }
+        const bool ok = how.startsWith("crop");
+        QCOMPARE(QVariantList({ added, refused, closer.texts.size() }), QVariantList({ ok, how == "read-only", int(!ok) }));
         QCOMPARE(testutils::readAll(gallery() + "bracket.csv"),
-            "bracket0001.png,Mini,Steel,SS .016,Vendor0000,Memo0000,outer\r\n");
+            ok ? "bracket0001.png,Mini,Steel,SS .016,Vendor0000,Memo0000,outer\r\n" : "");
+        QCOMPARE(QFile::exists(gallery() + "bracket0001.png"), ok);
+        if (!ok) {
+            QVERIFY2(closer.texts.first().contains(how == "read-only" ? gallery() : m_host->path("source.png")), qPrintable(closer.texts.first()));
+            return;
+        }
+        QCOMPARE(list.SelectedPicturePath(), gallery() + "bracket0001.png");
         const QImage written = QImage(gallery() + "bracket0001.png").convertToFormat(QImage::Format_ARGB32);
-        QVERIFY(testutils::sameImage(written, picture.copy(undo ? picture.rect() : kept)));
+        QVERIFY(testutils::sameImage(written, picture.copy(how == "crop undone" ? picture.rect() : kept)));
     }
 
     void commands_data()
@@ -140,16 +202,19 @@ private slots:
         QTest::addColumn<Command>("c");
         const QByteArray b = "bracket0001.png,B-metal,Steel,NiTi .014,V0,M0,outer\r\n";
         const QByteArray a = "bracket0002.png,A-ceramic,Alumina,SS .016,V1,M1,outer\r\n";
+        const QByteArray gone = "bracket0003.png,Gone,Nothing,None,V2,M2,outer\r\n";
         const QByteArray c = "bracket0004.png,C-lingual,Gold,TMA .017,V3,M3,inner\r\n";
-        const QByteArray before = b + a + "bracket0003.png,Gone,Nothing,None,V2,M2,outer\r\n" + c;
+        const QByteArray before = b + a + gone + c;
         // clang-format off
-        QTest::newRow("edit after a sort")    << Command { false, 0, 1, "B-mini|Steel|TMA .019,x", -1, c + "bracket0001.png,B-mini,Steel,TMA .019.x,V0,M0,outer\r\n" + a };
-        QTest::newRow("material empty")       << Command { false, -1, 0, "B||W", 1, before };
-        QTest::newRow("all empty")            << Command { false, -1, 2, "||", 0, before };
-        QTest::newRow("wire empty")           << Command { false, 1, 0, "B|M|", 2, before };
-        QTest::newRow("delete after a sort")  << Command { true, 1, 1, "", -1, b + a };
-        QTest::newRow("edit, no selection")   << Command { false, -1, -1, "", -1, before };
-        QTest::newRow("delete, no selection") << Command { true, -1, -1, "", -1, before };
+        QTest::newRow("edit after a sort")    << Command { false, 0, 1, "B-mini|Steel|TMA .019,x", false, -1, 0, "bracket0001.png,B-mini,Steel,TMA .019.x,V0,M0,outer\r\n" + a + gone + c };
+        QTest::newRow("material empty")       << Command { false, -1, 0, "B||W", false, 1, 1, before };
+        QTest::newRow("all empty")            << Command { false, -1, 2, "||", false, 0, 1, before };
+        QTest::newRow("wire empty")           << Command { false, 1, 0, "B|M|", false, 2, 1, before };
+        QTest::newRow("edit, read-only")      << Command { false, 1, 0, "B|M|W", true, -1, 1, before };
+        QTest::newRow("delete after a sort")  << Command { true, 1, 1, "", false, -1, 1, b + a + gone };
+        QTest::newRow("delete, read-only")    << Command { true, 1, 1, "", true, -1, 2, before };
+        QTest::newRow("edit, no selection")   << Command { false, -1, -1, "", false, -1, 0, before };
+        QTest::newRow("delete, no selection") << Command { true, -1, -1, "", false, -1, 0, before };
         // clang-format on
     }
     void commands()
@@ -160,6 +225,7 @@ private slots:
         list.ReloadGallery();
         list.SortByColumn(c.sortColumn);
         list.List()->selectRow(c.row);
+        const QString selected = list.SelectedPicturePath();
         testutils::MessageBoxCloser closer;
         int focused = -1;
         if (c.row >= 0 && !c.remove)
@@ -170,10 +236,21 @@ private slots:
                 focused = boxes(dialog->Texts()).indexOf(dialog->focusWidget()); // refused: then cancel
                 dialog->findChild<QPushButton*>("2")->click();
             });
-        c.remove ? GalleryCommands::Delete(nullptr, &list) : GalleryCommands::Edit(nullptr, &list);
+        {
+            std::unique_ptr<ReadOnlyFolder> readOnly;
+            if (c.readOnly)
+                readOnly = std::make_unique<ReadOnlyFolder>(gallery(), m_host->dir.path());
+            c.remove ? GalleryCommands::Delete(nullptr, &list) : GalleryCommands::Edit(nullptr, &list);
+        }
         QCOMPARE(testutils::readAll(gallery() + "bracket.csv"), c.written);
-        QCOMPARE(QList<int>({ focused, int(closer.texts.size()), list.SelectedIndex() }),
-            QList<int>({ c.refusedAt, c.refusedAt >= 0, c.remove ? -1 : c.row }));
+        QCOMPARE(QList<int>({ focused, int(closer.texts.size()) }), QList<int>({ c.refusedAt, c.messages }));
+        if (c.readOnly)
+            QVERIFY2(closer.texts.last().contains(gallery()), qPrintable(closer.texts.last()));
+        // The list shows the file as it is, and keeps the entry selected while it is there.
+        QVector<GalleryEntry> onDisk;
+        GalleryCatalogue::LoadCatalogue(gallery(), gallery() + "bracket.csv", onDisk);
+        QCOMPARE(rows(list.Model()->Entries()), rows(onDisk));
+        QCOMPARE(list.SelectedPicturePath(), c.remove && !c.readOnly ? QString() : selected);
         for (const char* name : { "bracket0001.png", "bracket0002.png", "bracket0004.png" })
             QVERIFY(QFile::exists(gallery() + name));
     }
