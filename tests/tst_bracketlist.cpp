@@ -1,11 +1,15 @@
 // The bracket list: the sorting rules, the row model, and what only the panel
-// does (header arrows, row drag, double click).
+// does (header arrows, row drag, double click, filter, column widths, following
+// changes that another program makes to the catalogue).
 #include "core/gallery/gallerysort.h"
+#include "core/host/profile.h"
 #include "testutils.h"
 #include "ui/bars/qbracklistdiag.h"
 #include "ui/bars/qthumbheader.h"
 
 #include <QDrag>
+#include <QLineEdit>
+#include <QProcess>
 #include <QSignalSpy>
 
 namespace {
@@ -186,6 +190,66 @@ private slots:
         panel->EndThumbDrag(QPoint(640, 481), Qt::ShiftModifier);
         panel->EndThumbDrag(QPoint(1, 1), {}); // no second drop without a drag
         QCOMPARE(drops, QList<QVariantList>({ { 2, "bracket0004.png", int(Qt::ShiftModifier), 640, 481, 59, 45, 0 } }));
+    }
+
+    void filter_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown"); // names in the view, then the selected source row
+        // clang-format off
+        QTest::newRow("nothing")         << ""      << "B-metal A-ceramic C-lingual 0";
+        QTest::newRow("material, case")  << " GOLD" << "C-lingual 2";
+        QTest::newRow("wire")            << "ss ."  << "A-ceramic 1";
+        QTest::newRow("no match")        << "zz"    << " -1";
+        // clang-format on
+    }
+    void filter()
+    {
+        QFETCH(QString, typed);
+        auto panel = shownPanel();
+        QTest::keyClicks(panel->FilterBox(), typed);
+        panel->List()->selectRow(0);
+        QTEST(column(panel->List()->model(), 0) + ' ' + QString::number(panel->SelectedIndex()), "shown");
+    }
+
+    void anotherWriter()
+    {
+        // Another program edits the selected entry and deletes one the list
+        // shows; the list follows with the sort and the selection kept, and the
+        // tips go by entry, not by row.
+        auto panel = shownPanel();
+        panel->SortByColumn(0); // descending: C-lingual, B-metal, A-ceramic
+        panel->List()->selectRow(1);
+        const QString tool = qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/kestrin-gallery";
+        QCOMPARE(QProcess::execute(tool, { "edit", "bracket0001.png", "--wire", "TMA .019" }), 0);
+        QCOMPARE(QProcess::execute(tool, { "delete", "bracket0004.png" }), 0);
+        QTRY_COMPARE(column(panel->List()->model(), 2), QString("TMA .019 SS .016"));
+        QCOMPARE(panel->SelectedPicturePath(), m_host->path("gallery/bracket0001.png"));
+        QCOMPARE(panel->Header()->SectionImage(0), int(QThumbHeader::ImageDown));
+        QCOMPARE(panel->TipTextFor(m_host->path("gallery/bracket0001.png")),
+            QString("ﾌﾞﾗｹｯﾄ : B-metal|素材 : Steel|ﾜｲﾔｰ :  TMA .019|"));
+        QCOMPARE(panel->TipTextFor(m_host->path("gallery/bracket0004.png")), QString());
+    }
+
+    void sizesAndMessages()
+    {
+        // Column widths: readable by default, remembered in the INI, nonsense ignored.
+        auto panel = shownPanel();
+        const int readable = panel->List()->columnWidth(0);
+        QVERIFY(readable >= 100);
+        panel->List()->setColumnWidth(0, 151);
+        QTRY_COMPARE(Profile::getString(QBrackListDiag::WidthsSection(), QBrackListDiag::WidthsKey()).section(',', 0, 0), QString("151"));
+        QCOMPARE(QBrackListDiag().List()->columnWidth(0), 151);
+        Profile::writeString(QBrackListDiag::WidthsSection(), QBrackListDiag::WidthsKey(), "3,x");
+        QCOMPARE(QBrackListDiag().List()->columnWidth(0), readable);
+        // A short panel keeps rows of its list rather than the preview.
+        panel->resize(220, 200);
+        QVERIFY(panel->List()->height() > 4 * panel->List()->verticalHeader()->defaultSectionSize());
+        // "Not found" names the folder searched.
+        QStringList shown;
+        panel->SetMessageFunction([&shown](QWidget*, const QString& text) { shown << text; });
+        QVERIFY(!panel->LoadCatalogue(m_host->path("nowhere/"), m_host->path("nowhere/bracket.csv")));
+        QCOMPARE(shown, QStringList { "bracket.csvが見つかりません\n" + m_host->path("nowhere/") });
     }
 };
 

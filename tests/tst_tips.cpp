@@ -1,8 +1,11 @@
-// Bracket tips: the tip text and its lines, and the tick rule that shows a tip
-// after about 800 ms of rest.
+// Bracket tips: the tip text and its lines, the tick rule that shows a tip after
+// about 800 ms of rest, and the window that never shows outside its pane or
+// under a modal dialog.
 #include "core/gallery/tiptext.h"
 #include "core/gallery/tiptiming.h"
+#include "ui/bars/qtips.h"
 
+#include <QDialog>
 #include <QtTest>
 
 class TestTips : public QObject {
@@ -42,6 +45,45 @@ private slots:
         for (const QChar paneIsActive : active)
             seen += "wsc"[int(TipTiming::Tick(tipTicks, paneIsActive == '1'))];
         QCOMPARE(seen + QString::number(tipTicks), steps);
+    }
+
+    void hiddenWhenAway_data()
+    {
+        QTest::addColumn<bool>("modal"); // else the pointer leaves the pane
+        QTest::newRow("pointer left the pane") << false;
+        QTest::newRow("modal dialog open") << true;
+    }
+    void hiddenWhenAway()
+    {
+        QFETCH(bool, modal);
+        QWidget window;
+        auto* pane = new QWidget(&window);
+        window.resize(200, 150);
+        window.show();
+        QTips tip;
+        tip.CreateTip(pane);
+        tip.SetTip("a|b|c|", 5, 7);
+        tip.show();
+        QVERIFY(tip.isVisible());
+        QDialog dialog(&window);
+        QEvent leave(QEvent::Leave);
+        if (modal) {
+            dialog.setModal(true);
+            dialog.show();
+        } else {
+            QApplication::sendEvent(pane, &leave);
+        }
+        QTRY_VERIFY(!tip.isVisible());
+        tip.show(); // the pane's timer, still running, asks again
+        QVERIFY(!tip.isVisible());
+        if (modal) {
+            dialog.hide();
+        } else {
+            QEvent enter(QEvent::Enter);
+            QApplication::sendEvent(pane, &enter);
+        }
+        tip.show();
+        QVERIFY(tip.isVisible());
     }
 };
 
