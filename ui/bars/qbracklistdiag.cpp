@@ -138,6 +138,9 @@ void QBrackListDiag::initList()
     m_list->verticalHeader()->hide();
     m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     m_list->verticalHeader()->setMinimumSectionSize(fontMetrics().height() + 2);
+    // Rows of one height let the view lay out thousands of rows, after every
+    // filter keystroke, without asking each for its size.
+    m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_header->setSectionsClickable(true);
     m_header->setSectionsMovable(true);
     m_header->setHighlightSections(false);
