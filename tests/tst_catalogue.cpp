@@ -165,6 +165,7 @@ void TestCatalogue::change_data()
     QTest::newRow("edit of a line changed meanwhile") << Change { "edit", "bracket0001.png", "クリア|セラミック|NiTi|V1|M1|outer=>x|y|z|V1|M1|outer", 0, GalleryChange::Changed, L };
     QTest::newRow("edit to a character CP932 lacks") << Change { "edit", "bracket0001.png", a + "=>クリア🦷|セラミック|NiTi ﾜｲﾔｰ|V1|M1|outer", 0, GalleryChange::UnwritableText, L };
     QTest::newRow("edit on a full disk") << Change { "edit", "bracket0001.png", a + "=>クリア|セラミック|SS|V1|M1|outer", 100, GalleryChange::Unwritable, L };
+    QTest::newRow("delete the first line") << Change { "delete", "bracket0001.png", a, 0, GalleryChange::Done, without(0) };
     QTest::newRow("delete a middle line") << Change { "delete", "bracket0002.png", "メタル|Steel|SS .016|V2|M2|inner", 0, GalleryChange::Done, without(2) };
     QTest::newRow("delete the unterminated last line") << Change { "delete", "bracket0003.png", "Lingual|Gold|TMA|V3|M3|outer", 0, GalleryChange::Done, without(3) + QStringList { "" } };
     QTest::newRow("delete a line whose picture is missing") << Change { "delete", "bracket0004.png", "Gone|m|w|V|M|outer", 0, GalleryChange::Done, without(1) };

@@ -22,8 +22,14 @@ QVariant GalleryListModel::data(const QModelIndex& index, int role) const
     const GalleryEntry* entry = EntryAt(index.row());
     if (!entry || index.column() < 0 || index.column() >= ShownColumns)
         return QVariant();
-    if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
+    if (role == Qt::DisplayRole)
         return GallerySort::ColumnText(*entry, index.column());
+    // The texts the columns have no room for: the whole entry, vendor and memo too.
+    if (role == Qt::ToolTipRole)
+        return QStringList { entry->bracketName, entry->material, entry->wire,
+            QStringLiteral("メーカー: ") + entry->vendor, QStringLiteral("メモ: ") + entry->memo,
+            entry->isInner() ? QStringLiteral("内側（舌側）") : QStringLiteral("外側（唇側）") }
+            .join(QLatin1Char('\n'));
     return QVariant();
 }
 
