@@ -54,8 +54,8 @@ struct Arguments {
 
 Arguments parse(const QStringList& args)
 {
-    static const QStringList withValue { "--gallery", "--name", "--material", "--wire",
-        "--vendor", "--memo", "--crop" };
+    static const QStringList withValue { "--gallery", "--name", "--material", "--wire", "--vendor",
+        "--memo", "--crop" };
     static const QStringList plain { "--inner", "--outer" };
     Arguments parsed;
     for (int i = 0; i < args.size(); ++i) {
@@ -97,9 +97,9 @@ std::optional<GalleryEntry> findEntry(
 // The texts given on the command line, over `entry`.
 void applyTexts(const Arguments& args, GalleryEntry& entry)
 {
-    const std::pair<const char*, QString*> fields[] = { { "--name", &entry.bracketName },
-        { "--material", &entry.material }, { "--wire", &entry.wire },
-        { "--vendor", &entry.vendor }, { "--memo", &entry.memo } };
+    const std::pair<const char*, QString*> fields[]
+        = { { "--name", &entry.bracketName }, { "--material", &entry.material },
+              { "--wire", &entry.wire }, { "--vendor", &entry.vendor }, { "--memo", &entry.memo } };
     for (const auto& [option, text] : fields)
         if (args.values.contains(option))
             *text = args.values.value(option);
@@ -159,14 +159,15 @@ int change(const Arguments& args, const QString& folder, const QString& catalogu
     const QVector<GalleryEntry>& entries)
 {
     const bool remove = args.positional[0] == QLatin1String("delete");
-    const bool changesGiven = args.values.size() > int(args.values.contains("--gallery"))
-        || !args.flags.isEmpty();
+    const bool changesGiven
+        = args.values.size() > int(args.values.contains("--gallery")) || !args.flags.isEmpty();
     if (args.positional.size() != 2 || (remove && changesGiven))
         return usage();
     const std::optional<GalleryEntry> before
         = findEntry(entries, GalleryCatalogue::FolderPrefix(folder), args.positional[1]);
     if (!before)
-        return fail(QStringLiteral("ギャラリーにその画像の項目がありません: ") + args.positional[1]);
+        return fail(
+            QStringLiteral("ギャラリーにその画像の項目がありません: ") + args.positional[1]);
     if (remove) {
         const GalleryChange done = GalleryCatalogue::DeleteEntry(folder, catalogue, *before);
         return done.ok() ? 0 : fail(done.message());
@@ -214,7 +215,8 @@ int main(int argc, char* argv[])
     }
     QVector<GalleryEntry> entries;
     if (!GalleryCatalogue::LoadCatalogue(folder, catalogue, entries))
-        return fail(QStringLiteral("bracket.csvが見つかりません\n") + QDir::toNativeSeparators(folder));
+        return fail(
+            QStringLiteral("bracket.csvが見つかりません\n") + QDir::toNativeSeparators(folder));
     if (command == QLatin1String("list"))
         return args.positional.size() == 1 ? list(entries, GalleryCatalogue::FolderPrefix(folder))
                                            : usage();

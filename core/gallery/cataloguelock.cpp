@@ -89,7 +89,8 @@ bool CatalogueLock::takeOverStale()
     const QByteArray seen = readSmall(m_path);
     // Moved aside before it is removed: had another process taken the stale
     // lock over and made a fresh one in between, that one is put back.
-    const QString aside = m_path + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid());
+    const QString aside
+        = m_path + QLatin1Char('.') + QString::number(QCoreApplication::applicationPid());
     const QByteArray from = QFile::encodeName(m_path), to = QFile::encodeName(aside);
     if (::rename(from.constData(), to.constData()) != 0)
         return errno == ENOENT;

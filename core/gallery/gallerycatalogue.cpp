@@ -10,8 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QImage>
 #include <QIODevice>
+#include <QImage>
 #include <QSet>
 
 #include <functional>
@@ -47,7 +47,8 @@ GalleryChange unwritable(const QString& folder, SecureFile::Error error)
         ? QStringLiteral("ディスクの空き容量が足りません")
         : QStringLiteral("書き込みが許可されていないか、書き込みに失敗しました");
     return GalleryChange::Failed(GalleryChange::Unwritable,
-        inFolder(QStringLiteral("ギャラリーに保存できません（%1）。変更は保存されていません。").arg(reason),
+        inFolder(QStringLiteral("ギャラリーに保存できません（%1）。変更は保存されていません。")
+                     .arg(reason),
             folder));
 }
 
@@ -114,7 +115,9 @@ GalleryChange changeCatalogue(const QString& folder, const QString& catalogueFil
     if (!change.ok())
         return change;
     SecureFile::Error error = SecureFile::NoError;
-    if ((exists && !GalleryCatalogue::SaveCatalogue(catalogueFile + QStringLiteral(".bak"), old, &error))
+    if ((exists
+            && !GalleryCatalogue::SaveCatalogue(
+                catalogueFile + QStringLiteral(".bak"), old, &error))
         || !GalleryCatalogue::SaveCatalogue(catalogueFile, lines.Bytes(), &error)) {
         if (undo)
             undo();
@@ -225,8 +228,8 @@ GalleryChange GalleryCatalogue::EditEntry(const QString& folder, const QString& 
         const int line = findLine(lines, prefix, before);
         if (line < 0)
             return changedMeanwhile(folder);
-        const GalleryEntry clean = GalleryEntry::fromFields(
-            prefix, after.catalogueLine().split(QLatin1Char(',')));
+        const GalleryEntry clean
+            = GalleryEntry::fromFields(prefix, after.catalogueLine().split(QLatin1Char(',')));
         // Only the fields the user changed are written, so that the others keep
         // their bytes ("Inner" stays "Inner").
         const QString texts[] = { clean.bracketName, clean.material, clean.wire, clean.vendor,
@@ -267,7 +270,8 @@ GalleryChange GalleryCatalogue::AddEntry(const QString& folder, const QString& c
             QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。"));
     if (!QFileInfo(folder).isDir())
         return GalleryChange::Failed(GalleryChange::Unwritable,
-            inFolder(QStringLiteral("ギャラリーのフォルダが見つかりません。変更は保存されていません。"),
+            inFolder(
+                QStringLiteral("ギャラリーのフォルダが見つかりません。変更は保存されていません。"),
                 folder));
     const QString prefix = FolderPrefix(folder);
     QString written;
@@ -276,7 +280,8 @@ GalleryChange GalleryCatalogue::AddEntry(const QString& folder, const QString& c
         [&](CatalogueLines& lines, bool) {
             QStringList named;
             for (int i = 0; i < lines.Count(); ++i)
-                named.append(fieldAt(lines.Fields(i), PictureField).replace(QLatin1Char('\\'), QLatin1Char('/')));
+                named.append(fieldAt(lines.Fields(i), PictureField)
+                                 .replace(QLatin1Char('\\'), QLatin1Char('/')));
             GalleryEntry entry = texts;
             entry.picturePath = prefix + NextPictureName(folder, named);
             const QString number = QStringLiteral("%1").arg(lines.Count(), 4, 10, QLatin1Char('0'));
@@ -369,7 +374,9 @@ QStringList GalleryCatalogue::CheckGallery(const QString& folder, const QString&
         const QString where = QStringLiteral("%1行目: %2").arg(i + 1).arg(name);
         const QString path = GalleryEntry::fromFields(prefix, all[i]).picturePath;
         if (firstLine.contains(path.toLower()))
-            problems << QStringLiteral("重複した画像: %1（%2行目と同じ）").arg(where).arg(firstLine[path.toLower()]);
+            problems << QStringLiteral("重複した画像: %1（%2行目と同じ）")
+                            .arg(where)
+                            .arg(firstLine[path.toLower()]);
         else
             firstLine.insert(path.toLower(), i + 1);
         if (!QFileInfo(path).isFile())

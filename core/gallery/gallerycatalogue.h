@@ -3,8 +3,8 @@
 // edit, delete) that several workstations may make to one shared folder.
 #pragma once
 
-#include "core/gallery/galleryentry.h"
 #include "core/gallery/gallerychange.h"
+#include "core/gallery/galleryentry.h"
 #include "core/host/securefile.h"
 
 #include <QString>
@@ -83,8 +83,8 @@ public:
     // Writes `bytes` as the new catalogue once they are fully on disk, so a
     // failure (full disk, unwritable folder) leaves the old file as it was.
     // Through a link the target is written; the file keeps its mode.
-    static bool SaveCatalogue(const QString& catalogueFile, const QByteArray& bytes,
-        SecureFile::Error* error = nullptr);
+    static bool SaveCatalogue(
+        const QString& catalogueFile, const QByteArray& bytes, SecureFile::Error* error = nullptr);
 
     // The first "bracket%04d.png" (n = 1, 2, …) for which nothing exists in
     // `folder` and that no name in `named` (catalogue field 1, compared without

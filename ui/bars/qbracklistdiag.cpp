@@ -50,8 +50,9 @@ QByteArray fileStamp(const QString& path)
     struct stat info { };
     if (stat(QFile::encodeName(path).constData(), &info) != 0)
         return QByteArray();
-    return QByteArray::number(qulonglong(info.st_ino)) + ' ' + QByteArray::number(qlonglong(info.st_size))
-        + ' ' + QByteArray::number(qlonglong(info.st_mtim.tv_sec)) + '.'
+    return QByteArray::number(qulonglong(info.st_ino)) + ' '
+        + QByteArray::number(qlonglong(info.st_size)) + ' '
+        + QByteArray::number(qlonglong(info.st_mtim.tv_sec)) + '.'
         + QByteArray::number(qlonglong(info.st_mtim.tv_nsec));
 }
 
@@ -105,8 +106,10 @@ QBrackListDiag::QBrackListDiag(QWidget* parent)
     connect(m_filter, &QLineEdit::textChanged, m_shown, &GalleryFilterModel::SetFilterText);
     m_reloadTimer->setSingleShot(true);
     m_reloadTimer->setInterval(150);
-    connect(m_watcher, &QFileSystemWatcher::fileChanged, m_reloadTimer, qOverload<>(&QTimer::start));
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reloadTimer, qOverload<>(&QTimer::start));
+    connect(
+        m_watcher, &QFileSystemWatcher::fileChanged, m_reloadTimer, qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, m_reloadTimer,
+        qOverload<>(&QTimer::start));
     connect(m_reloadTimer, &QTimer::timeout, this, &QBrackListDiag::catalogueTouched);
     m_widthTimer->setSingleShot(true);
     m_widthTimer->setInterval(500);
@@ -155,7 +158,8 @@ void QBrackListDiag::initList()
         // A width too narrow to read or wider than any screen is not a choice
         // anyone made.
         m_list->setColumnWidth(column,
-            isNumber && stored >= narrowestColumn && stored <= 4000 ? stored : defaultWidths[column]);
+            isNumber && stored >= narrowestColumn && stored <= 4000 ? stored
+                                                                    : defaultWidths[column]);
     }
 
     QPalette colours = m_list->palette();
@@ -507,8 +511,8 @@ void QBrackListDiag::layOut()
     m_previewGroup->setVisible(roomForPreview);
     m_picture->setVisible(roomForPreview);
     m_previewCheck->setVisible(roomForPreview);
-    m_list->setGeometry(0, listTop, cx,
-        qMax(0, (roomForPreview ? groupY - (belowList - groupGap) : cy) - listTop));
+    m_list->setGeometry(
+        0, listTop, cx, qMax(0, (roomForPreview ? groupY - (belowList - groupGap) : cy) - listTop));
     m_previewGroup->setGeometry(0, groupY, cx, groupBottom - groupY);
     // Written as right minus left so that the picture stays centred for an odd
     // width: both halves truncate toward zero.

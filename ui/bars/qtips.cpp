@@ -1,7 +1,7 @@
 #include "ui/bars/qtips.h"
 
-#include "ui/bars/qbracklistdiag.h"
 #include "core/gallery/tiptext.h"
+#include "ui/bars/qbracklistdiag.h"
 
 #include <QApplication>
 #include <QEvent>

@@ -1,9 +1,9 @@
 #include "ui/dialogs/cbracketdlg.h"
 
-#include "ui/dialogs/brackettextgroup.h"
 #include "core/gallery/gallerycatalogue.h"
-#include "ui/dialogs/adjustmentcontrols.h"
 #include "core/text/strings.h"
+#include "ui/dialogs/adjustmentcontrols.h"
+#include "ui/dialogs/brackettextgroup.h"
 
 #include <QMessageBox>
 

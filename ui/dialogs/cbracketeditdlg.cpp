@@ -1,7 +1,7 @@
 #include "ui/dialogs/cbracketeditdlg.h"
 
-#include "ui/dialogs/brackettextgroup.h"
 #include "ui/dialogs/adjustmentcontrols.h"
+#include "ui/dialogs/brackettextgroup.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -44,7 +44,8 @@ bool GalleryCommands::AddPicture(QWidget* frame, QBrackListDiag* list, const QSt
     ImageKit probe;
     if (!probe.openImage(path)) {
         warn(frame,
-            QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。\n") + path);
+            QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。\n")
+                + path);
         return false;
     }
     CBracketDlg dialog(frame);
@@ -82,8 +83,8 @@ void GalleryCommands::Edit(QWidget* frame, QBrackListDiag* list)
     after.memo = dialog.m_strMemo;
     after.side = dialog.m_strSide;
     showResult(frame, list,
-        GalleryCatalogue::EditEntry(GalleryCatalogue::GalleryFolder(),
-            GalleryCatalogue::CatalogueFile(), before, after));
+        GalleryCatalogue::EditEntry(
+            GalleryCatalogue::GalleryFolder(), GalleryCatalogue::CatalogueFile(), before, after));
 }
 
 void GalleryCommands::Delete(QWidget* frame, QBrackListDiag* list)
