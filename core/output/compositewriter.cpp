@@ -10,6 +10,7 @@
 #include <QImageWriter>
 
 #include <algorithm>
+#include <future>
 #include <sys/stat.h>
 
 int CompositeWriter::findEncoder(const QString& mimeType, QByteArray* format)
@@ -45,9 +46,12 @@ bool CompositeWriter::saveComposite(
     if (findEncoder(QStringLiteral("image/jpeg")) < 0)
         return false;
     const QSize size = renderer.size();
-    QImage band(
-        size.width(), std::min(BandRows, size.height()), QImage::Format_ARGB32_Premultiplied);
-    if (band.isNull())
+    // Two bands: libjpeg encodes one while the renderer fills the other on a second
+    // thread, so memory stays two bands whatever the picture's height.
+    const int bandRows = std::min(BandRows, size.height());
+    QImage bands[2] = { QImage(size.width(), bandRows, QImage::Format_ARGB32_Premultiplied),
+        QImage(size.width(), bandRows, QImage::Format_ARGB32_Premultiplied) };
+    if (bands[0].isNull() || bands[1].isNull())
         return false;
 
     // Written beside the target and renamed on commit, so the chosen name never
@@ -68,13 +72,25 @@ bool CompositeWriter::saveComposite(
         file.cancel();
         return false;
     }
-    for (int top = 0; top < size.height(); top += band.height()) {
-        const int rows = std::min(band.height(), size.height() - top);
-        renderer.renderBand(band, top);
-        if (!encoder.writeRows(band, rows) || (progress && !progress())) {
+    // Only the render thread touches the renderer (it fills its overlays lazily, band
+    // by band); only this thread touches the encoder, the file and progress.
+    renderer.renderBand(bands[0], 0);
+    int current = 0;
+    for (int top = 0; top < size.height(); top += bandRows) {
+        const int rows = std::min(bandRows, size.height() - top);
+        const int next = top + bandRows;
+        std::future<void> rendering;
+        if (next < size.height())
+            rendering = std::async(std::launch::async,
+                [&renderer, &band = bands[1 - current], next] { renderer.renderBand(band, next); });
+        const bool written = encoder.writeRows(bands[current], rows) && (!progress || progress());
+        if (rendering.valid())
+            rendering.wait(); // the band it fills must not outlive this frame
+        if (!written) {
             file.cancel();
             return false;
         }
+        current = 1 - current;
     }
     if (!encoder.finish()) {
         file.cancel();

@@ -5,10 +5,12 @@
 #pragma once
 
 #include "core/workspace/panegeometry.h"
+#include "core/workspace/panebackdrop.h"
 #include "core/workspace/scaledphotocache.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QPainterPath>
 
 class PaneHost;
 class QMenu;
@@ -87,9 +89,22 @@ private:
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
     void stopTip();
 
+    // Which brackets a paint draws and through which clip (drawing coordinates):
+    // all `count` of the slot, of which the first `still` do not move while the
+    // selected one is dragged.
+    struct BracketLayers {
+        QPainterPath clip;
+        int count = 0;
+        int still = 0;
+    };
+    void paintAllLayers(QPainter& painter, Workspace& ws, const QRect& exposed);
+    void paintOverBackdrop(QPainter& painter, Workspace& ws, const QRect& exposed);
+    void setDrawingView(QPainter& painter) const;
+    static void reportFirstFrame();
+    BracketLayers bracketLayers(const Workspace& ws, QPainter& painter);
     void paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed);
     void paintClipOutline(QPainter& painter, const Workspace& ws);
-    void paintBrackets(QPainter& painter, const Workspace& ws);
+    void paintBrackets(QPainter& painter, const Workspace& ws, int first, int end);
 
     const int m_paneIndex;
     PaneGeometry m_geometry;
@@ -98,6 +113,10 @@ private:
     bool m_applyingScroll = false;
     QMenu* m_clipMenu = nullptr;
     ScaledPhotoCache m_photoCache;
+    PaneBackdrop m_backdrop;
+    // The outline's region in drawing coordinates and what it was built from.
+    QByteArray m_outlineKey;
+    QPainterPath m_outlineRegion;
     QTips* tipWnd = nullptr;
     int tipTicks = 0;
     int lastMouseX = 0, lastMouseY = 0;
