@@ -20,7 +20,14 @@ public:
 
     // The composed picture; null before the first recompose or after clear().
     const QImage& image() const { return m_image; }
+    // The same, to redraw parts of it that changed in a way its key leaves out.
+    QImage& image() { return m_image; }
     void clear();
+
+    // Copies the device pixels under `area` (logical coordinates) from `source`, a
+    // picture of the same size and ratio: a plain copy of rows, as a drag frame puts
+    // the still picture back where a moving bracket was.
+    void copyFrom(const QImage& source, const QRect& area);
 
 private:
     QByteArray m_key;

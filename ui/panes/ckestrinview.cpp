@@ -473,7 +473,6 @@ void CKestrinView::paintEvent(QPaintEvent* event)
         painter.fillRect(exposed, palette().color(QPalette::Dark));
         return;
     }
-    painter.setClipRect(exposed);
     // The first paint's grey and the outline being edited lie under the photograph
     // and the brackets respectively, so those paints draw every layer afresh.
     if (!ws->m_bFirstPaintDone || ws->m_bClipEditing)
@@ -508,6 +507,7 @@ void CKestrinView::setDrawingView(QPainter& painter) const
 
 void CKestrinView::paintAllLayers(QPainter& painter, Workspace& ws, const QRect& exposed)
 {
+    painter.setClipRect(exposed);
     painter.fillRect(exposed, palette().color(QPalette::Dark));
     setDrawingView(painter);
     if (!ws.m_bFirstPaintDone) {
@@ -569,14 +569,79 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
             paintBrackets(composer, ws, 0, layers.still);
         }
     }
-    const QRectF source(QPointF(exposed.topLeft()) * ratio, QSizeF(exposed.size()) * ratio);
-    painter.drawImage(QRectF(exposed), m_backdrop.image(), source);
-    if (layers.still >= layers.count)
+    if (layers.still >= layers.count) {
+        copyDevicePixels(painter, m_backdrop.image(), exposed);
         return;
-    setDrawingView(painter);
-    painter.scale(m_geometry.viewScale, m_geometry.viewScale);
-    painter.setClipPath(layers.clip, Qt::IntersectClip);
-    paintBrackets(painter, ws, layers.still, layers.count);
+    }
+    // The frame is the backdrop with the moving brackets over it. A drag frame puts
+    // back the backdrop only where a moving bracket was or now is, and draws there
+    // the brackets that reach into it; the pane then gets one copy of the frame.
+    QByteArray frameKey = key;
+    KeyWriter(frameKey) << layers.count << (ws.m_layout.activeSlot() == slot());
+    frameKey += m_outlineKey;
+    std::vector<DrawnBracket> live = liveBrackets(ws, layers);
+    QRect dirty;
+    if (m_frame.isCurrent(frameKey) && live.size() == m_drawnLive.size()) {
+        for (size_t i = 0; i < live.size(); ++i)
+            if (live[i].key != m_drawnLive[i].key)
+                dirty |= live[i].area | m_drawnLive[i].area;
+    } else if (!m_frame.recompose(frameKey, viewport()->size(), ratio).isNull()) {
+        dirty = viewport()->rect();
+    } else { // no memory for it: the moving brackets straight onto the pane
+        copyDevicePixels(painter, m_backdrop.image(), exposed);
+        painter.setClipRect(exposed);
+        setDrawingView(painter);
+        painter.scale(m_geometry.viewScale, m_geometry.viewScale);
+        painter.setClipPath(layers.clip, Qt::IntersectClip);
+        paintBrackets(painter, ws, layers.still, layers.count);
+        return;
+    }
+    dirty &= viewport()->rect();
+    if (!dirty.isEmpty()) {
+        m_frame.copyFrom(m_backdrop.image(), dirty);
+        QPainter composer(&m_frame.image());
+        composer.setClipRect(dirty);
+        setDrawingView(composer);
+        composer.scale(m_geometry.viewScale, m_geometry.viewScale);
+        composer.setClipPath(layers.clip, Qt::IntersectClip);
+        for (size_t i = 0; i < live.size(); ++i)
+            if (live[i].area.intersects(dirty))
+                paintBrackets(composer, ws, layers.still + int(i), layers.still + int(i) + 1);
+    }
+    m_drawnLive = std::move(live);
+    copyDevicePixels(painter, m_frame.image(), exposed);
+}
+
+void CKestrinView::copyDevicePixels(QPainter& painter, const QImage& picture, const QRect& area)
+{
+    const qreal ratio = picture.devicePixelRatio();
+    const QRectF source(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio);
+    painter.drawImage(QRectF(area), picture, source);
+}
+
+std::vector<CKestrinView::DrawnBracket> CKestrinView::liveBrackets(
+    const Workspace& ws, const BracketLayers& layers) const
+{
+    const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
+    const bool active = ws.m_layout.activeSlot() == slot();
+    std::vector<DrawnBracket> live;
+    for (int i = layers.still; i < layers.count; ++i) {
+        const QBracket& bracket = paneSlot.arBrackets[size_t(i)];
+        DrawnBracket drawn;
+        KeyWriter writer(drawn.key);
+        writeBracket(writer, bracket, active);
+        // The canvas turns about its centre, so it stays within the circle through
+        // its corners; the handle and its decorations may reach beyond, and the
+        // decorations keep their screen size (a few pixels) at every zoom.
+        const int side = qMax(bracket.GetSize().width(), bracket.GetSize().height());
+        const QPointF centre = QPointF(bracket.GetPos()) + QPointF(side, side) / 2;
+        const qreal reach = side * 0.7072 + 1;
+        const QRectF canvas(centre - QPointF(reach, reach), centre + QPointF(reach, reach));
+        const QRectF photo = canvas | QRectF(bracket.m_rcRotate);
+        drawn.area = m_geometry.photoToClient(photo).toAlignedRect().adjusted(-10, -10, 10, 10);
+        live.push_back(std::move(drawn));
+    }
+    return live;
 }
 
 CKestrinView::BracketLayers CKestrinView::bracketLayers(const Workspace& ws, QPainter& painter)

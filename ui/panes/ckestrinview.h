@@ -12,6 +12,8 @@
 #include <QBasicTimer>
 #include <QPainterPath>
 
+#include <vector>
+
 class PaneHost;
 class QMenu;
 class QTips;
@@ -97,6 +99,15 @@ private:
         int count = 0;
         int still = 0;
     };
+    // A moving bracket as last drawn into the frame: what it looked like, and the
+    // client area it may have covered.
+    struct DrawnBracket {
+        QByteArray key;
+        QRect area;
+    };
+    std::vector<DrawnBracket> liveBrackets(const Workspace& ws, const BracketLayers& layers) const;
+    // Copies `area` (client coordinates) of a picture held in device pixels.
+    static void copyDevicePixels(QPainter& painter, const QImage& picture, const QRect& area);
     void paintAllLayers(QPainter& painter, Workspace& ws, const QRect& exposed);
     void paintOverBackdrop(QPainter& painter, Workspace& ws, const QRect& exposed);
     void setDrawingView(QPainter& painter) const;
@@ -114,6 +125,9 @@ private:
     QMenu* m_clipMenu = nullptr;
     ScaledPhotoCache m_photoCache;
     PaneBackdrop m_backdrop;
+    // The backdrop with the moving brackets over it, as the pane last showed it.
+    PaneBackdrop m_frame;
+    std::vector<DrawnBracket> m_drawnLive;
     // The outline's region in drawing coordinates and what it was built from.
     QByteArray m_outlineKey;
     QPainterPath m_outlineRegion;
