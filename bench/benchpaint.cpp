@@ -185,6 +185,23 @@ double paintFigures(const QString& prefix, double goalFactor)
         dragRatio.push_back(drag.back() / copy.back());
     }
     BracketActions::releaseInside(ws, slot);
+    // The last drag frame against every layer drawn afresh (the path of the very
+    // first paint, whose grey lies only outside the photograph): within the
+    // photograph they must be the same pixels.
+    dragged->viewport()->repaint();
+    const QImage composed = dragged->viewport()->grab().toImage();
+    ws.m_bFirstPaintDone = false;
+    const QImage direct = dragged->viewport()->grab().toImage();
+    const QRect photoArea = QRectF(QPointF(dragged->offsetX(), dragged->offsetY()) * dragged->viewScale(),
+        QSizeF(ws.photoWidth(), ws.photoHeight()) * dragged->viewScale())
+                                .toAlignedRect()
+                                .adjusted(1, 1, -1, -1);
+    qint64 differing = 0;
+    for (int y = 0; y < composed.height(); ++y)
+        for (int x = 0; x < composed.width(); ++x)
+            differing += photoArea.contains(QPoint(x, y) / ratio)
+                && composed.pixel(x, y) != direct.pixel(x, y);
+    bench::figure(prefix + "drag_frame_differing", double(differing), "pixels (goal 0)");
     // A drag that moved nothing would time nothing.
     bench::figure(prefix + "drag_reach", farthest.x() + farthest.y(), "photograph px");
     const double dragMs = bench::median(drag);

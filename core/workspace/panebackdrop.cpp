@@ -1,7 +1,6 @@
 #include "core/workspace/panebackdrop.h"
 
 #include <cmath>
-#include <cstring>
 
 QImage& PaneBackdrop::recompose(const QByteArray& key, QSize logicalSize, qreal devicePixelRatio)
 {
@@ -21,18 +20,3 @@ void PaneBackdrop::clear()
     m_image = QImage();
 }
 
-void PaneBackdrop::copyFrom(const QImage& source, const QRect& area)
-{
-    if (source.size() != m_image.size() || source.format() != m_image.format())
-        return;
-    const qreal ratio = m_image.devicePixelRatio();
-    const QRect pixels = QRect(int(std::floor(area.left() * ratio)), int(std::floor(area.top() * ratio)),
-        int(std::ceil(area.width() * ratio)) + 1, int(std::ceil(area.height() * ratio)) + 1)
-                             .intersected(m_image.rect());
-    if (pixels.isEmpty())
-        return;
-    const size_t bytes = size_t(pixels.width()) * 4;
-    for (int y = pixels.top(); y <= pixels.bottom(); ++y)
-        std::memcpy(m_image.scanLine(y) + pixels.left() * 4,
-            source.constScanLine(y) + pixels.left() * 4, bytes);
-}

@@ -24,11 +24,6 @@ public:
     QImage& image() { return m_image; }
     void clear();
 
-    // Copies the device pixels under `area` (logical coordinates) from `source`, a
-    // picture of the same size and ratio: a plain copy of rows, as a drag frame puts
-    // the still picture back where a moving bracket was.
-    void copyFrom(const QImage& source, const QRect& area);
-
 private:
     QByteArray m_key;
     QImage m_image;

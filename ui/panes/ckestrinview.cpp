@@ -598,9 +598,11 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     }
     dirty &= viewport()->rect();
     if (!dirty.isEmpty()) {
-        m_frame.copyFrom(m_backdrop.image(), dirty);
+        // One clip for putting back and drawing, so that both cover the same device
+        // pixels at any ratio.
         QPainter composer(&m_frame.image());
         composer.setClipRect(dirty);
+        copyDevicePixels(composer, m_backdrop.image(), dirty);
         setDrawingView(composer);
         composer.scale(m_geometry.viewScale, m_geometry.viewScale);
         composer.setClipPath(layers.clip, Qt::IntersectClip);
