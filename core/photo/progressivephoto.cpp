@@ -4,6 +4,9 @@
 #include "core/photo/photoloader.h"
 
 #include <chrono>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <optional>
 
 namespace {
@@ -65,7 +68,12 @@ ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
         m_full = done.get_future();
         return;
     }
-    m_full = std::async(std::launch::async, [path, flags] { return decode(path, flags, 1); });
+    m_full = std::async(std::launch::async, [path, flags] {
+        // Below the preview's priority: on a busy processor the first frame comes
+        // first; on an idle one each decode has a core of its own anyway.
+        setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
+        return decode(path, flags, 1);
+    });
     m_preview = decode(path, flags, m_divisor);
     if (m_preview.isNull())
         return;
