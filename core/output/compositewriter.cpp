@@ -11,7 +11,24 @@
 
 #include <algorithm>
 #include <future>
+#include <system_error>
 #include <sys/stat.h>
+
+namespace {
+
+// Renders the band on a thread of its own; without one (the system refused to start
+// it) the band is rendered when the future is waited for, on the caller's thread.
+std::future<void> startRendering(const CompositeRenderer& renderer, QImage& band, int top)
+{
+    const auto work = [&renderer, &band, top] { renderer.renderBand(band, top); };
+    try {
+        return std::async(std::launch::async, work);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, work);
+    }
+}
+
+} // namespace
 
 int CompositeWriter::findEncoder(const QString& mimeType, QByteArray* format)
 {
@@ -81,11 +98,10 @@ bool CompositeWriter::saveComposite(
         const int next = top + bandRows;
         std::future<void> rendering;
         if (next < size.height())
-            rendering = std::async(std::launch::async,
-                [&renderer, &band = bands[1 - current], next] { renderer.renderBand(band, next); });
+            rendering = startRendering(renderer, bands[1 - current], next);
         const bool written = encoder.writeRows(bands[current], rows) && (!progress || progress());
         if (rendering.valid())
-            rendering.wait(); // the band it fills must not outlive this frame
+            rendering.wait(); // bands[] must outlive the rendering into it
         if (!written) {
             file.cancel();
             return false;

@@ -8,6 +8,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 #include <optional>
+#include <system_error>
 
 namespace {
 
@@ -68,12 +69,18 @@ ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
         m_full = done.get_future();
         return;
     }
-    m_full = std::async(std::launch::async, [path, flags] {
+    const auto full = [path, flags] {
         // Below the preview's priority: on a busy processor the first frame comes
         // first; on an idle one each decode has a core of its own anyway.
         setpriority(PRIO_PROCESS, id_t(syscall(SYS_gettid)), 10);
         return decode(path, flags, 1);
-    });
+    };
+    try {
+        m_full = std::async(std::launch::async, full);
+    } catch (const std::system_error&) {
+        // No thread to be had: the full picture is decoded when it is first asked for.
+        m_full = std::async(std::launch::deferred, [path, flags] { return decode(path, flags, 1); });
+    }
     m_preview = decode(path, flags, m_divisor);
     if (m_preview.isNull())
         return;
@@ -84,7 +91,9 @@ ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
 
 ProgressivePhoto::~ProgressivePhoto()
 {
-    if (m_full.valid())
+    // A decode deferred for want of a thread has not started and need not run.
+    if (m_full.valid()
+        && m_full.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
         m_full.wait();
 }
 
