@@ -184,6 +184,21 @@ double paintFigures(const QString& prefix, double goalFactor)
         copy.push_back(bench::elapsedMs([&] { std::memcpy(to.data(), from.data(), from.size()); }));
         dragRatio.push_back(drag.back() / copy.back());
     }
+    // The same drag when the mouse handler asks for the changed rectangle alone.
+    std::vector<double> rectDrag, rectRatio;
+    for (int i = 0; i < runs * 2; ++i) {
+        ++step;
+        pointer += QPoint(step % 20 < 10 ? 7 : -7, step % 6 < 3 ? 3 : -3);
+        rectDrag.push_back(bench::elapsedMs([&] {
+            BracketActions::move(ws, slot, pointer, false, true);
+            dragged->viewport()->repaint(dragged->movedBracketsArea());
+        }));
+        const double copyMs
+            = bench::elapsedMs([&] { std::memcpy(to.data(), from.data(), from.size()); });
+        rectRatio.push_back(rectDrag.back() / copyMs);
+    }
+    bench::figure(prefix + "drag_rect_ms", bench::median(rectDrag), "ms (the changed rectangle alone)");
+    bench::figure(prefix + "drag_rect_ratio", bench::median(rectRatio), "x the copy");
     BracketActions::releaseInside(ws, slot);
     // The last drag frame against every layer drawn afresh (the path of the very
     // first paint, whose grey lies only outside the photograph): within the

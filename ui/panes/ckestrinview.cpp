@@ -614,6 +614,25 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     copyDevicePixels(painter, m_frame.image(), exposed);
 }
 
+QRect CKestrinView::movedBracketsArea() const
+{
+    const Workspace* ws = workspace();
+    if (!ws || !ws->hasPhoto() || m_drawnLive.empty())
+        return viewport()->rect();
+    const PaneSlot& paneSlot = ws->m_slot[size_t(slot())];
+    BracketLayers layers;
+    layers.count = int(paneSlot.arBrackets.size());
+    layers.still = paneSlot.nSelected;
+    if (layers.still < 0 || layers.count - layers.still != int(m_drawnLive.size()))
+        return viewport()->rect();
+    QRect area;
+    for (const DrawnBracket& drawn : m_drawnLive)
+        area |= drawn.area;
+    for (const DrawnBracket& drawn : liveBrackets(*ws, layers))
+        area |= drawn.area;
+    return area & viewport()->rect();
+}
+
 void CKestrinView::copyDevicePixels(QPainter& painter, const QImage& picture, const QRect& area)
 {
     const qreal ratio = picture.devicePixelRatio();

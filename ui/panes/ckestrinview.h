@@ -58,6 +58,11 @@ public:
     // The clip context menu, built on first use from the frame's actions.
     QMenu* clipMenu();
 
+    // The client area to repaint after the selected bracket of this pane moved,
+    // turned or scaled: where it and the brackets above it were last drawn and where
+    // they are now. The whole viewport when the pane has drawn no such frame.
+    QRect movedBracketsArea() const;
+
     double viewScale() const { return m_geometry.viewScale; }
     int offsetX() const { return m_geometry.offsetX; }
     int offsetY() const { return m_geometry.offsetY; }
