@@ -182,6 +182,18 @@ int benchAdjust()
         { "preview_brightness", [&] { bracket.PreviewBrightness(130, 110); }, {}, {} });
     series.push_back(
         { "preview_colorbalance", [&] { bracket.PreviewColorBalance(0x60A0B0); }, {}, {} });
+    // The same previews on the path a processor without AVX-512 VBMI takes.
+    auto withoutVbmi = [](const std::function<void()>& work) {
+        return [work] {
+            qputenv("KESTRIN_NO_VBMI", "1");
+            work();
+            qunsetenv("KESTRIN_NO_VBMI");
+        };
+    };
+    series.push_back({ "preview_brightness_without_vbmi",
+        withoutVbmi([&] { bracket.PreviewBrightness(130, 110); }), {}, {} });
+    series.push_back({ "preview_colorbalance_without_vbmi",
+        withoutVbmi([&] { bracket.PreviewColorBalance(0x60A0B0); }), {}, {} });
     series.push_back({ "portable_brightness",
         [&] { QColorAdjust::applyPortable(canvas, scratch, brightness, brightness, brightness); },
         {}, {} });
@@ -230,6 +242,14 @@ int benchAdjust()
     bracket.PreviewColorBalance(0x60A0B0);
     figure("preview_colorbalance_differing", differingBytes(bracket.m_pImage, reference), "bytes");
     figure("apply_takes_vector_path", QColorAdjust::hasVectorPath() ? 1 : 0, "(1 yes, 0 no)");
+    out() << "path = " << QColorAdjust::pathName() << Qt::endl;
+    qputenv("KESTRIN_NO_VBMI", "1");
+    out() << "path_without_vbmi = " << QColorAdjust::pathName() << Qt::endl;
+    bracket.PreviewBrightness(130, 110);
+    QColorAdjust::applyPortable(canvas, reference, brightness, brightness, brightness);
+    figure("preview_brightness_without_vbmi_differing",
+        differingBytes(bracket.m_pImage, reference), "bytes");
+    qunsetenv("KESTRIN_NO_VBMI");
 
     // Interleaved, so that every candidate and its memcpy see the same machine load
     // on a shared computer; each ratio is taken within one round.
@@ -244,17 +264,22 @@ int benchAdjust()
             s.perMemcpy.push_back(ms / memcpyMs);
         }
     }
-    double worstPreview = 0;
+    double worstPreview = 0, worstWithoutVbmi = 0;
     for (const Series& s : series) {
         figure(s.name, median(s.ms), "ms");
         if (s.name == "memcpy")
             continue;
         const double ratio = median(s.perMemcpy);
-        figure(s.name + "_ratio", ratio, "x memcpy (goal 8)");
-        if (s.name.startsWith("preview"))
+        const bool noVbmi = s.name.endsWith("_without_vbmi");
+        figure(s.name + "_ratio", ratio, noVbmi ? "x memcpy (goal 3)" : "x memcpy (goal 8)");
+        if (noVbmi)
+            worstWithoutVbmi = std::max(worstWithoutVbmi, ratio);
+        else if (s.name.startsWith("preview"))
             worstPreview = std::max(worstPreview, ratio);
     }
     figure("worst_preview_ratio", worstPreview, "x memcpy (goal 8)");
-    bench::ratio(worstPreview / 8.0);
+    figure("preview_ratio_without_vbmi", worstWithoutVbmi, "x memcpy (goal 3)");
+    // Both goals at once: 1.0 or less meets each.
+    bench::ratio(std::max(worstWithoutVbmi / 3.0, worstPreview / 8.0));
     return 0;
 }

@@ -3,18 +3,24 @@
 #include "bench/benchutil.h"
 
 #include "core/photo/photoloader.h"
+#include "core/photo/progressivephoto.h"
+#include "core/image/picturereader.h"
 #include "core/workspace/workspace.h"
 #include "core/host/photocatalog.h"
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QPainter>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QRandomGenerator>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -139,6 +145,120 @@ int benchOpen(const QString& program)
     return 0;
 }
 
+// From opening a 24-megapixel JPEG to the fitted picture of a one-pane window ready
+// to draw, against djpeg decoding the same file in full in a process of its own.
+int benchFirstFrame()
+{
+    const QString djpeg = QStandardPaths::findExecutable(QStringLiteral("djpeg"));
+    if (djpeg.isEmpty()) {
+        QTextStream(stderr) << "kestrin-bench firstframe: djpeg not found (Debian package "
+                               "libjpeg-turbo-progs)\n";
+        return 1;
+    }
+    QTemporaryDir dir;
+    qputenv("MOLVEX_PHOTODB", (dir.path() + "/photos.db").toLocal8Bit());
+    QImageReader::setAllocationLimit(1024);
+    const QString path = makeBigJpeg(dir.path(), "photo.jpg");
+    const QSize pane(1500, 940); // the one pane of a full-HD window beside the list, in device pixels
+    const int runs = 7;
+    std::vector<double> reference, first, full, ratio, alone, aloneRatio;
+    int divisor = 0;
+    bool ok = true;
+    for (int i = 0; i < runs; ++i) {
+        reference.push_back(bench::elapsedMs([&] {
+            ok = QProcess::execute(djpeg, { "-outfile", "/dev/null", path }) == 0 && ok;
+        }));
+        QElapsedTimer timer;
+        timer.start();
+        {
+            ProgressivePhoto photo(path, pane);
+            const QImage fitted = photo.preview().scaled(
+                pane, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            first.push_back(timer.nsecsElapsed() / 1e6);
+            ok = !fitted.isNull() && ok;
+            divisor = photo.previewDivisor();
+            ok = photo.takeFull().size() == QSize(6000, 4000) && ok;
+            full.push_back(timer.nsecsElapsed() / 1e6);
+        }
+        ratio.push_back(first.back() / reference.back());
+        // The same preview with no full decode beside it: what the first frame costs
+        // when the second core is free for the full decode.
+        alone.push_back(bench::elapsedMs([&] {
+            PictureReader reader(path);
+            const int d = ProgressivePhoto::divisorFor(reader.size(), pane);
+            reader.setScaledSize(QSize((6000 + d - 1) / d, (4000 + d - 1) / d));
+            const QImage fitted = reader.read(QImage::Format_RGB32)
+                                      .scaled(pane, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            ok = !fitted.isNull() && ok;
+        }));
+        aloneRatio.push_back(alone.back() / reference.back());
+    }
+    if (!ok)
+        return 1;
+    figure("djpeg_ms", bench::median(reference), "ms (full decode, own process)");
+    figure("firstframe_ms", bench::median(first), "ms");
+    figure("full_ms", bench::median(full), "ms (full picture ready)");
+    figure("preview_divisor", divisor, "");
+    figure("firstframe_alone_ms", bench::median(alone), "ms (the preview with no full decode beside it)");
+    figure("firstframe_alone_ratio", bench::median(aloneRatio), "x djpeg");
+    figure("pane_width", pane.width(), "px");
+    figure("pane_height", pane.height(), "px");
+    const double r = bench::median(ratio);
+    figure("firstframe_ratio", r, "x djpeg (goal 0.7)");
+    bench::ratio(r / 0.7);
+    return 0;
+}
+
+// Process start to the first painted frame of the sample photograph, against the
+// same program asked only for its version (process and Qt start-up alone).
+int benchStartup()
+{
+    const QString app = QStringLiteral(KESTRIN_APP_PATH);
+    const QString photo = QStringLiteral(KESTRIN_SOURCE_DIR "/samples/smile.jpg");
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath("gallery");
+    QFile(dir.path() + "/gallery/bracket.csv").open(QIODevice::WriteOnly);
+    QSettings(dir.path() + "/bench.ini", QSettings::IniFormat)
+        .setValue("DB_DIR/GALLERY", dir.path() + "/gallery/");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("MOLVEX_INI", dir.path() + "/bench.ini");
+    env.insert("MOLVEX_PHOTODB", dir.path() + "/photos.db");
+    env.insert("KESTRIN_REPORT_FIRST_FRAME", "1");
+    if (env.value("QT_QPA_PLATFORM").isEmpty())
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+    const int runs = 7;
+    std::vector<double> version, frame, ratio;
+    bool ok = true;
+    for (int i = 0; i < runs; ++i) {
+        version.push_back(bench::elapsedMs([&] {
+            QProcess child;
+            child.setProcessEnvironment(env);
+            child.start(app, { "--version" });
+            ok = child.waitForFinished(60000) && ok;
+        }));
+        frame.push_back(bench::elapsedMs([&] {
+            QProcess child;
+            child.setProcessEnvironment(env);
+            child.start(app, { photo });
+            QByteArray said;
+            while (!said.contains("first frame") && child.waitForReadyRead(60000))
+                said += child.readAllStandardOutput();
+            ok = said.contains("first frame") && ok;
+        }));
+        ratio.push_back(frame.back() / version.back());
+    }
+    if (!ok) {
+        QTextStream(stderr) << "kestrin-bench startup: " << app << " did not paint " << photo << '\n';
+        return 1;
+    }
+    figure("version_ms", bench::median(version), "ms (--version)");
+    figure("startup_ms", bench::median(frame), "ms (to the first painted frame)");
+    const double r = bench::median(ratio);
+    figure("startup_ratio", r, "x --version (aim 1.5)");
+    bench::ratio(r / 1.5);
+    return 0;
+}
+
 } // namespace
 
 // Each in its own file.
@@ -146,7 +266,8 @@ int benchAdjust();
 int benchHitTest();
 int benchSave(const QStringList& args);
 
-int benchPaint();
+int benchPaint(const QString& program);
+int benchPaintChild();
 int benchGallery();
 int benchSlider();
 
@@ -155,7 +276,7 @@ int main(int argc, char** argv)
     // Painting and the widget cases need widgets (on the offscreen platform unless a display is
     // chosen); everything else runs without them.
     const bool paint = argc >= 2
-        && (qstrcmp(argv[1], "paint") == 0 || qstrcmp(argv[1], "gallery") == 0
+        && (qstrcmp(argv[1], "paint") == 0 || qstrcmp(argv[1], "paint-child") == 0 || qstrcmp(argv[1], "gallery") == 0
             || qstrcmp(argv[1], "slider") == 0);
     if (paint && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -174,11 +295,17 @@ int main(int argc, char** argv)
     if (which == QLatin1String("save") || which == QLatin1String("save-memory-child"))
         return benchSave(args);
     if (which == QLatin1String("paint"))
-        return benchPaint();
+        return benchPaint(args.at(0));
+    if (which == QLatin1String("paint-child"))
+        return benchPaintChild();
+    if (which == QLatin1String("firstframe"))
+        return benchFirstFrame();
+    if (which == QLatin1String("startup"))
+        return benchStartup();
     if (which == QLatin1String("gallery"))
         return benchGallery();
     if (which == QLatin1String("slider"))
         return benchSlider();
-    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|paint|gallery|slider\n";
+    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|paint|gallery|slider|firstframe|startup\n";
     return 2;
 }

@@ -5,7 +5,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${1:-$root/build-release}"
 BUILD_TYPE=Release "$root/scripts/build.sh" "$build" -DKESTRIN_TESTS=OFF >/dev/null
-for case in open paint adjust hittest slider gallery save; do
+for case in open paint adjust hittest slider gallery save firstframe startup; do
   echo "## $case"
   QT_QPA_PLATFORM=offscreen "$build/bench/kestrin-bench" "$case" 2>/dev/null
   echo

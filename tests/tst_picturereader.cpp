@@ -6,6 +6,7 @@
 #include "core/host/photocatalog.h"
 #include "core/image/picturereader.h"
 #include "core/photo/photoloader.h"
+#include "core/photo/progressivephoto.h"
 #include "core/simulation/qbracket.h"
 #include "core/workspace/workspace.h"
 #include "testutils.h"
@@ -165,7 +166,7 @@ private slots:
         // record in the photo database), clockwise degrees the photograph is shown
         // turned by.
         QTest::addColumn<QVector<int>>("v");
-        QTest::newRow("exif 6, no record: turned") << ints("64 48  6 -1  90");
+        QTest::newRow("exif 6, no record: turned") << ints("67 45  6 -1  90");
         QTest::newRow("exif 3, no record: half turn") << ints("64 48  3 -1  180");
         QTest::newRow("exif 6, empty record wins") << ints("64 48  6 0  0");
         QTest::newRow("exif 6, record 0x02 wins") << ints("64 48  6 2  180");
@@ -191,9 +192,37 @@ private slots:
         // Sixteen pixels across the picture tell every turn and mirror apart; JPEG needs
         // some slack.
         QVERIFY(sameImage(ws.m_pPhoto->scaled(4, 4), shown.scaled(4, 4), 24));
+        // Opened in two steps: a preview turned the same way at once, then the very
+        // picture a plain open gives.
+        ProgressivePhoto progressive(path, stored.size() / 5);
+        QCOMPARE(progressive.fullSize(), shown.size());
+        QCOMPARE(progressive.previewDivisor(), 8);
+        // libjpeg rounds the scaled sizes up.
+        QCOMPARE(progressive.preview().size(),
+            QSize((shown.width() + 7) / 8, (shown.height() + 7) / 8));
+        QVERIFY(sameImage(progressive.preview().scaled(4, 4), shown.scaled(4, 4), 24));
+        QTRY_VERIFY(progressive.fullReady());
+        QCOMPARE(progressive.takeFull(), *ws.m_pPhoto);
         ImageKit kit; // the add dialog has no records: it always follows EXIF
         QVERIFY(kit.openImage(path)
             && kit.image().size() == (v[2] == 6 ? stored.size().transposed() : stored.size()));
+    }
+
+    void previewDivisor_data()
+    {
+        // Stored width and height, shown width and height, divisor.
+        QTest::addColumn<QVector<int>>("v");
+        QTest::newRow("24 MP, one full-HD pane") << ints("6000 4000  1580 1000  4");
+        QTest::newRow("24 MP, one of four panes") << ints("6000 4000  790 500  8");
+        QTest::newRow("turned a quarter") << ints("4000 6000  1580 1000  4");
+        QTest::newRow("sizes round up") << ints("6001 4001  1501 1001  8");
+        QTest::newRow("small: read once") << ints("640 480  1580 1000  1");
+    }
+
+    void previewDivisor()
+    {
+        QFETCH(QVector<int>, v);
+        QCOMPARE(ProgressivePhoto::divisorFor(QSize(v[0], v[1]), QSize(v[2], v[3])), v[4]);
     }
 
     void recordFlags_data()

@@ -64,25 +64,31 @@ void TestQColorAdjust::rules()
         rng.fillRange(reinterpret_cast<quint32*>(src.scanLine(y)), src.width());
     for (int c = 0; c < 256; ++c)
         src.setPixel(c, 0, qRgba(c, 255 - c, (c * 7) & 0xFF, c ^ 0x5A));
-    QImage out(src.size(), QImage::Format_ARGB32);
-    QColorAdjust::apply(src, out, tables[0], tables[1], tables[2]);
+    QImage portable(src.size(), QImage::Format_ARGB32);
+    QColorAdjust::applyPortable(src, portable, tables[0], tables[1], tables[2]);
     for (int c = 0; c < 256; ++c) {
-        const QRgb p = out.pixel(c, 0);
+        const QRgb p = portable.pixel(c, 0);
         QCOMPARE(qRed(p), rule(2, c));
         QCOMPARE(qGreen(p), rule(1, 255 - c));
         QCOMPARE(qBlue(p), rule(0, (c * 7) & 0xFF));
         QCOMPARE(qAlpha(p), c ^ 0x5A);
     }
-    QImage portable(src.size(), QImage::Format_ARGB32);
-    QColorAdjust::applyPortable(src, portable, tables[0], tables[1], tables[2]);
-    QCOMPARE(out, portable);
-    QImage same = src.copy(); // in place, as a commit over its own picture does
-    QColorAdjust::apply(same, same, tables[0], tables[1], tables[2]);
-    QCOMPARE(same, portable);
-    const QImage narrowSrc = src.copy(0, 0, 15, 3); // narrower than one vector block
-    QImage narrow(narrowSrc.size(), QImage::Format_ARGB32);
-    QColorAdjust::apply(narrowSrc, narrow, tables[0], tables[1], tables[2]);
-    QCOMPARE(narrow, portable.copy(0, 0, 15, 3));
+    // Every path this processor can take, byte for byte against the portable loop:
+    // as it is, and as a processor without VBMI.
+    for (const char* noVbmi : { "0", "1" }) {
+        qputenv("KESTRIN_NO_VBMI", noVbmi);
+        QImage out(src.size(), QImage::Format_ARGB32);
+        QColorAdjust::apply(src, out, tables[0], tables[1], tables[2]);
+        QVERIFY2(out == portable, QColorAdjust::pathName());
+        QImage same = src.copy(); // in place, as a commit over its own picture does
+        QColorAdjust::apply(same, same, tables[0], tables[1], tables[2]);
+        QVERIFY2(same == portable, QColorAdjust::pathName());
+        const QImage narrowSrc = src.copy(0, 0, 31, 3); // narrower than one vector block
+        QImage narrow(narrowSrc.size(), QImage::Format_ARGB32);
+        QColorAdjust::apply(narrowSrc, narrow, tables[0], tables[1], tables[2]);
+        QVERIFY2(narrow == portable.copy(0, 0, 31, 3), QColorAdjust::pathName());
+    }
+    qunsetenv("KESTRIN_NO_VBMI");
 }
 
 QTEST_GUILESS_MAIN(TestQColorAdjust)

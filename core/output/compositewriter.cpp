@@ -10,7 +10,25 @@
 #include <QImageWriter>
 
 #include <algorithm>
+#include <future>
+#include <system_error>
 #include <sys/stat.h>
+
+namespace {
+
+// Renders the band on a thread of its own; without one (the system refused to start
+// it) the band is rendered when the future is waited for, on the caller's thread.
+std::future<void> startRendering(const CompositeRenderer& renderer, QImage& band, int top)
+{
+    const auto work = [&renderer, &band, top] { renderer.renderBand(band, top); };
+    try {
+        return std::async(std::launch::async, work);
+    } catch (const std::system_error&) {
+        return std::async(std::launch::deferred, work);
+    }
+}
+
+} // namespace
 
 int CompositeWriter::findEncoder(const QString& mimeType, QByteArray* format)
 {
@@ -45,9 +63,12 @@ bool CompositeWriter::saveComposite(
     if (findEncoder(QStringLiteral("image/jpeg")) < 0)
         return false;
     const QSize size = renderer.size();
-    QImage band(
-        size.width(), std::min(BandRows, size.height()), QImage::Format_ARGB32_Premultiplied);
-    if (band.isNull())
+    // Two bands: libjpeg encodes one while the renderer fills the other on a second
+    // thread, so memory stays two bands whatever the picture's height.
+    const int bandRows = std::min(BandRows, size.height());
+    QImage bands[2] = { QImage(size.width(), bandRows, QImage::Format_ARGB32_Premultiplied),
+        QImage(size.width(), bandRows, QImage::Format_ARGB32_Premultiplied) };
+    if (bands[0].isNull() || bands[1].isNull())
         return false;
 
     // Written beside the target and renamed on commit, so the chosen name never
@@ -68,13 +89,24 @@ bool CompositeWriter::saveComposite(
         file.cancel();
         return false;
     }
-    for (int top = 0; top < size.height(); top += band.height()) {
-        const int rows = std::min(band.height(), size.height() - top);
-        renderer.renderBand(band, top);
-        if (!encoder.writeRows(band, rows) || (progress && !progress())) {
+    // Only the render thread touches the renderer (it fills its overlays lazily, band
+    // by band); only this thread touches the encoder, the file and progress.
+    renderer.renderBand(bands[0], 0);
+    int current = 0;
+    for (int top = 0; top < size.height(); top += bandRows) {
+        const int rows = std::min(bandRows, size.height() - top);
+        const int next = top + bandRows;
+        std::future<void> rendering;
+        if (next < size.height())
+            rendering = startRendering(renderer, bands[1 - current], next);
+        const bool written = encoder.writeRows(bands[current], rows) && (!progress || progress());
+        if (rendering.valid())
+            rendering.wait(); // bands[] must outlive the rendering into it
+        if (!written) {
             file.cancel();
             return false;
         }
+        current = 1 - current;
     }
     if (!encoder.finish()) {
         file.cancel();

@@ -340,9 +340,13 @@ void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, 
     // the decorations keep their pixel size at every zoom.
     painter->setWorldTransform(turnAbout(QPointF(pivotX, pivotY), m_dAngle));
     const QRect target(int(x * zoom), int(y * zoom), int(w * zoom), int(h * zoom));
-    if (target.width() > 0 && target.height() > 0 && target.width() < m_pImage.width()
-        && target.height() < m_pImage.height()) {
-        painter->drawImage(target, scaledForDrawing(target.size()));
+    // The smaller copy is made at the screen's device pixels, so that it stays sharp
+    // at 125, 150 or 200 %.
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
+    if (pixels.width() > 0 && pixels.height() > 0 && pixels.width() < m_pImage.width()
+        && pixels.height() < m_pImage.height()) {
+        painter->drawImage(target, scaledForDrawing(pixels));
     } else {
         painter->drawImage(target, m_pImage);
     }

@@ -2,6 +2,9 @@
 
 #include <QtGlobal>
 
+#include <cstring>
+#include <limits>
+
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define KESTRIN_PERMUTE_PATH 1
@@ -102,6 +105,96 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void applyRowPermute(cons
     applyRowPortable(in + x, out + x, count - x, blue, green, red);
 }
 
+// Without VBMI the widest byte lookup is AVX2's 16-entry in-lane shuffle, which
+// gives zero for an index with its top bit set. Sixteen pixels' bytes of one channel
+// are first gathered into one register (an in-lane byte shuffle, then a 4 x 4 dword
+// transpose; both are their own inverses and put the bytes back afterwards). A table
+// is looked up in two halves of eight 16-entry pieces: for a byte x below 128 and
+// piece k, x + 0x70 - 16k (saturating) keeps its low nibble and has its top bit clear
+// exactly when x < 16k + 16, so XOR-ing the pieces stored as differences of
+// neighbours (piece k XOR piece k + 1, the last as it is) leaves entry x alone. The
+// upper half does the same with the top bit of x flipped; each half gives zero for
+// the other's bytes. Alpha is carried through untouched.
+struct ShuffleTables {
+    __m256i piece[3][16]; // blue, green, red; in both lanes
+};
+
+ShuffleTables shuffleTables(const QColorAdjust::Table& blue, const QColorAdjust::Table& green,
+    const QColorAdjust::Table& red)
+{
+    ShuffleTables t;
+    const QColorAdjust::Table* tables[3] = { &blue, &green, &red };
+    for (int channel = 0; channel < 3; ++channel) {
+        const QColorAdjust::Table& table = *tables[channel];
+        for (int k = 0; k < 16; ++k) {
+            alignas(32) uchar bytes[32];
+            for (int i = 0; i < 16; ++i) {
+                const bool last = k % 8 == 7;
+                bytes[i] = uchar(table[size_t(16 * k + i)] ^ (last ? 0 : table[size_t(16 * k + 16 + i)]));
+                bytes[i + 16] = bytes[i];
+            }
+            std::memcpy(&t.piece[channel][k], bytes, sizeof bytes);
+        }
+    }
+    return t;
+}
+
+__attribute__((target("avx2"))) inline __m256i lookupShuffle(__m256i v, const __m256i* pieces)
+{
+    const __m256i upper = _mm256_xor_si256(v, _mm256_set1_epi8(char(0x80)));
+    __m256i result = _mm256_setzero_si256();
+    for (int k = 0; k < 8; ++k) {
+        const __m256i shift = _mm256_set1_epi8(char(0x70 - 16 * k));
+        result = _mm256_xor_si256(
+            result, _mm256_shuffle_epi8(pieces[k], _mm256_adds_epu8(v, shift)));
+        result = _mm256_xor_si256(
+            result, _mm256_shuffle_epi8(pieces[8 + k], _mm256_adds_epu8(upper, shift)));
+    }
+    return result;
+}
+
+__attribute__((target("avx2"))) inline void transposeDwords(
+    __m256i& a, __m256i& b, __m256i& c, __m256i& d)
+{
+    const __m256i ab0 = _mm256_unpacklo_epi32(a, b), ab1 = _mm256_unpackhi_epi32(a, b);
+    const __m256i cd0 = _mm256_unpacklo_epi32(c, d), cd1 = _mm256_unpackhi_epi32(c, d);
+    a = _mm256_unpacklo_epi64(ab0, cd0);
+    b = _mm256_unpackhi_epi64(ab0, cd0);
+    c = _mm256_unpacklo_epi64(ab1, cd1);
+    d = _mm256_unpackhi_epi64(ab1, cd1);
+}
+
+__attribute__((target("avx2"))) void applyRowShuffle(const QRgb* in, QRgb* out, int count,
+    const QColorAdjust::Table& blue, const QColorAdjust::Table& green,
+    const QColorAdjust::Table& red)
+{
+    const ShuffleTables t = shuffleTables(blue, green, red);
+    // Within each lane of four pixels: the four blue bytes, then green, red, alpha.
+    const __m256i group = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15,
+        0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    const __m256i ungroup = _mm256_setr_epi8(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11,
+        15, 0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+    int x = 0;
+    for (; x + 32 <= count; x += 32) {
+        const auto* src = reinterpret_cast<const __m256i*>(in + x);
+        __m256i b = _mm256_shuffle_epi8(_mm256_loadu_si256(src), group);
+        __m256i g = _mm256_shuffle_epi8(_mm256_loadu_si256(src + 1), group);
+        __m256i r = _mm256_shuffle_epi8(_mm256_loadu_si256(src + 2), group);
+        __m256i a = _mm256_shuffle_epi8(_mm256_loadu_si256(src + 3), group);
+        transposeDwords(b, g, r, a);
+        b = lookupShuffle(b, t.piece[0]);
+        g = lookupShuffle(g, t.piece[1]);
+        r = lookupShuffle(r, t.piece[2]);
+        transposeDwords(b, g, r, a);
+        auto* dst = reinterpret_cast<__m256i*>(out + x);
+        _mm256_storeu_si256(dst, _mm256_shuffle_epi8(b, ungroup));
+        _mm256_storeu_si256(dst + 1, _mm256_shuffle_epi8(g, ungroup));
+        _mm256_storeu_si256(dst + 2, _mm256_shuffle_epi8(r, ungroup));
+        _mm256_storeu_si256(dst + 3, _mm256_shuffle_epi8(a, ungroup));
+    }
+    applyRowPortable(in + x, out + x, count - x, blue, green, red);
+}
+
 bool cpuHasPermutePath()
 {
     // The runtime check includes the operating system's support for the wide registers.
@@ -109,13 +202,25 @@ bool cpuHasPermutePath()
     return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw")
         && __builtin_cpu_supports("avx512vbmi");
 }
+
+bool cpuHasShufflePath()
+{
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
+}
 #endif
 
+// KESTRIN_NO_VBMI=1 takes the path of a processor without AVX-512 VBMI, so that one
+// machine can run, test and time both. Read on every call: it costs nothing next to
+// a picture, and a test or benchmark may switch it between calls.
 RowFunction bestRowFunction()
 {
 #ifdef KESTRIN_PERMUTE_PATH
-    static const RowFunction chosen = cpuHasPermutePath() ? applyRowPermute : applyRowPortable;
-    return chosen;
+    static const bool permute = cpuHasPermutePath();
+    static const bool shuffle = cpuHasShufflePath();
+    if (permute && qEnvironmentVariableIntValue("KESTRIN_NO_VBMI") == 0)
+        return applyRowPermute;
+    return shuffle ? applyRowShuffle : applyRowPortable;
 #else
     return applyRowPortable;
 #endif
@@ -131,8 +236,16 @@ bool applyRows(const QImage& src, QImage& dst, const QColorAdjust::Table& blue,
         return false;
     const int width = src.width();
     const int height = src.height();
-    // Rows are walked separately because bytesPerLine may carry padding; constBits
-    // first so that dst == src does not detach a shared source needlessly.
+    const qint64 pixels = qint64(width) * height;
+    // Without padding the picture is one long row, so the vector paths set up their
+    // tables once; constBits first so that dst == src does not detach a shared
+    // source needlessly.
+    if (src.bytesPerLine() == qsizetype(width) * 4 && dst.bytesPerLine() == qsizetype(width) * 4
+        && pixels <= std::numeric_limits<int>::max()) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(src.constBits());
+        row(in, reinterpret_cast<QRgb*>(dst.bits()), int(pixels), blue, green, red);
+        return true;
+    }
     for (int y = 0; y < height; ++y) {
         const QRgb* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
         QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(y));
@@ -156,3 +269,16 @@ bool QColorAdjust::applyPortable(
 }
 
 bool QColorAdjust::hasVectorPath() { return bestRowFunction() != applyRowPortable; }
+
+const char* QColorAdjust::pathName()
+{
+    const RowFunction row = bestRowFunction();
+#ifdef KESTRIN_PERMUTE_PATH
+    if (row == applyRowPermute)
+        return "avx512vbmi";
+    if (row == applyRowShuffle)
+        return "avx2";
+#endif
+    Q_UNUSED(row);
+    return "portable";
+}

@@ -29,6 +29,10 @@ public:
     static bool applyPortable(
         const QImage& src, QImage& dst, const Table& blue, const Table& green, const Table& red);
 
-    // True when apply() takes the 64-byte table-permute path on this processor.
+    // True when apply() takes a vector path on this processor: the 64-byte table
+    // permute with AVX-512 VBMI, else the 16-byte shuffle with AVX2. The environment
+    // variable KESTRIN_NO_VBMI=1 makes apply() act as on a processor without VBMI.
     static bool hasVectorPath();
+    // The path apply() takes now: "avx512vbmi", "avx2" or "portable".
+    static const char* pathName();
 };

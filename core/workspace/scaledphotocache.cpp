@@ -8,19 +8,23 @@ QSize ScaledPhotoCache::scaledSize(QSize size, double scale)
         qMax(1, int(std::lround(size.height() * scale))));
 }
 
-const QImage& ScaledPhotoCache::scaled(const QImage& photo, double scale, qint64 maxPixels)
+const QImage& ScaledPhotoCache::scaled(
+    const QImage& photo, double scale, qreal devicePixelRatio, qint64 maxPixels)
 {
-    if (!m_cache.isNull() && m_photoKey == photo.cacheKey() && m_scale == scale)
+    if (!m_cache.isNull() && m_photoKey == photo.cacheKey() && m_scale == scale
+        && m_ratio == devicePixelRatio)
         return m_cache;
     m_cache = QImage();
     m_photoKey = photo.cacheKey();
     m_scale = scale;
-    const QSize size = scaledSize(photo.size(), scale);
+    m_ratio = devicePixelRatio;
+    const QSize size = scaledSize(photo.size(), scale * devicePixelRatio);
     if (photo.isNull() || qint64(size.width()) * size.height() > maxPixels)
         return m_cache;
     m_cache = photo.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     if (m_cache.format() != QImage::Format_RGB32)
         m_cache = std::move(m_cache).convertToFormat(QImage::Format_RGB32);
+    m_cache.setDevicePixelRatio(devicePixelRatio);
     return m_cache;
 }
 
@@ -29,4 +33,5 @@ void ScaledPhotoCache::clear()
     m_cache = QImage();
     m_photoKey = 0;
     m_scale = 0;
+    m_ratio = 0;
 }

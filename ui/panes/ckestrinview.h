@@ -5,10 +5,14 @@
 #pragma once
 
 #include "core/workspace/panegeometry.h"
+#include "core/workspace/panebackdrop.h"
 #include "core/workspace/scaledphotocache.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
+#include <QPainterPath>
+
+#include <vector>
 
 class PaneHost;
 class QMenu;
@@ -54,6 +58,11 @@ public:
     // The clip context menu, built on first use from the frame's actions.
     QMenu* clipMenu();
 
+    // The client area to repaint after the selected bracket of this pane moved,
+    // turned or scaled: where it and the brackets above it were last drawn and where
+    // they are now. The whole viewport when the pane has drawn no such frame.
+    QRect movedBracketsArea() const;
+
     double viewScale() const { return m_geometry.viewScale; }
     int offsetX() const { return m_geometry.offsetX; }
     int offsetY() const { return m_geometry.offsetY; }
@@ -87,9 +96,31 @@ private:
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
     void stopTip();
 
+    // Which brackets a paint draws and through which clip (drawing coordinates):
+    // all `count` of the slot, of which the first `still` do not move while the
+    // selected one is dragged.
+    struct BracketLayers {
+        QPainterPath clip;
+        int count = 0;
+        int still = 0;
+    };
+    // A moving bracket as last drawn into the frame: what it looked like, and the
+    // client area it may have covered.
+    struct DrawnBracket {
+        QByteArray key;
+        QRect area;
+    };
+    std::vector<DrawnBracket> liveBrackets(const Workspace& ws, const BracketLayers& layers) const;
+    // Copies `area` (client coordinates) of a picture held in device pixels.
+    static void copyDevicePixels(QPainter& painter, const QImage& picture, const QRect& area);
+    void paintAllLayers(QPainter& painter, Workspace& ws, const QRect& exposed);
+    void paintOverBackdrop(QPainter& painter, Workspace& ws, const QRect& exposed);
+    void setDrawingView(QPainter& painter) const;
+    static void reportFirstFrame();
+    BracketLayers bracketLayers(const Workspace& ws, QPainter& painter);
     void paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed);
     void paintClipOutline(QPainter& painter, const Workspace& ws);
-    void paintBrackets(QPainter& painter, const Workspace& ws);
+    void paintBrackets(QPainter& painter, const Workspace& ws, int first, int end);
 
     const int m_paneIndex;
     PaneGeometry m_geometry;
@@ -98,6 +129,13 @@ private:
     bool m_applyingScroll = false;
     QMenu* m_clipMenu = nullptr;
     ScaledPhotoCache m_photoCache;
+    PaneBackdrop m_backdrop;
+    // The backdrop with the moving brackets over it, as the pane last showed it.
+    PaneBackdrop m_frame;
+    std::vector<DrawnBracket> m_drawnLive;
+    // The outline's region in drawing coordinates and what it was built from.
+    QByteArray m_outlineKey;
+    QPainterPath m_outlineRegion;
     QTips* tipWnd = nullptr;
     int tipTicks = 0;
     int lastMouseX = 0, lastMouseY = 0;

@@ -1,0 +1,47 @@
+// Opens a photograph in two steps so that a pane can show it well before a full
+// decode could finish: at once a picture the JPEG decoder itself scaled down (by
+// 1/2, 1/4 or 1/8 while decoding), then the full picture, decoded on another
+// thread, for zoom and saving. Both are oriented as PhotoLoader::open orients.
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <future>
+
+class ProgressivePhoto {
+public:
+    // Decodes the preview before returning and starts the full decode. `shownPixels`
+    // is the largest size, in device pixels, the photograph will first be shown at:
+    // the preview is the smallest scaled decode at least half as large each way (a
+    // moment of a slightly soft picture), or the full picture when none is smaller.
+    ProgressivePhoto(const QString& path, QSize shownPixels);
+    // Waits for the full decode, so that no thread outlives the object.
+    ~ProgressivePhoto();
+    ProgressivePhoto(const ProgressivePhoto&) = delete;
+    ProgressivePhoto& operator=(const ProgressivePhoto&) = delete;
+
+    // The full picture's size after orientation; empty when the file cannot be read.
+    QSize fullSize() const { return m_fullSize; }
+    // Opaque RGB32, oriented, its size the full size divided by `previewDivisor()`
+    // (rounded up); null when the file cannot be read.
+    const QImage& preview() const { return m_preview; }
+    int previewDivisor() const { return m_divisor; }
+
+    // Whether takeFull() would return without waiting.
+    bool fullReady() const;
+    // The full picture, waiting for its decode when needed; null when it failed or
+    // was already taken.
+    QImage takeFull();
+
+    // The divisor (1, 2, 4 or 8) for a picture of `stored` pixels first shown at
+    // `shownPixels`; either size may be turned a quarter.
+    static int divisorFor(QSize stored, QSize shownPixels);
+
+private:
+    QSize m_fullSize;
+    QImage m_preview;
+    int m_divisor = 1;
+    std::future<QImage> m_full;
+};
