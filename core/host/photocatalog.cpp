@@ -227,8 +227,11 @@ bool PhotoCatalog::openServer()
     db.setDatabaseName(name);
     // A server that is down must not hold up opening a photograph.
     db.setConnectOptions(QStringLiteral("connect_timeout=3"));
-    if (db.open())
+    if (db.open()) {
+        // "Already exists, skipping" notices would reach the tool's error output.
+        QSqlQuery(db).exec(QStringLiteral("SET client_min_messages = warning"));
         return true;
+    }
     const QString detail = db.lastError().text();
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
