@@ -145,6 +145,7 @@ int benchOpen(const QString& program)
 int benchAdjust();
 int benchHitTest();
 int benchSave(const QStringList& args);
+int benchRegister(const QStringList& args);
 
 int benchPaint();
 int benchGallery();
@@ -173,12 +174,14 @@ int main(int argc, char** argv)
         return benchHitTest();
     if (which == QLatin1String("save") || which == QLatin1String("save-memory-child"))
         return benchSave(args);
+    if (which == QLatin1String("register"))
+        return benchRegister(args);
     if (which == QLatin1String("paint"))
         return benchPaint();
     if (which == QLatin1String("gallery"))
         return benchGallery();
     if (which == QLatin1String("slider"))
         return benchSlider();
-    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|paint|gallery|slider\n";
+    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|register|paint|gallery|slider\n";
     return 2;
 }

@@ -4,6 +4,7 @@
 #include "core/host/profile.h"
 
 #include <QAtomicInt>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -13,6 +14,7 @@
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStringList>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 
@@ -48,10 +50,48 @@ PhotoCatalog::Record recordAt(const QSqlQuery& q)
     return r;
 }
 
+QString newConnectionName()
+{
+    return QStringLiteral("photocatalog-%1").arg(connectionSerial.fetchAndAddRelaxed(1));
+}
+
+void dropConnection(const QString& name)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
+// Server connections that closed catalogues left open for the next open of the
+// same location: a new one costs a process on the server and a password
+// exchange, several times what a registration's own statements cost. A
+// connection serves only the thread that made it.
+struct IdleConnection {
+    QString location;
+    QThread* thread;
+    QString name;
+};
+constexpr int MaxIdleConnections = 4;
+
+QVector<IdleConnection>& idleConnections()
+{
+    static QVector<IdleConnection> idle;
+    return idle;
+}
+
+void dropIdleConnections()
+{
+    for (const IdleConnection& connection : std::as_const(idleConnections()))
+        dropConnection(connection.name);
+    idleConnections().clear();
+}
+
 } // namespace
 
 PhotoCatalog::PhotoCatalog()
-    : m_connection(QStringLiteral("photocatalog-%1").arg(connectionSerial.fetchAndAddRelaxed(1)))
+    : m_connection(newConnectionName())
 {
 }
 
@@ -155,6 +195,12 @@ int PhotoCatalog::open(int mode, const QString& location)
     m_connectionFailed = false;
     m_location = location;
     m_server = isServerLocation(location);
+    if (m_server && reuseConnection()) {
+        m_open = true;
+        serverProblem().clear();
+        return 0;
+    }
+    m_connection = newConnectionName();
     if (!(m_server ? openServer() : openFile(mode)))
         return 1;
     m_open = true;
@@ -200,6 +246,28 @@ bool PhotoCatalog::openFile(int mode)
     fail(db.lastError());
     db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
+    return false;
+}
+
+bool PhotoCatalog::reuseConnection()
+{
+    QVector<IdleConnection>& idle = idleConnections();
+    for (int i = 0; i < idle.size(); ++i) {
+        if (idle.at(i).location != m_location || idle.at(i).thread != QThread::currentThread())
+            continue;
+        const QString name = idle.takeAt(i).name;
+        // Asking for the version tells too whether the server is still there.
+        QSqlQuery q(QSqlDatabase::database(name, false));
+        if (q.exec(QStringLiteral("SELECT max(version) FROM photo_schema")) && q.next()
+            && q.value(0).toInt() <= SchemaVersion) {
+            m_connection = name;
+            return true;
+        }
+        // A server restarted since, or a schema changed: connected and checked anew.
+        q = QSqlQuery();
+        dropConnection(name);
+        return false;
+    }
     return false;
 }
 
@@ -361,11 +429,15 @@ void PhotoCatalog::close()
 {
     if (!QSqlDatabase::contains(m_connection))
         return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_connection, false);
-        db.close();
+    QVector<IdleConnection>& idle = idleConnections();
+    if (m_open && m_server && !m_connectionFailed && idle.size() < MaxIdleConnections) {
+        static const bool dropAtExit = (qAddPostRoutine(dropIdleConnections), true);
+        Q_UNUSED(dropAtExit);
+        idle.append({ m_location, QThread::currentThread(), m_connection });
+        m_connection = newConnectionName(); // no longer this catalogue's
+    } else {
+        dropConnection(m_connection);
     }
-    QSqlDatabase::removeDatabase(m_connection);
     m_open = false;
 }
 

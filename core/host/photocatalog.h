@@ -93,6 +93,7 @@ public:
 private:
     bool openFile(int mode);
     bool openServer();
+    bool reuseConnection();
     bool ensureSchema(bool readOnly);
     bool fail(const QSqlError& error);
     bool failConnection(const QString& detail);
