@@ -122,8 +122,8 @@ QString PhotoCatalog::displayLocation(const QString& location)
         return location;
     // Up to the last "@" before the query, so that a password holding an
     // unescaped "@" or "/" is still masked whole.
-    static const QRegularExpression password(QStringLiteral("^([a-z]+://[^:/@?]*):[^?]*@"),
-        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression password(
+        QStringLiteral("^([a-z]+://[^:/@?]*):[^?]*@"), QRegularExpression::CaseInsensitiveOption);
     QString shown = location;
     return shown.replace(password, QStringLiteral("\\1:***@"));
 }
@@ -137,7 +137,8 @@ bool PhotoCatalog::failConnection(const QString& detail)
     m_connectionFailed = true;
     m_errorKind = SecureFile::OtherError;
     m_error = QStringLiteral("cannot reach %1: %2").arg(shown, why);
-    serverProblem() = QStringLiteral("写真データベース %1 に接続できません（%2）。").arg(shown, why);
+    serverProblem()
+        = QStringLiteral("写真データベース %1 に接続できません（%2）。").arg(shown, why);
     return false;
 }
 
@@ -153,8 +154,8 @@ bool PhotoCatalog::fail(const QSqlError& error)
             return failConnection(error.text());
         // SQLSTATE classes and codes.
         const QString state = error.nativeErrorCode();
-        m_errorKind = state == QLatin1String("53100")   ? SecureFile::NoSpace
-            : state == QLatin1String("42501")           ? SecureFile::NoPermission
+        m_errorKind = state == QLatin1String("53100") ? SecureFile::NoSpace
+            : state == QLatin1String("42501")         ? SecureFile::NoPermission
             : state.startsWith(QLatin1String("40")) || state == QLatin1String("55P03")
             ? SecureFile::Locked
             : state.startsWith(QLatin1String("XX")) ? SecureFile::Damaged

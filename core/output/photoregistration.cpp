@@ -72,8 +72,8 @@ PhotoRegistration::Result failed(PhotoRegistration::Outcome outcome, SecureFile:
 PhotoRegistration::Result databaseFailed(const PhotoCatalog& catalog, const QString& patient)
 {
     const QString where = PhotoCatalog::displayLocation(PhotoCatalog::databasePath());
-    PhotoRegistration::Result result = failed(
-        PhotoRegistration::DatabaseFailed, catalog.lastErrorKind(), where, patient);
+    PhotoRegistration::Result result
+        = failed(PhotoRegistration::DatabaseFailed, catalog.lastErrorKind(), where, patient);
     if (catalog.lastErrorIsConnection())
         result.message = QStringLiteral(
             "写真データベース %1 に接続できないか、接続が切れたため、画像を登録できませんでした。")
