@@ -221,37 +221,43 @@ private slots:
     }
 
     // The server stopped before the registration, or while the picture is
-    // written: a clear message, and neither a file nor a record left behind.
+    // written, or the host not told of it: a clear message, and neither a file
+    // nor a record left behind.
     void serverFaults_data()
     {
-        QTest::addColumn<bool>("duringSave");
-        QTest::newRow("down") << false;
-        QTest::newRow("lost") << true;
+        QTest::addColumn<int>("outcome");
+        QTest::newRow("down") << int(PhotoRegistration::DatabaseFailed);
+        QTest::newRow("lost") << int(PhotoRegistration::DatabaseFailed);
+        QTest::newRow("marker") << int(PhotoRegistration::MarkerFailed);
     }
     void serverFaults()
     {
-        QFETCH(bool, duringSave);
+        QFETCH(int, outcome);
+        const QString fault = QTest::currentDataTag();
+        const bool server = fault != "marker";
         REQUIRE_SERVER();
         IsolatedHost host;
         qputenv("MOLVEX_PHOTODB", serverUri().toUtf8());
         QCOMPARE(HostDialogs::writeMarker("PatientID.TMP", "P-9"), SecureFile::NoError);
-        if (!duringSave)
+        if (fault == "down")
             QVERIFY(controlServer({ "stop", "-m", "fast" }));
+        // A temporary folder others may write gets no marker.
         const PhotoRegistration::Result result
             = PhotoRegistration::registerPicture([&](const QString& path) {
                   return writePicture(path)
-                      && (!duringSave || controlServer({ "stop", "-m", "fast" }));
+                      && (fault != "lost" || controlServer({ "stop", "-m", "fast" }))
+                      && (server || chmod(qPrintable(HostDialogs::tempFolder()), 0777) == 0);
               });
         const QString reason = PhotoCatalog::unavailableReason();
         const CommandState rule = CommandTable::evaluate(Cmd::RegisterPhoto, Workspace(),
             { false, true, true, true, PhotoCatalog::unavailableReason() });
-        QVERIFY(controlServer({ "start" }));
+        QVERIFY(!server || controlServer({ "start" }));
 
-        QCOMPARE(int(result.outcome), int(PhotoRegistration::DatabaseFailed));
+        QCOMPARE(int(result.outcome), outcome);
         const QString shown = PhotoCatalog::displayLocation(serverUri());
-        QVERIFY(result.message.contains(shown));
-        QVERIFY(reason.contains(shown));
-        QVERIFY(!rule.enabled);
+        QCOMPARE(result.message.contains(shown), server);
+        QCOMPARE(reason.contains(shown), server);
+        QCOMPARE(rule.enabled, !server);
         QCOMPARE(rule.toolTip, reason);
         QCOMPARE(storeFiles(host), QStringList());
         PhotoCatalog after;
