@@ -265,6 +265,7 @@ int benchStartup()
 int benchAdjust();
 int benchHitTest();
 int benchSave(const QStringList& args);
+int benchRegister(const QStringList& args);
 
 int benchPaint(const QString& program);
 int benchPaintChild();
@@ -294,6 +295,8 @@ int main(int argc, char** argv)
         return benchHitTest();
     if (which == QLatin1String("save") || which == QLatin1String("save-memory-child"))
         return benchSave(args);
+    if (which == QLatin1String("register"))
+        return benchRegister(args);
     if (which == QLatin1String("paint"))
         return benchPaint(args.at(0));
     if (which == QLatin1String("paint-child"))
@@ -306,6 +309,7 @@ int main(int argc, char** argv)
         return benchGallery();
     if (which == QLatin1String("slider"))
         return benchSlider();
-    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|paint|gallery|slider|firstframe|startup\n";
+    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|register|paint|gallery|slider|firstframe|startup
+";
     return 2;
 }

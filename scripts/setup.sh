@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Kestrin need, with apt-get. Quiet and
 # quick when everything is already there; safe to run any number of times.
+# --server adds PostgreSQL and Qt's driver for it, for a practice whose photo
+# database lives on a server, and for the tests, which run against a real one.
 set -euo pipefail
 
 packages=(
@@ -10,6 +12,9 @@ packages=(
   fonts-noto-cjk
   xvfb xauth xdotool x11-utils imagemagick
 )
+if [ "${1:-}" = "--server" ]; then
+  packages+=(postgresql libqt6sql6-psql)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

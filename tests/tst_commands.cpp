@@ -55,7 +55,7 @@ public:
             else if (step[0] == 'k')
                 ws.m_nClipPoint = arg.toInt();
             else if (step == "x")
-                context = { true, false, true, false };
+                context = { true, false, true, false, {} };
             else if (step[0] == 's') {
                 PaneSlot& s = ws.m_slot[size_t(arg.left(1).toInt())];
                 s.arBrackets.resize(2);

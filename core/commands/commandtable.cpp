@@ -16,7 +16,7 @@ using Ctx = const CommandContext&;
 
 QString s(const char* utf8) { return QString::fromUtf8(utf8); }
 
-CommandState on(bool enabled, bool checked = false) { return { enabled, checked }; }
+CommandState on(bool enabled, bool checked = false) { return { enabled, checked, {} }; }
 
 // Entry count of the clip: the outline points plus the trailing entry.
 int clipEntries(Ws ws) { return ws.m_clip.GetCount(); }
@@ -95,7 +95,12 @@ const QVector<CommandRow>& CommandTable::rows()
             QKeySequence(Qt::CTRL | Qt::Key_S), "save", false, always, run<Task::SaveAs> },
         { Cmd::FileSaveCopyAs, {}, {}, {}, nullptr, false, always, run<Task::SaveAs> },
         { Cmd::RegisterPhoto, s("画像をMolvexDBに追加(&W)"), s("表示中の画像をMolvexﾃﾞｰﾀﾍﾞｰｽに追加登録"),
-            {}, nullptr, false, [](Ws, Ctx c) { return on(c.patientFileExists); },
+            {}, nullptr, false,
+            [](Ws, Ctx c) {
+                return c.photoDatabaseProblem.isEmpty()
+                    ? on(c.patientFileExists)
+                    : CommandState { false, false, c.photoDatabaseProblem };
+            },
             run<Task::Register> },
         { Cmd::GalleryAdd, s("追加"), {}, {}, nullptr, false, always, run<Task::GalleryAdd> },
         { Cmd::GalleryEdit, s("編集"), {}, {}, nullptr, false, withListSelection,

@@ -16,11 +16,14 @@ struct CommandContext {
     bool bracketBarVisible = true; // the bracket list's docking bar is on screen
     bool patientFileExists = false; // the host named a current patient
     bool statusBarVisible = true;
+    // Why the photo database cannot be reached; empty when it can.
+    QString photoDatabaseProblem;
 };
 
 struct CommandState {
     bool enabled = true;
     bool checked = false;
+    QString toolTip; // replaces the row's while set: why the command is off
 };
 
 using CommandRule = CommandState (*)(const Workspace& ws, const CommandContext& context);

@@ -68,6 +68,29 @@ PhotoRegistration::Result failed(PhotoRegistration::Outcome outcome, SecureFile:
     return result;
 }
 
+// A refusal by the photo database, named without its password.
+PhotoRegistration::Result databaseFailed(const PhotoCatalog& catalog, const QString& patient)
+{
+    const QString where = PhotoCatalog::displayLocation(PhotoCatalog::databasePath());
+    PhotoRegistration::Result result
+        = failed(PhotoRegistration::DatabaseFailed, catalog.lastErrorKind(), where, patient);
+    if (catalog.lastErrorIsConnection())
+        result.message = QStringLiteral(
+            "写真データベース %1 に接続できないか、接続が切れたため、画像を登録できませんでした。")
+                             .arg(where);
+    return result;
+}
+
+// After the connection broke during the commit, only a new connection tells
+// whether the record went in; 1 yes, 0 no, -1 unknown (the server is still away).
+int recordArrived(const QString& path)
+{
+    PhotoCatalog again;
+    if (again.open(PhotoCatalog::ReadOnly) != 0)
+        return -1;
+    return again.findPath(QFileInfo(path).absoluteFilePath()) >= 0 ? 1 : 0;
+}
+
 } // namespace
 
 QString PhotoRegistration::failureText(SecureFile::Error kind, const QString& where)
@@ -120,8 +143,7 @@ PhotoRegistration::Result PhotoRegistration::registerPicture(
     // one costs the user no waiting for a picture that is then thrown away.
     PhotoCatalog catalog;
     if (catalog.open(PhotoCatalog::ReadWrite) != 0)
-        return failed(
-            DatabaseFailed, catalog.lastErrorKind(), PhotoCatalog::databasePath(), patient);
+        return databaseFailed(catalog, patient);
 
     const QString folder = HostDialogs::patientFolder(patient);
     const QString wanted = QFileInfo(HostDialogs::photoStore()).filePath();
@@ -151,17 +173,24 @@ PhotoRegistration::Result PhotoRegistration::registerPicture(
         return result;
     }
 
-    const qint64 id = catalog.addPhoto(path, 0, patient);
-    if (id < 0) {
+    qint64 id = catalog.addPhoto(path, 0, patient);
+    // A record that did arrive keeps its picture; one whose fate is unknown
+    // loses it, as the user is told the registration failed and will repeat it.
+    if (id < 0 && (!catalog.lastErrorIsConnection() || recordArrived(path) != 1)) {
         QFile::remove(path);
-        return failed(
-            DatabaseFailed, catalog.lastErrorKind(), PhotoCatalog::databasePath(), patient);
+        return databaseFailed(catalog, patient);
     }
     why = HostDialogs::writeMarker(QStringLiteral("ImgADD.TMP"), {});
     if (why != SecureFile::NoError) {
-        // The host would never learn of the picture: better no registration at all.
-        catalog.removePhoto(id);
-        QFile::remove(path);
+        // The host would never learn of the picture: better no registration at
+        // all. A record that cannot be taken back keeps its picture, so that
+        // it never points at nothing.
+        PhotoCatalog undo;
+        id = undo.open(PhotoCatalog::ReadWrite) == 0
+            ? undo.findPath(QFileInfo(path).absoluteFilePath())
+            : -1;
+        if (id >= 0 && undo.removePhoto(id))
+            QFile::remove(path);
         return failed(MarkerFailed, why, HostDialogs::tempFolder(), patient);
     }
     last = { patient, digest };

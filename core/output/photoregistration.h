@@ -2,6 +2,8 @@
 // nothing: the picture is written and synced under a freshly reserved name in the
 // patient's folder, then its record is added, then the host's marker tells it so.
 // A failure at any step takes back what was done and says what failed and where.
+// Names come from an exclusive create, so workstations sharing the store and a
+// database server never pick the same one.
 #pragma once
 
 #include "core/host/securefile.h"

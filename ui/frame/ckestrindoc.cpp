@@ -1,10 +1,12 @@
 #include "ui/frame/ckestrindoc.h"
 
+#include "core/host/photocatalog.h"
 #include "core/photo/photoloader.h"
 #include "ui/frame/cmainframe.h"
 #include "core/text/strings.h"
 
 #include <QFileInfo>
+#include <QStatusBar>
 
 CKestrinDoc::CKestrinDoc(CMainFrame* frame, QObject* parent)
     : QObject(parent)
@@ -21,5 +23,8 @@ bool CKestrinDoc::OnOpenDocument(const QString& path)
     m_frame->setWindowTitle(
         QFileInfo(path).fileName() + QStringLiteral(" - ") + Res::text(Res::IdsAppTitle));
     m_frame->initialUpdatePanes();
+    // The photograph opened unturned: say why its record could not be read.
+    if (!PhotoCatalog::unavailableReason().isEmpty())
+        m_frame->statusBar()->showMessage(PhotoCatalog::unavailableReason());
     return true;
 }

@@ -3,6 +3,7 @@
 #include "core/commands/commandids.h"
 #include "core/commands/commandlayout.h"
 #include "core/host/hostdialogs.h"
+#include "core/host/photocatalog.h"
 #include "core/host/hosttools.h"
 #include "core/host/profile.h"
 #include "core/text/strings.h"
@@ -470,6 +471,7 @@ CommandContext CMainFrame::commandContext() const
     context.bracketBarVisible = m_wndBarList && m_wndBarList->isVisible();
     context.listHasSelection = m_wndBrackList && m_wndBrackList->SelectedIndex() >= 0;
     context.patientFileExists = HostTools::fileExists(m_patientIdFile);
+    context.photoDatabaseProblem = PhotoCatalog::unavailableReason();
     return context;
 }
 
@@ -480,6 +482,9 @@ void CMainFrame::updateActions()
         QAction* action = m_actions.value(row.id);
         const CommandState state = row.rule(m_ws, context);
         action->setEnabled(state.enabled);
+        action->setToolTip(!state.toolTip.isEmpty() ? state.toolTip
+                : row.toolTip().isEmpty()           ? row.statusTip()
+                                                    : row.toolTip());
         if (row.checkable)
             action->setChecked(state.checked);
     }
