@@ -309,7 +309,6 @@ int main(int argc, char** argv)
         return benchGallery();
     if (which == QLatin1String("slider"))
         return benchSlider();
-    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|register|paint|gallery|slider|firstframe|startup
-";
+    QTextStream(stderr) << "usage: kestrin-bench open|adjust|hittest|save|register|paint|gallery|slider|firstframe|startup\n";
     return 2;
 }
