@@ -10,6 +10,8 @@
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 
+#include <optional>
+
 class PaneHost;
 class QMenu;
 class QTips;
@@ -71,6 +73,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -82,6 +85,9 @@ private:
     // Pushes the geometry's scroll state to the scroll bars, and back.
     void applyScroll();
     void readScrollPositions();
+    // Mirrors the geometry's bar decision in the scroll bars' policies; resizes
+    // this causes are not taken as the user's (see m_settingScale).
+    void applyBarPolicies(bool hBar, bool vBar);
     void OnSize(int cx, int cy);
 
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
@@ -96,6 +102,13 @@ private:
     int lastClientCx = 0, lastClientCy = 0;
     bool lastFitMode = false;
     bool m_applyingScroll = false;
+    // True while setScale changes the bars: the viewport resizes it causes must
+    // not re-scale from a half-updated geometry.
+    bool m_settingScale = false;
+    // Client point the next zoom keeps in place (the pointer of a Ctrl + wheel
+    // zoom); the pane's centre otherwise.
+    std::optional<QPointF> m_zoomAnchor;
+    int m_wheelDelta = 0; // eighths of a degree not yet turned into zoom steps
     QMenu* m_clipMenu = nullptr;
     ScaledPhotoCache m_photoCache;
     QTips* tipWnd = nullptr;

@@ -14,6 +14,8 @@ public:
     virtual QBrackListDiag* bracketList() const = 0;
     // The frame's action for a command id, shared by the pane's context menu.
     virtual QAction* action(int id) const = 0;
+    // The workspace's zoom or fit mode changed: every shown pane takes the scale.
+    virtual void scaleChanged() = 0;
     // Repaints every shown pane (a change in one slot can show in another).
     virtual void invalidatePanes() = 0;
     // The one update pass over every command's enabled and checked state.
