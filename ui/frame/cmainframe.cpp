@@ -20,6 +20,7 @@
 #include "ui/panes/ckestrinview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QGuiApplication>
@@ -108,7 +109,26 @@ void CMainFrame::setActivePane(CKestrinView* view)
     if (!view || !m_ws.m_layout.setActivePane(view->paneIndex()))
         return;
     m_wndSplitter->SetActivePane(view);
+    focusFollowsActivePane(focusInPanes());
     updateActions();
+}
+
+bool CMainFrame::focusInPanes() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return true;
+    for (const CKestrinView* view : m_panes)
+        if (view && (view == focus || view->isAncestorOf(focus)))
+            return true;
+    return false;
+}
+
+void CMainFrame::focusFollowsActivePane(bool paneHadFocus)
+{
+    // A focus elsewhere (the list's filter, a dialog) is the user's and stays.
+    if (paneHadFocus && !activePane()->hasFocus())
+        activePane()->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::invalidatePanes()
@@ -165,6 +185,8 @@ void CMainFrame::recalcLayout()
 
 void CMainFrame::showLayout()
 {
+    // Asked before hiding panes, which passes their focus on to another widget.
+    const bool paneHadFocus = focusInPanes();
     const int count = m_ws.m_layout.paneCount();
     if (count == 1) {
         m_wndSplitter->HideRow(1);
@@ -177,6 +199,7 @@ void CMainFrame::showLayout()
             m_wndSplitter->HideRow(1);
     }
     m_wndSplitter->SetActivePane(activePane());
+    focusFollowsActivePane(paneHadFocus);
 }
 
 void CMainFrame::layoutChanged(bool rescale)

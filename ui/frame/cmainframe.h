@@ -95,6 +95,10 @@ private:
     void recalcLayout();
     // Shows the rows and columns the layout asks for and frames its active pane.
     void showLayout();
+    // Keys act on the pane with the focus, so the focus follows the active pane
+    // when it was in a pane (`paneHadFocus`) or nowhere; never the other way.
+    void focusFollowsActivePane(bool paneHadFocus);
+    bool focusInPanes() const;
     void runBrightnessDialog();
     void runColorBalanceDialog();
     // A cancelled adjustment dialog: the selected bracket drops its preview.
