@@ -5,6 +5,7 @@
 // what the reference pane draws.
 #include "core/commands/commandids.h"
 #include "core/commands/commandlayout.h"
+#include "core/text/strings.h"
 #include "testutils.h"
 #include "ui/frame/ckestrindoc.h"
 #include "ui/frame/cmainframe.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QMenu>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace {
@@ -184,6 +186,24 @@ private slots:
         QApplication::sendEvent(viewport, &wheel);
         QCOMPARE(pane(1)->viewScale(), 2.25);
         QVERIFY((pane(1)->clientToPhoto(pointer) - under).manhattanLength() <= 2);
+    }
+
+    // A two-point outline closed by a paste hides the bracket: the status bar says
+    // why. A new outline would discard the bracket: asked first, No keeps it.
+    void feedbackBeforeWorkIsLost()
+    {
+        Workspace& ws = m_frame->workspace();
+        command(Cmd::ClipDefine);
+        for (QPoint p : { QPoint(100, 100), QPoint(300, 170) })
+            clickPhoto(p);
+        view()->pasteBracket(0, testutils::solidPicture(m_host->path(""), 33, 47, BracketColour), 0, 0, 0, 0, 0, 0);
+        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
+        QCOMPARE(m_frame->statusBar()->currentMessage(), Res::text(Res::IdsClipEnclosesNothing));
+        testutils::MessageBoxCloser closer; // answers with the default, No
+        command(Cmd::ClipDefine);
+        QCOMPARE(closer.texts, QStringList { Res::text(Res::IdsDiscardBracketsForClip) });
+        QVERIFY(!ws.m_bClipDefining && ws.m_bClipClosed);
+        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
     }
 
     void barsBetweenPanesDragLive()

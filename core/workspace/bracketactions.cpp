@@ -17,6 +17,12 @@ QPoint BracketActions::clipCentre(const Workspace& ws)
     return QPoint(bounds.x() + bounds.width() / 2, bounds.y() + bounds.height() / 2);
 }
 
+bool BracketActions::clipEnclosesNothing(const Workspace& ws)
+{
+    // The entry count includes the trailing entry after the fixed points.
+    return ws.m_bClipClosed && ws.m_clip.GetCount() < 4;
+}
+
 BracketActions::PasteResult BracketActions::paste(Workspace& ws, int slot, int listIndex,
     const QString& picturePath, QPoint photo, const QString& name, int sideFlag, bool* closedNow)
 {

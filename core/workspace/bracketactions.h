@@ -62,6 +62,10 @@ public:
     // Drops an uncommitted preview from the selected bracket (a dialog was cancelled).
     static void revertPreview(Workspace& ws, int slot);
 
+    // A closed outline of fewer than three points, as a paste closes it: it
+    // encloses nothing, so every bracket stays hidden.
+    static bool clipEnclosesNothing(const Workspace& ws);
+
     // The middle of the clip outline's bounding box, halved toward zero.
     static QPoint clipCentre(const Workspace& ws);
 };

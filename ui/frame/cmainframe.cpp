@@ -26,6 +26,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -218,6 +219,19 @@ void CMainFrame::scaleChanged()
 {
     applyZoom();
     invalidatePanes();
+}
+
+bool CMainFrame::ask(int textId)
+{
+    return QMessageBox::question(this, Res::text(Res::IdsInformation), Res::text(textId),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void CMainFrame::showStatusHint(const QString& text)
+{
+    // Long enough to read twice; the idle text returns when it expires.
+    statusBar()->showMessage(text, 10000);
 }
 
 void CMainFrame::focusActivePane()

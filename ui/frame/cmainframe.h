@@ -57,6 +57,7 @@ public:
     QBarList* bracketBar() const { return m_wndBarList; }
     QBrackListDiag* bracketList() const override { return m_wndBrackList; }
     void hideClipBar() override { setBarVisible(Bar::Clip, false); }
+    void showStatusHint(const QString& text) override;
 
     // A row of the bracket list released at the global point (x, y): the pane
     // under it becomes active and takes the picture.
@@ -78,6 +79,7 @@ public:
     void panesChanged() override { invalidatePanes(); }
     void layoutChanged(bool rescale) override;
     void focusActivePane() override;
+    bool ask(int textId) override;
     bool isBarVisible(Bar bar) const override;
     void setBarVisible(Bar bar, bool visible) override;
     void run(Task task) override;

@@ -408,6 +408,10 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     }
     if (result != BracketActions::PasteResult::NoPhoto)
         f->hideClipBar();
+    if ((result == BracketActions::PasteResult::Created
+            || result == BracketActions::PasteResult::Replaced)
+        && BracketActions::clipEnclosesNothing(*ws))
+        f->showStatusHint(Res::text(Res::IdsClipEnclosesNothing));
     if (closedNow)
         f->invalidatePanes();
     else

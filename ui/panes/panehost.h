@@ -4,6 +4,7 @@
 #pragma once
 
 class QAction;
+class QString;
 class QBrackListDiag;
 class Workspace;
 
@@ -21,4 +22,6 @@ public:
     // The one update pass over every command's enabled and checked state.
     virtual void updateActions() = 0;
     virtual void hideClipBar() = 0;
+    // A passing hint in the status bar; the idle text comes back after a while.
+    virtual void showStatusHint(const QString& text) = 0;
 };
