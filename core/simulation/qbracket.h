@@ -163,7 +163,7 @@ public:
     int m_nDragStartSide = 0; // displayed side when the drag began
     QRect m_rcBounds; // body and handle together
     QRect m_rcBody; // the displayed canvas
-    QRect m_rcRotate; // 10 x 10 frame of the rotation handle at scale 1 (see RotateHitFrame)
+    QRect m_rcRotate; // 10 x 10 frame of the rotation handle; RotateHitFrame widens it when zoomed out
     QRect m_rcInner; // body inset by 6; a press here moves or scales
 
 private:

@@ -135,11 +135,24 @@ void CKestrinView::applyBarPolicies(bool hBar, bool vBar)
     m_settingScale = outer;
 }
 
+void CKestrinView::settleBars(int photoW, int photoH, double zoom)
+{
+    // One bar narrows the viewport, which can call for the other: at most twice.
+    for (int round = 0; round < 2; ++round) {
+        const QSize before = viewport()->size();
+        applyBarPolicies(m_geometry.scroll.hBarShown, m_geometry.scroll.vBarShown);
+        if (viewport()->size() == before)
+            return;
+        m_geometry.updateScrollSizes(
+            photoW, photoH, zoom, viewport()->width(), viewport()->height());
+    }
+}
+
 void CKestrinView::updateScrollSizes(int photoW, int photoH, double zoom)
 {
     readScrollPositions();
     m_geometry.updateScrollSizes(photoW, photoH, zoom, viewport()->width(), viewport()->height());
-    applyBarPolicies(m_geometry.scroll.hBarShown, m_geometry.scroll.vBarShown);
+    settleBars(photoW, photoH, zoom);
     applyScroll();
 }
 
@@ -151,7 +164,7 @@ void CKestrinView::setScale(double zoom, int photoW, int photoH, bool fit)
         const QPointF anchor = m_zoomAnchor.value_or(QPointF(w / 2.0, h / 2.0));
         m_zoomAnchor.reset();
         m_geometry.zoomAbout(zoom, photoW, photoH, w, h, anchor);
-        applyBarPolicies(m_geometry.scroll.hBarShown, m_geometry.scroll.vBarShown);
+        settleBars(photoW, photoH, zoom);
         applyScroll();
         return;
     }
@@ -369,8 +382,12 @@ void CKestrinView::wheelEvent(QWheelEvent* event)
     event->accept();
     if (notches == 0)
         return;
-    for (int i = 0; i < qAbs(notches); ++i)
-        notches > 0 ? WorkspaceCommands::zoomIn(*ws) : WorkspaceCommands::zoomOut(*ws);
+    for (int i = 0; i < qAbs(notches); ++i) {
+        if (notches > 0)
+            WorkspaceCommands::zoomIn(*ws);
+        else
+            WorkspaceCommands::zoomOut(*ws);
+    }
     m_zoomAnchor = event->position();
     f->scaleChanged();
 }

@@ -25,7 +25,8 @@ public:
     CKestrinView(int paneIndex, QWidget* parent);
 
     // Called by the frame after every zoom, fit or layout change; in fit mode the
-    // zoom is not used.
+    // zoom is not used. A zoom keeps the photograph point at the pane's centre in
+    // place, or the one under the pointer for a Ctrl + wheel zoom.
     void setScale(double zoom, int photoW, int photoH, bool fit);
     void updateScrollSizes(int photoW, int photoH, double zoom);
     // Scroll sizes at a fixed scale with the default page and line steps.
@@ -88,6 +89,9 @@ private:
     // Mirrors the geometry's bar decision in the scroll bars' policies; resizes
     // this causes are not taken as the user's (see m_settingScale).
     void applyBarPolicies(bool hBar, bool vBar);
+    // Applies the geometry's bars and sizes the scroll again for the viewport
+    // they leave, until neither bar changes.
+    void settleBars(int photoW, int photoH, double zoom);
     void OnSize(int cx, int cy);
 
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
