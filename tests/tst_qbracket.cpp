@@ -181,8 +181,9 @@ void TestQBracket::handleGrabbableAtEveryZoom()
                 qPrintable(QString("%1,%2").arg(x).arg(y)));
             QVERIFY(b.m_bSelected && b.m_nHitPart == 2);
         }
-    // Never smaller in photograph pixels than at full size.
+    // Never smaller in photograph pixels than at full size, nor undefined.
     QVERIFY(b.RotateHitFrame(zoom).contains(b.m_rcRotate));
+    QCOMPARE(QBracket::HandleHitHalf(0.0), 5);
 }
 
 void TestQBracket::dragsMeasureFromTheirStart_data()

@@ -22,7 +22,8 @@ constexpr int kHandleHalf = 5;
 constexpr int kInnerInset = 6;
 // Screen half side of the drawn rotation handle.
 constexpr double kHandleScreenHalf = 5.0;
-// Pointer travel in photograph pixels that doubles a bracket drawn smaller.
+// The least pointer travel (photograph pixels) that doubles a bracket, so that a
+// bracket scaled almost to nothing still scales at a usable pace.
 constexpr int kMinScaleTravel = 40;
 constexpr double kScaleMax = 4.0;
 constexpr double kScaleMin = 0.05;
@@ -305,7 +306,6 @@ double QBracket::TurnFromDrag(double startAngle, QPointF centre, QPointF from, Q
 
 double QBracket::ScaleFromDrag(double startScale, int startSide, int rise)
 {
-    // A bracket scaled almost to nothing still needs a usable stretch of travel.
     const double unit = std::max(startSide, kMinScaleTravel);
     return std::clamp(startScale * std::exp2(rise / unit), kScaleMin, kScaleMax);
 }
