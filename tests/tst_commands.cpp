@@ -37,6 +37,7 @@ public:
     bool isBarVisible(Bar bar) const override { return bar != Bar::StatusBar; }
     void setBarVisible(Bar bar, bool on) override { calls << QString("bar%1=%2").arg(int(bar)).arg(on); }
     void run(Task task) override { calls << QString("run%1").arg(int(task)); }
+    bool ask(int) override { calls << "ask"; return true; }
 
     // Steps: command ids; c<n> clicks of the outline; z<zoom>; p a photograph;
     // k<i> the picked clip point; s<slot><op> a selected bracket in that mode;
@@ -133,7 +134,7 @@ private slots:
         QTest::newRow("none after 3") << "6065 6065" << int(NextImage) << " | 1 1 000 1/3 -0";
         QTest::newRow("previous image") << "6065" << int(PrevImage) << "layout | 1 1 000 1/1 -0";
         QTest::newRow("none before 1") << "" << int(PrevImage) << " | 1 1 000 1/1 -0";
-        QTest::newRow("define") << "6051" << int(ClipDefine) << "bar0=1 layout+ panes | 1 1 110 1/1 -0";
+        QTest::newRow("define, asked first") << "6051" << int(ClipDefine) << "ask bar0=1 layout+ panes | 1 1 110 1/1 -0";
         QTest::newRow("abandon") << "6043 c3" << int(ClipDefine) << "bar0=0 panes | 1 1 000 1/1 -0";
         QTest::newRow("ok closes") << "6043 c2" << int(ClipOk) << "bar0=0 panes | 1 1 001 1/1 -0";
         QTest::newRow("ok, too short") << "6043 c1" << int(MenuClipOk) << "bar0=0 panes | 1 1 100 1/1 -0";

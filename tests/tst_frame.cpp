@@ -1,9 +1,11 @@
 // The frame driven as a user drives it, for what only the widgets do: panes shown
-// and sized as the layout says, the active pane by clicks and not by
-// focus, live bars between panes, a clip by mouse clicks with its menus and what
-// the reference pane draws.
+// and sized as the layout says, the active pane by clicks and not by focus (the
+// focus follows it), live bars between panes, fit after a zoom, a clip by mouse
+// clicks with its menus and edge, the hands on a bracket at the smallest zoom and
+// what the reference pane draws.
 #include "core/commands/commandids.h"
 #include "core/commands/commandlayout.h"
+#include "core/text/strings.h"
 #include "testutils.h"
 #include "ui/frame/ckestrindoc.h"
 #include "ui/frame/cmainframe.h"
@@ -12,11 +14,14 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace {
 const QRgb PhotoColour = qRgb(40, 160, 60);
 const QRgb BracketColour = qRgb(230, 30, 30);
+constexpr double kPi = 3.141592653589793;
 } // namespace
 
 class TestFrame : public QObject {
@@ -87,9 +92,27 @@ private slots:
         QCOMPARE(pane(0)->width(), m_frame->splitter()->width() - 2 * QSplitterWnd::BorderWidth);
     }
 
-    void focusDoesNotMoveTheActivePane()
+    void focusFollowsTheActivePane()
     {
-        clipAndPanes(4);
+        command(Cmd::ClipDefine);
+        for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(200, 250) })
+            clickPhoto(p);
+        QMenu* menu = view()->clipMenu(); // shown and dismissed
+        menu->popup(view()->mapToGlobal(QPoint(20, 20)));
+        QTRY_VERIFY(menu->isVisible());
+        menu->close();
+        QTest::mouseClick(m_frame->clipBar()->widgetForAction(m_frame->action(Cmd::ClipOk)), Qt::LeftButton);
+        command(Cmd::Panes4);
+        QCOMPARE(view(), pane(1));
+        QTRY_VERIFY(pane(1)->hasFocus());
+        QWidget other; // another window takes the focus and gives it back
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        m_frame->activateWindow();
+        QTRY_VERIFY(m_frame->isActiveWindow());
+        QCOMPARE(view(), pane(1));
+        QVERIFY(pane(1)->hasFocus());
         pane(3)->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(pane(3)->hasFocus());
         QCOMPARE(view(), pane(1));
@@ -100,6 +123,87 @@ private slots:
         QTest::keyClick(m_frame.get(), Qt::Key_F6);
         QCOMPARE(view(), pane(0));
         QTRY_VERIFY(pane(0)->hasFocus());
+    }
+
+    void fitAfterZoomUsesTheWholePane()
+    {
+        clipAndPanes(2);
+        command(Cmd::Zoom400);
+        QVERIFY(view()->horizontalScrollBar()->isVisible() && view()->verticalScrollBar()->isVisible());
+        command(Cmd::FitSize);
+        QVERIFY(!view()->horizontalScrollBar()->isVisible() && !view()->verticalScrollBar()->isVisible());
+        const double whole = qMin(view()->width() / 400.0, view()->height() / 300.0);
+        QVERIFY2(qAbs(view()->viewScale() - whole) < 1e-9, qPrintable(QString::number(view()->viewScale())));
+    }
+
+    void clipPointStopsAtThePaneEdge()
+    {
+        command(Cmd::ClipDefine);
+        for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(200, 250) })
+            clickPhoto(p);
+        QWidget* viewport = view()->viewport();
+        const QPoint from = client(view(), QPoint(100, 100)), to(-60, from.y());
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &move);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+        QCOMPARE(m_frame->workspace().m_clip.GetPoints().first(), view()->clientToPhoto(QPoint(0, from.y())));
+    }
+
+    // At 25 % in four panes the handle is grabbed where it is drawn and turns the
+    // bracket from where the drag starts; keys and Ctrl + wheel reach the pane.
+    void handsAtTheSmallestZoom()
+    {
+        clipAndPanes(4);
+        command(Cmd::Zoom25);
+        Workspace& ws = m_frame->workspace();
+        const QBracket& b = testutils::addBracket(ws, m_host->path(""), 1, QSize(33, 47), BracketColour, QPoint(200, 150), 30);
+        ws.m_slot[1].nSelected = 0;
+        const QPoint centre = b.GetPos() + QPoint(b.GetSize().width() / 2, b.GetSize().height() / 2);
+        QWidget* viewport = pane(1)->viewport();
+        const QPointF c = QPointF(client(pane(1), centre));
+        const QPointF handle = c + 40 * 0.25 * QPointF(std::cos(kPi / 6), std::sin(kPi / 6));
+        const QPoint grab = (handle + QPointF(3, -3)).toPoint();
+        QTest::mouseMove(viewport, grab);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, grab);
+        QCOMPARE(b.m_dAngle, 30.0); // no jump on the press
+        const QPointF turned = c + QTransform().rotate(90).map(grab - c);
+        QMouseEvent move(QEvent::MouseMove, turned, viewport->mapToGlobal(turned), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &move);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, turned.toPoint());
+        // A quarter turn, give or take the photograph pixels a 25 % pointer lands on.
+        QVERIFY2(qAbs(b.m_dAngle - 120) < 6, qPrintable(QString::number(b.m_dAngle)));
+        const QPoint pos = b.GetPos();
+        const double angle = b.m_dAngle;
+        QTest::keyClick(pane(1), Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(pane(1), Qt::Key_BracketLeft);
+        QCOMPARE(b.GetPos(), pos - QPoint(10, 0));
+        QCOMPARE(b.m_dAngle, angle - 1);
+        command(Cmd::Zoom200); // large enough to scroll
+        const QPoint pointer(137, 151);
+        const QPoint under = pane(1)->clientToPhoto(pointer);
+        QWheelEvent wheel(pointer, viewport->mapToGlobal(pointer), {}, QPoint(0, 120), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+        QCOMPARE(pane(1)->viewScale(), 2.25);
+        QVERIFY((pane(1)->clientToPhoto(pointer) - under).manhattanLength() <= 2);
+    }
+
+    // A two-point outline closed by a paste hides the bracket: the status bar says
+    // why. A new outline would discard the bracket: asked first, No keeps it.
+    void feedbackBeforeWorkIsLost()
+    {
+        Workspace& ws = m_frame->workspace();
+        command(Cmd::ClipDefine);
+        for (QPoint p : { QPoint(100, 100), QPoint(300, 170) })
+            clickPhoto(p);
+        view()->pasteBracket(0, testutils::solidPicture(m_host->path(""), 33, 47, BracketColour), 0, 0, 0, 0, 0, 0);
+        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
+        QCOMPARE(m_frame->statusBar()->currentMessage(), Res::text(Res::IdsClipEnclosesNothing));
+        testutils::MessageBoxCloser closer; // answers with the default, No
+        command(Cmd::ClipDefine);
+        QCOMPARE(closer.texts, QStringList { Res::text(Res::IdsDiscardBracketsForClip) });
+        QVERIFY(!ws.m_bClipDefining && ws.m_bClipClosed);
+        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
     }
 
     void barsBetweenPanesDragLive()

@@ -1,4 +1,5 @@
-// A pane's scale, centring, scrolling and its paired coordinate conversions.
+// A pane's scale, centring, scrolling, zooming about a point, the pane's edge and
+// its paired coordinate conversions.
 #include "testutils.h"
 #include "core/workspace/panegeometry.h"
 
@@ -9,6 +10,10 @@ private slots:
     void sizing_data();
     void sizing();
     void scrollCarriesOverInProportion();
+    void zoomKeepsThePointUnderTheAnchor_data();
+    void zoomKeepsThePointUnderTheAnchor();
+    void dragStopsAtThePaneEdge_data();
+    void dragStopsAtThePaneEdge();
     void conversionsRoundTrip_data();
     void conversionsRoundTrip();
 };
@@ -90,6 +95,66 @@ void TestPaneGeometry::scrollCarriesOverInProportion()
     // the position to 0.
     g.updateScrollSizes(2001, 1003, 0.25, 500, 400);
     QCOMPARE(QPoint(g.scroll.posX, g.scroll.posY), QPoint(0, 0));
+}
+
+void TestPaneGeometry::zoomKeepsThePointUnderTheAnchor_data()
+{
+    QTest::addColumn<double>("from"); // 0: fit mode
+    QTest::addColumn<QPoint>("scroll");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<QPointF>("anchor");
+    QTest::addColumn<QPoint>("pos");
+    QTest::addColumn<bool>("kept"); // false where the scroll range stops it
+    // 2001 x 1003 in a 500 x 400 pane (fit: 1000 x 700 for the centred row).
+    QTest::newRow("fit to 200 %, the centre") << 0.0 << QPoint() << 2.0 << QPointF(500, 350)
+                                             << QPoint(1501, 655) << true;
+    QTest::newRow("0.477 to 0.75, the pointer") << 0.477 << QPoint(101, 37) << 0.75
+                                                << QPointF(13.5, 390.25) << QPoint(167, 282) << true;
+    QTest::newRow("far corner") << 1.0 << QPoint(1501, 603) << 2.0 << QPointF(499, 399)
+                                << QPoint(3501, 1605) << true;
+    QTest::newRow("out, held at the top") << 1.0 << QPoint(0, 603) << 0.5 << QPointF(0, 0)
+                                          << QPoint(0, 101) << false;
+    QTest::newRow("out until it fits") << 1.0 << QPoint(1500, 600) << 0.25 << QPointF(400, 300)
+                                       << QPoint(0, 0) << false;
+}
+
+void TestPaneGeometry::zoomKeepsThePointUnderTheAnchor()
+{
+    QFETCH(double, from);
+    QFETCH(QPoint, scroll);
+    QFETCH(double, zoom);
+    QFETCH(QPointF, anchor);
+    const bool fit = from == 0.0;
+    const int clientW = fit ? 1000 : 500, clientH = fit ? 700 : 400;
+    PaneGeometry g;
+    g.setScale(from, 2001, 1003, fit, clientW, clientH);
+    g.scroll.posX = scroll.x();
+    g.scroll.posY = scroll.y();
+    const QRectF under = g.clientToPhoto(QRectF(anchor, QSizeF(1, 1)));
+    g.zoomAbout(zoom, 2001, 1003, clientW, clientH, anchor);
+    QCOMPARE(g.viewScale, zoom);
+    QTEST(QPoint(g.scroll.posX, g.scroll.posY), "pos");
+    const QPointF now = g.photoToClient(under.topLeft());
+    QFETCH(bool, kept);
+    QCOMPARE(qAbs(now.x() - anchor.x()) <= 0.5 && qAbs(now.y() - anchor.y()) <= 0.5, kept);
+}
+
+void TestPaneGeometry::dragStopsAtThePaneEdge_data()
+{
+    QTest::addColumn<QPoint>("client");
+    QTest::addColumn<QSize>("pane");
+    QTest::addColumn<QPoint>("held");
+    QTest::newRow("inside") << QPoint(0, 398) << QSize(501, 399) << QPoint(0, 398);
+    QTest::newRow("left and below") << QPoint(-37, 420) << QSize(501, 399) << QPoint(0, 398);
+    QTest::newRow("right and above") << QPoint(501, -1) << QSize(501, 399) << QPoint(500, 0);
+    QTest::newRow("collapsed pane") << QPoint(12, 7) << QSize(0, 0) << QPoint(0, 0);
+}
+
+void TestPaneGeometry::dragStopsAtThePaneEdge()
+{
+    QFETCH(QPoint, client);
+    QFETCH(QSize, pane);
+    QTEST(PaneGeometry::clampToClient(client, pane.width(), pane.height()), "held");
 }
 
 void TestPaneGeometry::conversionsRoundTrip_data()

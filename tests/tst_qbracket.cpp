@@ -1,6 +1,9 @@
 // QBracket: the hit test against what Draw paints at untidy angles and scales,
-// the drag steps, the canvas, loading failures and the colour adjustments.
+// the handle's reach at every zoom, drags measured from their start, keyboard
+// steps, the canvas, loading failures and the colour adjustments.
 #include "core/simulation/qbracket.h"
+#include "core/workspace/bracketactions.h"
+#include "core/workspace/workspace.h"
 #include "testutils.h"
 
 #include <QPainter>
@@ -23,12 +26,13 @@ private slots:
     void hitMatchesDrawing();
     void hitTest_data();
     void hitTest();
-    void moveAndRotateFollowThePointer_data();
-    void moveAndRotateFollowThePointer();
-    void scaleStepsKeepTheCentre();
+    void handleGrabbableAtEveryZoom_data();
+    void handleGrabbableAtEveryZoom();
+    void dragsMeasureFromTheirStart_data();
+    void dragsMeasureFromTheirStart();
+    void keysNudgeAndTurn_data();
+    void keysNudgeAndTurn();
     void canvasAndLoading();
-    void angleBetween_data();
-    void angleBetween();
     void adjustmentsAndCopies();
     void markersWidenTheClip();
 
@@ -150,77 +154,150 @@ void TestQBracket::hitTest()
     QCOMPARE(chosen ? int(*chosen) : -1, cursor);
 }
 
-void TestQBracket::moveAndRotateFollowThePointer_data()
+void TestQBracket::handleGrabbableAtEveryZoom_data()
 {
+    QTest::addColumn<double>("zoom");
     QTest::addColumn<double>("angle");
-    QTest::addColumn<QVector<QPoint>>("pointer"); // relative to the centre
-    using P = QVector<QPoint>;
-    QTest::newRow("30, small steps") << 30.0 << P { { 31, 27 }, { 17, 37 }, { -9, 41 } };
-    QTest::newRow("147, back past 90") << 147.0 << P { { -39, 7 }, { -13, 38 }, { 29, 29 } };
-    QTest::newRow("350, over a full turn") << 350.0 << P { { 41, 3 }, { 30, 26 } };
-    QTest::newRow("-20, anticlockwise") << -20.0 << P { { 35, -25 }, { 5, -43 } };
+    QTest::newRow("quarter of a four-pane fit, 30") << 0.2385 << 30.0;
+    QTest::newRow("fit 0.477, -63.5") << 0.477 << -63.5;
+    QTest::newRow("25 %, 147") << 0.25 << 147.0;
+    QTest::newRow("100 %, 30") << 1.0 << 30.0;
+    QTest::newRow("250 %, 211") << 2.5 << 211.0;
 }
 
-// Each rotate step turns the handle toward the pointer (within the handle's
-// whole- pixel placement); a move keeps the grab offset.
-void TestQBracket::moveAndRotateFollowThePointer()
+// Every photograph pixel within four screen pixels of the handle's centre turns
+// the bracket: the handle is at least eight screen pixels across at any zoom.
+void TestQBracket::handleGrabbableAtEveryZoom()
 {
+    QFETCH(double, zoom);
     QFETCH(double, angle);
-    QFETCH(QVector<QPoint>, pointer);
     QBracket b = bracket({ 33, 47 }, { 151, 148 }, angle);
-    QCOMPARE(b.m_size, QSize(57, 57));
-    QCOMPARE(b.HitTest(148, 150, false), OpMove);
+    const QPointF centre = QRectF(b.m_rcRotate).center();
+    for (double sy : { -3.9, 0.0, 3.9 })
+        for (double sx : { -3.9, 0.0, 3.9 }) {
+            const QPointF p = centre + QPointF(sx, sy) / zoom;
+            const int x = int(std::floor(p.x())), y = int(std::floor(p.y()));
+            QVERIFY2(b.HitTest(x, y, false, nullptr, zoom) == OpRotate,
+                qPrintable(QString("%1,%2").arg(x).arg(y)));
+            QVERIFY(b.m_bSelected && b.m_nHitPart == 2);
+        }
+    // Never smaller in photograph pixels than at full size, nor undefined.
+    QVERIFY(b.RotateHitFrame(zoom).contains(b.m_rcRotate));
+    QCOMPARE(QBracket::HandleHitHalf(0.0), 5);
+}
+
+void TestQBracket::dragsMeasureFromTheirStart_data()
+{
+    QTest::addColumn<int>("op");
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<QVector<QPoint>>("pointer"); // press first; relative to the centre
+    QTest::addColumn<double>("wantAngle");
+    QTest::addColumn<double>("wantScale");
+    using P = QVector<QPoint>;
+    // A press away from the handle turns nothing; a quarter turn of the pointer
+    // turns the bracket a quarter, whatever the steps in between.
+    QTest::newRow("rotate 28, quarter anticlockwise")
+        << int(OpRotate) << 28.0 << 1.0 << P { { 0, 30 }, { -1, 30 }, { -21, 22 }, { -30, 0 } }
+        << 118.0 << 1.0;
+    QTest::newRow("rotate 28, press on the far side") << int(OpRotate) << 28.0 << 1.0
+                                                      << P { { -30, 1 }, { -30, 1 } } << 28.0 << 1.0;
+    QTest::newRow("rotate 350 past a full turn") << int(OpRotate) << 350.0 << 1.0
+                                                 << P { { 30, 0 }, { 21, 21 }, { 0, 30 } } << 80.0
+                                                 << 1.0;
+    QTest::newRow("rotate -20 back and forth") << int(OpRotate) << -20.0 << 1.0
+                                               << P { { 0, -30 }, { 30, 1 }, { -30, 0 } } << 250.0
+                                               << 1.0;
+    QTest::newRow("rotate, over the centre") << int(OpRotate) << 30.0 << 1.0
+                                             << P { { 25, 7 }, { 0, 0 } } << 30.0 << 1.0;
+    // Rising by the displayed side (57) doubles, falling by it halves; many small
+    // events end where one large one would.
+    QTest::newRow("scale up by the side") << int(OpScale) << 0.0 << 1.0
+                                          << P { { 3, 10 }, { 9, 9 }, { 70, -20 }, { 0, -47 } }
+                                          << 0.0 << 2.0;
+    QTest::newRow("scale down, x ignored") << int(OpScale) << 30.0 << 1.0
+                                           << P { { 0, 0 }, { 0, 80 }, { -40, 57 } } << 30.0 << 0.5;
+    QTest::newRow("scale back to the start") << int(OpScale) << 0.0 << 1.3
+                                             << P { { 5, 5 }, { 5, -60 }, { 5, 90 }, { 5, 5 } }
+                                             << 0.0 << 1.3;
+    QTest::newRow("scale held at the top") << int(OpScale) << 0.0 << 1.0
+                                           << P { { 0, 100 }, { 0, -400 } } << 0.0 << 4.0;
+    QTest::newRow("scale held at the bottom") << int(OpScale) << 0.0 << 1.0
+                                              << P { { 0, -100 }, { 0, 900 } } << 0.0 << 0.05;
+    QTest::newRow("tiny bracket still has travel") << int(OpScale) << 0.0 << 0.1
+                                                   << P { { 0, 0 }, { 0, -40 } } << 0.0 << 0.2;
+}
+
+void TestQBracket::dragsMeasureFromTheirStart()
+{
+    QFETCH(int, op);
+    QFETCH(double, angle);
+    QFETCH(double, scale);
+    QFETCH(QVector<QPoint>, pointer);
+    QBracket b = bracket({ 33, 47 }, { 151, 148 }, angle, scale);
+    const QPoint centre = b.m_ptPos + QPoint(b.m_size.width() / 2, b.m_size.height() / 2);
+    b.BeginDrag(centre.x() + pointer[0].x(), centre.y() + pointer[0].y());
+    for (const QPoint& step : pointer)
+        b.Drag(centre.x() + step.x(), centre.y() + step.y(), op);
+    QFETCH(double, wantAngle);
+    QFETCH(double, wantScale);
+    QVERIFY2(qAbs(std::remainder(b.m_dAngle - wantAngle, 360.0)) < 1e-9
+            && b.m_dAngle > -360 && b.m_dAngle < 360,
+        qPrintable(QString::number(b.m_dAngle)));
+    QVERIFY2(qAbs(b.m_dScale - wantScale) < 1e-9, qPrintable(QString::number(b.m_dScale)));
+    QCOMPARE(b.m_size.width(), int(57 * wantScale));
+    QCOMPARE(b.m_ptPos + QPoint(b.m_size.width() / 2, b.m_size.height() / 2), centre);
+    const double theta = b.m_dAngle * kPi / 180;
+    const QPointF handle = QRectF(b.m_rcRotate).center() - QPointF(centre);
+    QVERIFY(qAbs(handle.x() - 40 * std::cos(theta)) <= 1.01
+        && qAbs(handle.y() - 40 * std::sin(theta)) <= 1.01);
+    QCOMPARE(b.m_rcBounds, b.m_rcBody.united(b.m_rcRotate));
+    // A move keeps the offset where it was grabbed, from the press on.
+    b.BeginDrag(148, 150);
+    const QPoint before = b.m_ptPos;
     QCOMPARE(b.Drag(200, 171, OpMove), std::optional<Qt::CursorShape>(Qt::PointingHandCursor));
-    QCOMPARE(b.m_ptPos, QPoint(200 - 25, 171 - 30));
-    const QPoint centre = b.m_ptPos + QPoint(28, 28);
-    for (const QPoint& step : pointer) {
-        QVERIFY(!b.Drag(centre.x() + step.x(), centre.y() + step.y(), OpRotate));
-        const double want = std::atan2(step.y(), step.x());
-        const double got = b.m_dAngle * kPi / 180;
-        QVERIFY2(std::abs(std::remainder(got - want, 2 * kPi)) < 0.05,
-            qPrintable(QString::number(b.m_dAngle)));
-        QVERIFY(b.m_dAngle > -360 && b.m_dAngle < 360);
-        const QPointF handle = QRectF(b.m_rcRotate).center() - QPointF(centre);
-        QVERIFY(qAbs(handle.x() - 40 * std::cos(got)) <= 1.01
-            && qAbs(handle.y() - 40 * std::sin(got)) <= 1.01);
-        QCOMPARE(b.m_rcRotate.size(), QSize(10, 10));
-        QCOMPARE(b.m_rcBounds, b.m_rcBody.united(b.m_rcRotate));
-    }
-    const double before = b.m_dAngle;
-    const QPoint along = QRectF(b.m_rcRotate).center().toPoint() - centre;
-    QVERIFY(!b.Drag(centre.x() + 2 * along.x(), centre.y() + 2 * along.y(), OpRotate));
-    QCOMPARE(b.m_dAngle, before); // straight out along the handle: no turn
+    QCOMPARE(b.m_ptPos, before + QPoint(52, 21));
     QVERIFY(!b.Drag(0, 0, OpNone));
 }
 
-void TestQBracket::scaleStepsKeepTheCentre()
+void TestQBracket::keysNudgeAndTurn_data()
 {
-    QBracket b = bracket({ 33, 47 }, { 151, 148 }); // canvas 57, top-left (123, 120)
-    const int centre = 123 + 57 / 2;
-    QCOMPARE(b.Drag(10, 100, OpScale), std::optional<Qt::CursorShape>(Qt::SizeAllCursor));
-    QCOMPARE(b.m_size, QSize(57, 57)); // the first step only records the pointer
-    double scale = 1.0;
-    const int moves[] = { 99, 90, 90, 70, 71, 300, 299 };
-    for (int y : moves) {
-        const int last = b.m_ptLastScale.y();
-        b.Drag(900, y, OpScale); // one step per event, x plays no part
-        scale += y < last ? 0.05 : y > last ? -0.05 : 0;
-        QCOMPARE(b.m_size, QSize(int(57 * scale), int(57 * scale)));
-        QCOMPARE(b.m_ptPos.x() + b.m_size.width() / 2, centre);
-        QCOMPARE(b.m_ptPos.y() + b.m_size.height() / 2, centre - 3);
-    }
-    for (int y = 299; y > 0; --y)
-        b.Drag(0, y, OpScale);
-    QVERIFY(qAbs(b.m_dScale - 4.05) < 1e-9);
-    for (int y = 1; y < 300; ++y)
-        b.Drag(0, y, OpScale);
-    QVERIFY(qAbs(b.m_dScale - 0.05) < 1e-9);
-    b.m_dScale = 0.05; // exactly at either limit, a step past it does nothing
-    b.Drag(0, 300, OpScale);
-    QCOMPARE(b.m_dScale, 0.05);
-    b.m_dScale = 4.0;
-    b.Drag(0, 0, OpScale);
-    QCOMPARE(b.m_dScale, 4.0);
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<bool>("selected");
+    QTest::addColumn<QPoint>("shifted");
+    QTest::addColumn<double>("turned");
+    QTest::newRow("left") << int(Qt::Key_Left) << false << true << QPoint(-1, 0) << 0.0;
+    QTest::newRow("shift right") << int(Qt::Key_Right) << true << true << QPoint(10, 0) << 0.0;
+    QTest::newRow("up") << int(Qt::Key_Up) << false << true << QPoint(0, -1) << 0.0;
+    QTest::newRow("shift down") << int(Qt::Key_Down) << true << true << QPoint(0, 10) << 0.0;
+    QTest::newRow("[") << int(Qt::Key_BracketLeft) << false << true << QPoint() << -1.0;
+    QTest::newRow("]") << int(Qt::Key_BracketRight) << true << true << QPoint() << 1.0;
+    QTest::newRow("other key") << int(Qt::Key_A) << false << true << QPoint() << 0.0;
+    QTest::newRow("nothing selected") << int(Qt::Key_Left) << false << false << QPoint() << 0.0;
+}
+
+void TestQBracket::keysNudgeAndTurn()
+{
+    QFETCH(int, key);
+    QFETCH(bool, shift);
+    QFETCH(bool, selected);
+    QFETCH(QPoint, shifted);
+    QFETCH(double, turned);
+    Workspace ws;
+    const QBracket& b
+        = testutils::addBracket(ws, m_dir.path(), 2, { 33, 47 }, kBlue, { 151, 148 }, 359.5);
+    ws.m_slot[2].nSelected = selected ? 0 : -1;
+    const QPoint pos = b.m_ptPos;
+    const bool acted = BracketActions::key(ws, 2, key, shift);
+    QCOMPARE(acted, selected && (turned != 0 || !shifted.isNull()));
+    QCOMPARE(b.m_ptPos, pos + shifted);
+    QCOMPARE(b.m_rcBody.topLeft(), b.m_ptPos);
+    QCOMPARE(std::remainder(b.m_dAngle - 359.5 - turned, 360.0), 0.0);
+    QVERIFY(b.m_dAngle < 360);
+    // Keys never act while the outline is edited.
+    ws.m_bClipEditing = true;
+    QVERIFY(!BracketActions::key(ws, 2, Qt::Key_Left, false));
 }
 
 void TestQBracket::canvasAndLoading()
@@ -255,28 +332,6 @@ void TestQBracket::canvasAndLoading()
         QVERIFY(b.m_strPath == before.m_strPath && b.m_nId == 3 && b.m_ptPos == before.m_ptPos);
         QVERIFY(b.m_pImage.size() == QSize(100, 100) && b.m_size == QSize(50, 50));
     }
-}
-
-void TestQBracket::angleBetween_data()
-{
-    QTest::addColumn<QPoint>("a");
-    QTest::addColumn<QPoint>("b");
-    QTest::addColumn<double>("degrees");
-    QTest::newRow("mirror gives a half turn") << QPoint(10, 10) << QPoint(10, -10) << 180.0;
-    QTest::newRow("short a") << QPoint(1, 0) << QPoint(0, 50) << 0.0;
-    QTest::newRow("same line") << QPoint(10, 0) << QPoint(-30, 0) << 0.0;
-    QTest::newRow("3-4-5 perpendicular") << QPoint(3, 4) << QPoint(-4, 3) << 90.0;
-    QTest::newRow("beyond a quarter folds back") << QPoint(10, 0) << QPoint(-10, 10) << 45.0;
-    QTest::newRow("30 anticlockwise") << QPoint(40, 0) << QPoint(52, -30) << -29.98163936884933;
-}
-
-void TestQBracket::angleBetween()
-{
-    QFETCH(QPoint, a);
-    QFETCH(QPoint, b);
-    QFETCH(double, degrees);
-    const double result = QBracket::AngleBetween(a, b);
-    QVERIFY2(qAbs(result - degrees) < 1e-9, qPrintable(QString::number(result, 'g', 17)));
 }
 
 void TestQBracket::adjustmentsAndCopies()

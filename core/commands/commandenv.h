@@ -39,6 +39,9 @@ public:
     virtual bool isBarVisible(Bar bar) const = 0;
     virtual void setBarVisible(Bar bar, bool visible) = 0;
     virtual void run(Task task) = 0;
+    // A Yes/No question with the text of string id `textId`; true for Yes. No is
+    // offered first: what is asked about cannot be undone.
+    virtual bool ask(int textId) = 0;
 
     // Shows 1, 2 or 4 panes. A single pane is always scaled anew, as it may just
     // have grown to the whole area; more panes only when the count changes.

@@ -3,6 +3,7 @@
 #include "core/commands/commandenv.h"
 #include "core/commands/commandids.h"
 #include "core/simulation/bracketop.h"
+#include "core/text/strings.h"
 #include "core/workspace/clipactions.h"
 #include "core/workspace/workspace.h"
 #include "core/workspace/workspacecommands.h"
@@ -157,6 +158,9 @@ const QVector<CommandRow>& CommandTable::rows()
         { Cmd::ClipDefine, s("ｸﾘｯﾌﾟ領域指定(&A)"), s("ｸﾘｯﾌﾟ領域指定\nｸﾘｯﾌﾟ領域指定"), {}, "clip-define",
             true, [](Ws ws, Ctx) { return on(ws.hasPhoto(), ws.m_bClipDefining); },
             [](CommandEnv& e) {
+                if (WorkspaceCommands::clipDefinitionDiscardsBrackets(e.workspace())
+                    && !e.ask(Res::IdsDiscardBracketsForClip))
+                    return;
                 // A new outline is drawn in one pane, with the clip tool bar at hand.
                 const bool defining = WorkspaceCommands::toggleClipDefinition(e.workspace());
                 e.setBarVisible(Bar::Clip, defining);

@@ -20,7 +20,11 @@ constexpr int kMaxCanvasSide = 8000;
 constexpr int kHandleReach = 40;
 constexpr int kHandleHalf = 5;
 constexpr int kInnerInset = 6;
-constexpr double kScaleStep = 0.05;
+// Screen half side of the drawn rotation handle.
+constexpr double kHandleScreenHalf = 5.0;
+// The least pointer travel (photograph pixels) that doubles a bracket, so that a
+// bracket scaled almost to nothing still scales at a usable pace.
+constexpr int kMinScaleTravel = 40;
 constexpr double kScaleMax = 4.0;
 constexpr double kScaleMin = 0.05;
 constexpr double kPi = 3.141592653589793;
@@ -113,7 +117,7 @@ bool QBracket::Init(
     m_bOutput = output;
     m_pBase = QImage();
     m_previewTables.reset();
-    m_ptLastScale = QPoint(-1, -1);
+    m_ptDragStart.reset();
     m_strName = name.isEmpty() ? FileStem(path) : name;
     m_sizeSrc = picture.size();
     m_dAngle = 0.0;
@@ -216,7 +220,21 @@ bool QBracket::onPicture(int x, int y) const
     return place.map(picture).contains(QPointF(x - m_ptPos.x(), y - m_ptPos.y()));
 }
 
-BracketOp QBracket::HitTest(int x, int y, bool ctrlHeld, std::optional<Qt::CursorShape>* cursor)
+int QBracket::HandleHitHalf(double zoom)
+{
+    if (!(zoom > 0.0))
+        return kHandleHalf;
+    return std::max(kHandleHalf, int(std::ceil(kHandleScreenHalf / zoom)));
+}
+
+QRect QBracket::RotateHitFrame(double zoom) const
+{
+    const int grow = HandleHitHalf(zoom) - kHandleHalf;
+    return m_rcRotate.adjusted(-grow, -grow, grow, grow);
+}
+
+BracketOp QBracket::HitTest(
+    int x, int y, bool ctrlHeld, std::optional<Qt::CursorShape>* cursor, double zoom)
 {
     m_bSelected = false;
     m_bHit = false;
@@ -224,7 +242,8 @@ BracketOp QBracket::HitTest(int x, int y, bool ctrlHeld, std::optional<Qt::Curso
     BracketOp code = OpNone;
     std::optional<Qt::CursorShape> chosen;
 
-    if (frameContains(m_rcBounds, x, y))
+    const bool onHandle = frameContains(RotateHitFrame(zoom), x, y);
+    if (onHandle || frameContains(m_rcBounds, x, y))
         m_bSelected = true;
     if (frameContains(m_rcBody, x, y)) {
         m_bHit = true;
@@ -242,7 +261,7 @@ BracketOp QBracket::HitTest(int x, int y, bool ctrlHeld, std::optional<Qt::Curso
     }
     // The handle wins over the inner frame it may overlap; the cursor chosen for the
     // inner frame stays.
-    if (frameContains(m_rcRotate, x, y)) {
+    if (onHandle) {
         m_bHit = true;
         m_nHitPart = 2;
         code = OpRotate;
@@ -267,65 +286,67 @@ int QBracket::Contains(int x, int y) const
     return onPicture(x, y) ? 1 : 0;
 }
 
-double QBracket::AngleBetween(const QPoint& a, const QPoint& b)
+void QBracket::BeginDrag(int x, int y)
 {
-    const double lengthA = std::sqrt(double(a.x()) * a.x() + double(a.y()) * a.y());
-    const qint64 cross = qint64(a.x()) * b.y() - qint64(a.y()) * b.x();
-    if (lengthA <= 1.0 || cross == 0)
-        return 0.0;
-    // Not the dot product: this mixed sum is zero for mirror-image directions such as
-    // (10, 10) and (10, -10), which count as a half turn.
-    if (qint64(a.x()) * b.y() + qint64(a.y()) * b.x() == 0)
-        return 180.0;
-    const double lengthB = std::sqrt(double(b.x()) * b.x() + double(b.y()) * b.y());
-    // Rounding of the two roots can push the ratio a hair past 1 for perpendicular
-    // directions, where asin would give NaN and spoil the angle for good.
-    const double ratio = std::clamp(double(cross) / (lengthA * lengthB), -1.0, 1.0);
-    return std::asin(ratio) * 180.0 / kPi;
+    m_ptDragStart = QPoint(x, y);
+    m_ptGrab = QPoint(x, y) - m_ptPos;
+    m_dDragStartAngle = m_dAngle;
+    m_dDragStartScale = m_dScale;
+    m_nDragStartSide = m_size.width();
+}
+
+double QBracket::TurnFromDrag(double startAngle, QPointF centre, QPointF from, QPointF to)
+{
+    const QPointF a = from - centre, b = to - centre;
+    if (std::hypot(a.x(), a.y()) < 1.0 || std::hypot(b.x(), b.y()) < 1.0)
+        return startAngle;
+    const double turned = (std::atan2(b.y(), b.x()) - std::atan2(a.y(), a.x())) * 180.0 / kPi;
+    return std::fmod(startAngle + turned, 360.0);
+}
+
+double QBracket::ScaleFromDrag(double startScale, int startSide, int rise)
+{
+    const double unit = std::max(startSide, kMinScaleTravel);
+    return std::clamp(startScale * std::exp2(rise / unit), kScaleMin, kScaleMax);
 }
 
 std::optional<Qt::CursorShape> QBracket::Drag(int x, int y, int op)
 {
+    if (op != OpMove && op != OpRotate && op != OpScale)
+        return std::nullopt;
+    if (!m_ptDragStart)
+        BeginDrag(x, y);
     switch (op) {
     case OpMove:
         m_ptPos = QPoint(x, y) - m_ptGrab;
         UpdateRotateHandle();
         return Qt::PointingHandCursor;
     case OpRotate: {
-        const int half = m_size.width() / 2;
-        const QPoint centre = m_ptPos + QPoint(half, half);
-        const QPoint handle = m_rcRotate.topLeft() + QPoint(kHandleHalf, kHandleHalf);
-        const double step = AngleBetween(handle - centre, QPoint(x, y) - centre);
-        if (step == 0.0)
-            return std::nullopt;
-        m_dAngle += step;
-        // Only a full turn is taken off; negative angles are left as they are.
-        if (m_dAngle >= 360.0)
-            m_dAngle -= 360.0;
+        // The centre the handle is placed about, so the handle stays under the pointer.
+        const QPoint centre = m_ptPos + QPoint(m_size.width() / 2, m_size.height() / 2);
+        m_dAngle = TurnFromDrag(
+            m_dDragStartAngle, QPointF(centre), QPointF(*m_ptDragStart), QPointF(x, y));
         UpdateRotateHandle();
         return std::nullopt;
     }
-    case OpScale:
-        // The first step a bracket ever gets only records where the pointer is, so
-        // that the scale does not jump on the press.
-        if (m_ptLastScale == QPoint(-1, -1)) {
-            m_dScale = 1.0;
-        } else {
-            // One step per pointer event, however far it moved; up enlarges.
-            if (y < m_ptLastScale.y()) {
-                if (m_dScale < kScaleMax)
-                    m_dScale += kScaleStep;
-            } else if (y > m_ptLastScale.y()) {
-                if (m_dScale > kScaleMin)
-                    m_dScale -= kScaleStep;
-            }
-            ApplyScale();
-        }
-        m_ptLastScale = QPoint(x, y);
+    default: // OpScale; up enlarges, x plays no part
+        m_dScale = ScaleFromDrag(m_dDragStartScale, m_nDragStartSide, m_ptDragStart->y() - y);
+        ApplyScale();
+        UpdateRotateHandle();
         return Qt::SizeAllCursor;
-    default:
-        return std::nullopt;
     }
+}
+
+void QBracket::Nudge(int dx, int dy)
+{
+    m_ptPos += QPoint(dx, dy);
+    UpdateFrames();
+}
+
+void QBracket::TurnBy(double degrees)
+{
+    m_dAngle = std::fmod(m_dAngle + degrees, 360.0);
+    UpdateFrames();
 }
 
 void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, bool active) const

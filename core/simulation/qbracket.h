@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -76,19 +77,40 @@ public:
     // Classifies a press or hover at (x, y), updating m_bSelected, m_bHit and
     // m_nHitPart. When the result asks for a cursor of its own (hand for a move,
     // four arrows for a scale), it is stored in *cursor; otherwise *cursor is left
-    // as it was and the caller keeps its current cursor.
-    BracketOp HitTest(
-        int x, int y, bool ctrlHeld, std::optional<Qt::CursorShape>* cursor = nullptr);
+    // as it was and the caller keeps its current cursor. `zoom` is the pane's
+    // scale: the handle is hit over at least its drawn size in screen pixels.
+    BracketOp HitTest(int x, int y, bool ctrlHeld,
+        std::optional<Qt::CursorShape>* cursor = nullptr, double zoom = 1.0);
+    // The rotation handle's hit frame at a pane scale: m_rcRotate widened about its
+    // centre so that it never covers fewer screen pixels than the handle drawn.
+    QRect RotateHitFrame(double zoom) const;
+    // Half the side of the handle's hit square in photograph pixels at a pane
+    // scale: the drawn half side in screen pixels, never less than in m_rcRotate.
+    static int HandleHitHalf(double zoom);
     // 1 when (x, y) lies on the turned picture itself, not its transparent surround.
     int Contains(int x, int y) const;
-    // One pointer step of a move, rotation or scaling; other codes do nothing.
+    // Records where a drag starts (the press), with the angle and scale then in
+    // force: every later step is measured from here, so the speed of the mouse's
+    // events plays no part and nothing jumps on the first step.
+    void BeginDrag(int x, int y);
+    // One pointer step of a move, rotation or scaling, relative to BeginDrag (a
+    // step without it begins the drag where it is); other codes do nothing.
     // Returns the cursor to show, or nothing to keep the current one.
     std::optional<Qt::CursorShape> Drag(int x, int y, int op);
+    // Moves by whole photograph pixels, or turns by `degrees`; frames follow.
+    void Nudge(int dx, int dy);
+    void TurnBy(double degrees);
+    // The angle after turning from `start` about `centre` as far as the pointer
+    // turned from `from` to `to`; `startAngle` while either point is within a
+    // pixel of the centre, where the direction means nothing. Kept in (-360, 360).
+    static double TurnFromDrag(double startAngle, QPointF centre, QPointF from, QPointF to);
+    // The scale after the pointer rose `rise` pixels (negative: fell) since the
+    // drag began at `startScale` with the displayed side `startSide`: rising by the
+    // displayed side doubles the bracket, falling by it halves it. Kept within the
+    // scale limits.
+    static double ScaleFromDrag(double startScale, int startSide, int rise);
     // Recomputes m_size from m_dScale and the canvas side, keeping the centre.
     void ApplyScale();
-    // The rotation step in degrees from direction a to direction b, in -90..90 or
-    // exactly 180; 0 when a is too short or the directions are parallel.
-    static double AngleBetween(const QPoint& a, const QPoint& b);
 
     // The part of the path after the last '\\' or '/' and before the last dot; empty
     // without a dot or when the last dot is in a folder name.
@@ -135,10 +157,13 @@ public:
     bool m_bSelected = false;
     bool m_bHit = false; // the last hit test found the body or the handle
     int m_nHitPart = 0; // 0 none, 1 body, 2 rotation handle
-    QPoint m_ptLastScale { -1, -1 }; // (-1, -1) until the first scale step
+    std::optional<QPoint> m_ptDragStart; // where the current drag began, if any
+    double m_dDragStartAngle = 0.0;
+    double m_dDragStartScale = 1.0;
+    int m_nDragStartSide = 0; // displayed side when the drag began
     QRect m_rcBounds; // body and handle together
     QRect m_rcBody; // the displayed canvas
-    QRect m_rcRotate; // 10 x 10 frame of the rotation handle
+    QRect m_rcRotate; // 10 x 10 frame of the rotation handle; RotateHitFrame widens it when zoomed out
     QRect m_rcInner; // body inset by 6; a press here moves or scales
 
 private:

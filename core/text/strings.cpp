@@ -19,6 +19,11 @@ QString text(int id)
         { IdsBracketListTitle, QStringLiteral("ﾌﾞﾗｹｯﾄ ﾘｽﾄ") },
         { IdsTipFormat, QStringLiteral("ﾌﾞﾗｹｯﾄ : %1|素材 : %2|ﾜｲﾔｰ :  %3|") },
         { IdsDeleteBracketsHere, QStringLiteral("指定領域からﾌﾞﾗｹｯﾄを削除してよろしいですか？") },
+        { IdsDiscardBracketsForClip,
+            QStringLiteral("貼り付けたﾌﾞﾗｹｯﾄはすべて削除されます。新しいｸﾘｯﾌﾟ領域を指定しますか？") },
+        { IdsClipEnclosesNothing,
+            QStringLiteral("ｸﾘｯﾌﾟ領域のﾎﾟｲﾝﾄが3点未満のため、ﾌﾞﾗｹｯﾄは表示されません。"
+                           "ｸﾘｯﾌﾟ領域を指定し直してください。") },
     };
     return table.value(id);
 }

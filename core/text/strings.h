@@ -17,6 +17,8 @@ enum StringId : int {
     IdsBracketListTitle = 61457,
     IdsTipFormat = 61461,
     IdsDeleteBracketsHere = 61462,
+    IdsDiscardBracketsForClip = 61463,
+    IdsClipEnclosesNothing = 61464,
 };
 
 // Text for `id`; an empty string for an unknown id.

@@ -17,6 +17,12 @@ QPoint BracketActions::clipCentre(const Workspace& ws)
     return QPoint(bounds.x() + bounds.width() / 2, bounds.y() + bounds.height() / 2);
 }
 
+bool BracketActions::clipEnclosesNothing(const Workspace& ws)
+{
+    // The entry count includes the trailing entry after the fixed points.
+    return ws.m_bClipClosed && ws.m_clip.GetCount() < 4;
+}
+
 BracketActions::PasteResult BracketActions::paste(Workspace& ws, int slot, int listIndex,
     const QString& picturePath, QPoint photo, const QString& name, int sideFlag, bool* closedNow)
 {
@@ -59,7 +65,7 @@ BracketActions::PasteResult BracketActions::paste(Workspace& ws, int slot, int l
 }
 
 std::optional<Qt::CursorShape> BracketActions::move(
-    Workspace& ws, int slot, QPoint p, bool ctrl, bool leftDown)
+    Workspace& ws, int slot, QPoint p, bool ctrl, bool leftDown, double zoom)
 {
     PaneSlot& s = ws.m_slot[size_t(slot)];
     const int sel = s.nSelected;
@@ -74,7 +80,7 @@ std::optional<Qt::CursorShape> BracketActions::move(
         s.nHover = sel;
         if (validIndex(s, sel)) {
             QBracket& selected = s.arBrackets[size_t(sel)];
-            const BracketOp part = selected.HitTest(p.x(), p.y(), true, &cursor);
+            const BracketOp part = selected.HitTest(p.x(), p.y(), true, &cursor, zoom);
             if (part != OpNone)
                 s.nHoverPart = part;
             selected.SetSelected(true);
@@ -83,7 +89,7 @@ std::optional<Qt::CursorShape> BracketActions::move(
     }
     s.nHover = -1;
     for (int i = int(s.arBrackets.size()) - 1; i >= 0; --i) {
-        const BracketOp part = s.arBrackets[size_t(i)].HitTest(p.x(), p.y(), false, &cursor);
+        const BracketOp part = s.arBrackets[size_t(i)].HitTest(p.x(), p.y(), false, &cursor, zoom);
         if (part != OpNone) {
             s.nHoverPart = part;
             s.nHover = i;
@@ -97,7 +103,7 @@ std::optional<Qt::CursorShape> BracketActions::move(
     return cursor;
 }
 
-bool BracketActions::press(Workspace& ws, int slot, QPoint p)
+bool BracketActions::press(Workspace& ws, int slot, QPoint p, double zoom)
 {
     PaneSlot& s = ws.m_slot[size_t(slot)];
     const int old = s.nSelected;
@@ -115,9 +121,10 @@ bool BracketActions::press(Workspace& ws, int slot, QPoint p)
         s.nDragOp = s.nOpMode;
         selected.SetSelected(true);
     } else {
-        const BracketOp part = selected.HitTest(p.x(), p.y(), false);
+        const BracketOp part = selected.HitTest(p.x(), p.y(), false, nullptr, zoom);
         s.nDragOp = part != OpNone ? s.nHoverPart : OpNone;
     }
+    selected.BeginDrag(p.x(), p.y());
     return true;
 }
 
@@ -144,6 +151,37 @@ void BracketActions::releaseOutside(Workspace& ws, int slot, bool removeAll)
     selected.CenterAt(centre.x(), centre.y());
     selected.UpdateFrames();
     s.nDragOp = OpNone;
+}
+
+bool BracketActions::key(Workspace& ws, int slot, int key, bool shift)
+{
+    PaneSlot& s = ws.m_slot[size_t(slot)];
+    if (ws.m_bClipEditing || !validIndex(s, s.nSelected))
+        return false;
+    QBracket& b = s.arBrackets[size_t(s.nSelected)];
+    const int step = shift ? 10 : 1;
+    switch (key) {
+    case Qt::Key_Left:
+        b.Nudge(-step, 0);
+        return true;
+    case Qt::Key_Right:
+        b.Nudge(step, 0);
+        return true;
+    case Qt::Key_Up:
+        b.Nudge(0, -step);
+        return true;
+    case Qt::Key_Down:
+        b.Nudge(0, step);
+        return true;
+    case Qt::Key_BracketLeft:
+        b.TurnBy(-1.0);
+        return true;
+    case Qt::Key_BracketRight:
+        b.TurnBy(1.0);
+        return true;
+    default:
+        return false;
+    }
 }
 
 int BracketActions::tipTarget(const Workspace& ws, int slot, QPoint p)

@@ -1,5 +1,9 @@
 #include "core/workspace/panegeometry.h"
 
+#include <QtGlobal>
+
+#include <cmath>
+
 namespace {
 // The centring difference is truncated first and then halved toward zero, so
 // differences of 7 and -7 give 3 and -3.
@@ -25,6 +29,26 @@ void PaneGeometry::updateScrollSizes(int photoW, int photoH, double zoom, int cl
         scroll.posX = newCx > clientW ? int(qint64(newCx) * posX / oldCx) : 0;
         scroll.posY = newCy > clientH ? int(qint64(newCy) * posY / oldCy) : 0;
     }
+}
+
+void PaneGeometry::zoomAbout(
+    double zoom, int photoW, int photoH, int clientW, int clientH, QPointF anchor)
+{
+    const QPointF kept = clientToDrawing(anchor) - offset(); // exact photograph position
+    viewScale = zoom;
+    updateScrollSizes(photoW, photoH, zoom, clientW, clientH);
+    const QPointF pos = (kept + offset()) * zoom - anchor;
+    const auto place = [](double want, bool shown, int total, int client) {
+        return shown ? qBound(0, int(std::lround(want)), qMax(0, total - client)) : 0;
+    };
+    scroll.posX = place(pos.x(), scroll.hBarShown, scroll.totalCx, clientW);
+    scroll.posY = place(pos.y(), scroll.vBarShown, scroll.totalCy, clientH);
+}
+
+QPoint PaneGeometry::clampToClient(QPoint client, int clientW, int clientH)
+{
+    return QPoint(qBound(0, client.x(), qMax(0, clientW - 1)),
+        qBound(0, client.y(), qMax(0, clientH - 1)));
 }
 
 void PaneGeometry::setScale(double zoom, int photoW, int photoH, bool fit, int clientW, int clientH)

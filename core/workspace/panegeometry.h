@@ -30,6 +30,15 @@ public:
     // in proportion to the old totals so a zoom keeps the same part in view.
     void updateScrollSizes(int photoW, int photoH, double zoom, int clientW, int clientH);
 
+    // updateScrollSizes at a new zoom that keeps the photograph point under
+    // `anchor` (client pixels, e.g. the pane's centre or the pointer) where it
+    // is, as far as the scroll range allows.
+    void zoomAbout(double zoom, int photoW, int photoH, int clientW, int clientH, QPointF anchor);
+
+    // A client point held inside a client area of the given size, so that a drag
+    // carried past the pane's edge stops at the edge.
+    static QPoint clampToClient(QPoint client, int clientW, int clientH);
+
     // Fit mode scales the photograph to the client size with its aspect kept and
     // ignores `zoom`; otherwise the same as updateScrollSizes at `zoom`.
     void setScale(double zoom, int photoW, int photoH, bool fit, int clientW, int clientH);

@@ -74,6 +74,16 @@ bool WorkspaceCommands::toggleClipDefinition(Workspace& ws)
     return ws.m_bClipDefining;
 }
 
+bool WorkspaceCommands::clipDefinitionDiscardsBrackets(const Workspace& ws)
+{
+    if (ws.m_bClipDefining)
+        return false;
+    for (const PaneSlot& s : ws.m_slot)
+        if (!s.arBrackets.empty())
+            return true;
+    return false;
+}
+
 bool WorkspaceCommands::endClipEditing(Workspace& ws)
 {
     if (!ws.m_bClipEditing)

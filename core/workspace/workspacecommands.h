@@ -26,6 +26,9 @@ public:
     // Starting discards every bracket of every slot; the caller switches to one
     // pane and shows the clip tool bar.
     static bool toggleClipDefinition(Workspace& ws);
+    // True when toggling now would start a definition and so discard brackets
+    // placed in any slot: the user is asked first.
+    static bool clipDefinitionDiscardsBrackets(const Workspace& ws);
     // Ends clip editing, closing an open outline of three or more points first;
     // false when editing was not on.
     static bool endClipEditing(Workspace& ws);

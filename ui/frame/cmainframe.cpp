@@ -21,11 +21,13 @@
 #include "ui/panes/ckestrinview.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -109,7 +111,26 @@ void CMainFrame::setActivePane(CKestrinView* view)
     if (!view || !m_ws.m_layout.setActivePane(view->paneIndex()))
         return;
     m_wndSplitter->SetActivePane(view);
+    focusFollowsActivePane(focusInPanes());
     updateActions();
+}
+
+bool CMainFrame::focusInPanes() const
+{
+    const QWidget* focus = QApplication::focusWidget();
+    if (!focus)
+        return true;
+    for (const CKestrinView* view : m_panes)
+        if (view && (view == focus || view->isAncestorOf(focus)))
+            return true;
+    return false;
+}
+
+void CMainFrame::focusFollowsActivePane(bool paneHadFocus)
+{
+    // A focus elsewhere (the list's filter, a dialog) is the user's and stays.
+    if (paneHadFocus && !activePane()->hasFocus())
+        activePane()->setFocus(Qt::OtherFocusReason);
 }
 
 void CMainFrame::invalidatePanes()
@@ -166,6 +187,8 @@ void CMainFrame::recalcLayout()
 
 void CMainFrame::showLayout()
 {
+    // Asked before hiding panes, which passes their focus on to another widget.
+    const bool paneHadFocus = focusInPanes();
     const int count = m_ws.m_layout.paneCount();
     if (count == 1) {
         m_wndSplitter->HideRow(1);
@@ -178,6 +201,7 @@ void CMainFrame::showLayout()
             m_wndSplitter->HideRow(1);
     }
     m_wndSplitter->SetActivePane(activePane());
+    focusFollowsActivePane(paneHadFocus);
 }
 
 void CMainFrame::layoutChanged(bool rescale)
@@ -196,6 +220,19 @@ void CMainFrame::scaleChanged()
 {
     applyZoom();
     invalidatePanes();
+}
+
+bool CMainFrame::ask(int textId)
+{
+    return QMessageBox::question(this, Res::text(Res::IdsInformation), Res::text(textId),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+        == QMessageBox::Yes;
+}
+
+void CMainFrame::showStatusHint(const QString& text)
+{
+    // Long enough to read twice; the idle text returns when it expires.
+    statusBar()->showMessage(text, 10000);
 }
 
 void CMainFrame::focusActivePane()

@@ -57,6 +57,7 @@ public:
     QBarList* bracketBar() const { return m_wndBarList; }
     QBrackListDiag* bracketList() const override { return m_wndBrackList; }
     void hideClipBar() override { setBarVisible(Bar::Clip, false); }
+    void showStatusHint(const QString& text) override;
 
     // A row of the bracket list released at the global point (x, y): the pane
     // under it becomes active and takes the picture.
@@ -78,6 +79,7 @@ public:
     void panesChanged() override { invalidatePanes(); }
     void layoutChanged(bool rescale) override;
     void focusActivePane() override;
+    bool ask(int textId) override;
     bool isBarVisible(Bar bar) const override;
     void setBarVisible(Bar bar, bool visible) override;
     void run(Task task) override;
@@ -95,6 +97,10 @@ private:
     void recalcLayout();
     // Shows the rows and columns the layout asks for and frames its active pane.
     void showLayout();
+    // Keys act on the pane with the focus, so the focus follows the active pane
+    // when it was in a pane (`paneHadFocus`) or nowhere; never the other way.
+    void focusFollowsActivePane(bool paneHadFocus);
+    bool focusInPanes() const;
     void runBrightnessDialog();
     void runColorBalanceDialog();
     // A cancelled adjustment dialog: the selected bracket drops its preview.

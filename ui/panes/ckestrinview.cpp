@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QTimerEvent>
+#include <QWheelEvent>
 
 #include <cmath>
 #include <cstdio>
@@ -129,26 +130,54 @@ void CKestrinView::setScrollSizes(int totalCx, int totalCy)
     applyScroll();
 }
 
+void CKestrinView::applyBarPolicies(bool hBar, bool vBar)
+{
+    const bool outer = m_settingScale;
+    m_settingScale = true;
+    setHorizontalScrollBarPolicy(hBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(vBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    m_settingScale = outer;
+}
+
+void CKestrinView::settleBars(int photoW, int photoH, double zoom)
+{
+    // One bar narrows the viewport, which can call for the other: at most twice.
+    for (int round = 0; round < 2; ++round) {
+        const QSize before = viewport()->size();
+        applyBarPolicies(m_geometry.scroll.hBarShown, m_geometry.scroll.vBarShown);
+        if (viewport()->size() == before)
+            return;
+        m_geometry.updateScrollSizes(
+            photoW, photoH, zoom, viewport()->width(), viewport()->height());
+    }
+}
+
 void CKestrinView::updateScrollSizes(int photoW, int photoH, double zoom)
 {
     readScrollPositions();
     m_geometry.updateScrollSizes(photoW, photoH, zoom, viewport()->width(), viewport()->height());
-    setHorizontalScrollBarPolicy(
-        m_geometry.scroll.hBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(
-        m_geometry.scroll.vBarShown ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    settleBars(photoW, photoH, zoom);
     applyScroll();
 }
 
 void CKestrinView::setScale(double zoom, int photoW, int photoH, bool fit)
 {
+    readScrollPositions();
     if (!fit) {
-        m_geometry.viewScale = zoom;
-        updateScrollSizes(photoW, photoH, zoom);
+        const int w = viewport()->width(), h = viewport()->height();
+        const QPointF anchor = m_zoomAnchor.value_or(QPointF(w / 2.0, h / 2.0));
+        m_zoomAnchor.reset();
+        m_geometry.zoomAbout(zoom, photoW, photoH, w, h, anchor);
+        settleBars(photoW, photoH, zoom);
+        applyScroll();
         return;
     }
-    readScrollPositions();
+    // The bars a zoom left go first, so the fit is computed on the whole pane.
+    applyBarPolicies(false, false);
     m_geometry.setScale(zoom, photoW, photoH, true, viewport()->width(), viewport()->height());
+    lastClientCx = viewport()->width();
+    lastClientCy = viewport()->height();
+    lastFitMode = true;
     applyScroll();
 }
 
@@ -181,7 +210,7 @@ void CKestrinView::resizeEvent(QResizeEvent* event)
 void CKestrinView::OnSize(int cx, int cy)
 {
     const Workspace* ws = workspace();
-    if (!ws || !ws->m_bPanesCreated || !ws->hasPhoto())
+    if (m_settingScale || !ws || !ws->m_bPanesCreated || !ws->hasPhoto())
         return;
     if (ws->m_bFitSize) {
         if (lastClientCx == cx && lastClientCy == cy && lastFitMode == ws->m_bFitSize)
@@ -227,7 +256,7 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
     }
     // Presses select; the mouse follows the drag even outside the pane, where
     // a release asks whether to clear the pane.
-    BracketActions::press(*ws, slot(), p);
+    BracketActions::press(*ws, slot(), p, m_geometry.viewScale);
     viewport()->update();
     f->updateActions();
 }
@@ -254,7 +283,11 @@ void CKestrinView::mouseMoveEvent(QMouseEvent* event)
         return;
     if (ws->m_bClipEditing) {
         viewport()->setCursor(lassoCursor());
-        ClipActions::move(*ws, clientToPhoto(client));
+        // The pane keeps the mouse while a button is down: a point dragged past
+        // the edge stays at the edge, where the user can still reach it.
+        ClipActions::move(*ws,
+            clientToPhoto(PaneGeometry::clampToClient(
+                client, viewport()->width(), viewport()->height())));
         f->invalidatePanes();
         return;
     }
@@ -281,7 +314,7 @@ void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
         }
     }
     if (const std::optional<Qt::CursorShape> cursor
-        = BracketActions::move(*ws, slot(), p, ctrl, leftDown))
+        = BracketActions::move(*ws, slot(), p, ctrl, leftDown, m_geometry.viewScale))
         viewport()->setCursor(*cursor);
     viewport()->update();
 }
@@ -328,8 +361,40 @@ void CKestrinView::keyPressEvent(QKeyEvent* event)
         WorkspaceCommands::deleteSelected(*ws, slot());
         viewport()->update();
         f->updateActions();
+    } else if (isWorking()
+        && BracketActions::key(
+            *ws, slot(), event->key(), event->modifiers() & Qt::ShiftModifier)) {
+        // Taken here, so the arrows do not also scroll the pane.
+        viewport()->update();
+        event->accept();
+        return;
     }
     QAbstractScrollArea::keyPressEvent(event);
+}
+
+void CKestrinView::wheelEvent(QWheelEvent* event)
+{
+    Workspace* ws = workspace();
+    PaneHost* f = frame();
+    if (!(event->modifiers() & Qt::ControlModifier) || !f || !ws || !ws->hasPhoto()) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // Fine-grained wheels send fractions of a notch; a zoom step needs a whole one.
+    m_wheelDelta += event->angleDelta().y();
+    const int notches = m_wheelDelta / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelDelta -= notches * QWheelEvent::DefaultDeltasPerStep;
+    event->accept();
+    if (notches == 0)
+        return;
+    for (int i = 0; i < qAbs(notches); ++i) {
+        if (notches > 0)
+            WorkspaceCommands::zoomIn(*ws);
+        else
+            WorkspaceCommands::zoomOut(*ws);
+    }
+    m_zoomAnchor = event->position();
+    f->scaleChanged();
 }
 
 bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsigned mouseFlags,
@@ -365,6 +430,10 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     }
     if (result != BracketActions::PasteResult::NoPhoto)
         f->hideClipBar();
+    if ((result == BracketActions::PasteResult::Created
+            || result == BracketActions::PasteResult::Replaced)
+        && BracketActions::clipEnclosesNothing(*ws))
+        f->showStatusHint(Res::text(Res::IdsClipEnclosesNothing));
     if (closedNow)
         f->invalidatePanes();
     else
@@ -401,8 +470,9 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !isWorking() || !ws->hasPhoto())
         return;
     if (ws->m_bClipEditing) {
-        ClipActions::release(
-            *ws, clientToPhoto(event->position().toPoint()));
+        ClipActions::release(*ws,
+            clientToPhoto(PaneGeometry::clampToClient(
+                event->position().toPoint(), viewport()->width(), viewport()->height())));
         f->updateActions();
         return;
     }

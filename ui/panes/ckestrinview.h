@@ -14,6 +14,8 @@
 
 #include <vector>
 
+#include <optional>
+
 class PaneHost;
 class QMenu;
 class QTips;
@@ -27,7 +29,8 @@ public:
     CKestrinView(int paneIndex, QWidget* parent);
 
     // Called by the frame after every zoom, fit or layout change; in fit mode the
-    // zoom is not used.
+    // zoom is not used. A zoom keeps the photograph point at the pane's centre in
+    // place, or the one under the pointer for a Ctrl + wheel zoom.
     void setScale(double zoom, int photoW, int photoH, bool fit);
     void updateScrollSizes(int photoW, int photoH, double zoom);
     // Scroll sizes at a fixed scale with the default page and line steps.
@@ -80,6 +83,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -91,6 +95,12 @@ private:
     // Pushes the geometry's scroll state to the scroll bars, and back.
     void applyScroll();
     void readScrollPositions();
+    // Mirrors the geometry's bar decision in the scroll bars' policies; resizes
+    // this causes are not taken as the user's (see m_settingScale).
+    void applyBarPolicies(bool hBar, bool vBar);
+    // Applies the geometry's bars and sizes the scroll again for the viewport
+    // they leave, until neither bar changes.
+    void settleBars(int photoW, int photoH, double zoom);
     void OnSize(int cx, int cy);
 
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
@@ -127,6 +137,13 @@ private:
     int lastClientCx = 0, lastClientCy = 0;
     bool lastFitMode = false;
     bool m_applyingScroll = false;
+    // True while setScale changes the bars: the viewport resizes it causes must
+    // not re-scale from a half-updated geometry.
+    bool m_settingScale = false;
+    // Client point the next zoom keeps in place (the pointer of a Ctrl + wheel
+    // zoom); the pane's centre otherwise.
+    std::optional<QPointF> m_zoomAnchor;
+    int m_wheelDelta = 0; // eighths of a degree not yet turned into zoom steps
     QMenu* m_clipMenu = nullptr;
     ScaledPhotoCache m_photoCache;
     PaneBackdrop m_backdrop;
