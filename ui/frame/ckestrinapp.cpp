@@ -4,6 +4,11 @@
 #include "core/host/profile.h"
 #include "ui/frame/cmainframe.h"
 #include "core/text/strings.h"
+#include "ui/dialogs/photochooserdialog.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 CKestrinApp::CKestrinApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -13,6 +18,20 @@ CKestrinApp::CKestrinApp(int& argc, char** argv)
     // The resources live in a static library: nothing links them in unless asked.
     Q_INIT_RESOURCE(kestrin);
     setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
+    loadQtTranslations();
+}
+
+void CKestrinApp::loadQtTranslations()
+{
+    // Everything else the user reads is Japanese whatever the session's locale,
+    // so Qt's own dialogs and buttons (file, print, message boxes) follow suit.
+    // "qt" is the catalogue that pulls in qtbase and the other modules' ones.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qt"),
+            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
+    else
+        delete translator;
 }
 
 CKestrinApp::~CKestrinApp()
@@ -44,7 +63,12 @@ bool CKestrinApp::InitInstance(const QStringList& arguments)
         }
     }
 
-    const QString path = photoPathFromArguments(arguments);
+    QString path = photoPathFromArguments(arguments);
+    if (path.isEmpty() && arguments.contains(ChooseSwitch)) {
+        PhotoChooserDialog chooser;
+        if (chooser.exec() == QDialog::Accepted)
+            path = chooser.chosenPath();
+    }
     if (path.isEmpty())
         return false;
 
@@ -54,12 +78,19 @@ bool CKestrinApp::InitInstance(const QStringList& arguments)
     if (!m_doc->OnOpenDocument(path))
         return false;
     addToRecentFiles(m_doc->pathName());
+    connect(m_frame.get(), &CMainFrame::photoChosen, this, &CKestrinApp::openPhoto);
 
     if (Profile::getInt(QStringLiteral("BRACKET"), QStringLiteral("WINZOOM"), 0) != 0)
         m_frame->showMaximized();
     else
         m_frame->show();
     return true;
+}
+
+void CKestrinApp::openPhoto(const QString& path)
+{
+    if (m_doc && m_doc->OnOpenDocument(path))
+        addToRecentFiles(m_doc->pathName());
 }
 
 void CKestrinApp::addToRecentFiles(const QString& path)
