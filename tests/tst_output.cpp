@@ -235,12 +235,15 @@ void TestOutput::printLayout_data()
     QTest::addColumn<QSize>("page"); // printable pixels, portrait
     QTest::addColumn<int>("dpi");
     QTest::addColumn<int>("orientation"); // QPageLayout::Orientation
+    QTest::addColumn<QSize>("printed"); // the grid on paper, columns x rows
+    const int portrait = QPageLayout::Portrait, landscape = QPageLayout::Landscape;
     // clang-format off
-    QTest::newRow("one")          << QSize(335, 257) << QSize(1, 1) << QSize(1187, 1703) << 150 << int(QPageLayout::Landscape);
-    QTest::newRow("one portrait") << QSize(257, 335) << QSize(1, 1) << QSize(1187, 1703) << 150 << int(QPageLayout::Portrait);
-    QTest::newRow("two")          << QSize(335, 257) << QSize(2, 1) << QSize(1187, 1703) << 150 << int(QPageLayout::Landscape);
-    QTest::newRow("four, 72 dpi") << QSize(335, 257) << QSize(2, 2) << QSize(571, 803) << 72 << int(QPageLayout::Landscape);
-    QTest::newRow("four tall")    << QSize(257, 335) << QSize(2, 2) << QSize(1187, 1703) << 150 << int(QPageLayout::Portrait);
+    QTest::newRow("one")          << QSize(335, 257) << QSize(1, 1) << QSize(1187, 1703) << 150 << landscape << QSize(1, 1);
+    QTest::newRow("one portrait") << QSize(257, 335) << QSize(1, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 1);
+    QTest::newRow("two stacked")  << QSize(335, 257) << QSize(2, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 2);
+    QTest::newRow("two tall")     << QSize(257, 335) << QSize(2, 1) << QSize(1187, 1703) << 150 << landscape << QSize(2, 1);
+    QTest::newRow("four, 72 dpi") << QSize(335, 257) << QSize(2, 2) << QSize(571, 803) << 72 << landscape << QSize(2, 2);
+    QTest::newRow("four tall")    << QSize(257, 335) << QSize(2, 2) << QSize(1187, 1703) << 150 << portrait << QSize(2, 2);
     // clang-format on
 }
 
@@ -251,12 +254,14 @@ void TestOutput::printLayout()
     QFETCH(QSize, page);
     QFETCH(int, dpi);
     QFETCH(int, orientation);
-    const int rows = grid.height(), cols = grid.width();
+    QFETCH(QSize, printed);
     Workspace ws;
     scene(ws, m_host->dir.path(), photo);
-    QCOMPARE(int(PrintLayout::bestOrientation(photo, rows, cols, page, dpi)), orientation);
+    QCOMPARE(int(PrintLayout::bestOrientation(photo, grid.height(), grid.width(), page, dpi)), orientation);
     if (orientation == QPageLayout::Landscape)
         page.transpose();
+    QCOMPARE(PrintLayout::bestGrid(photo, grid.height(), grid.width(), page, dpi), printed);
+    const int rows = printed.height(), cols = printed.width();
     const QVector<int> paneSlots = QVector<int>({ 3, 1, 0, 2 }).mid(0, rows * cols);
     const PrintLayout layout(ws, paneSlots, rows, cols, page, dpi, "P-17    2026/03/09");
     QVERIFY(layout.isValid());
@@ -266,6 +271,7 @@ void TestOutput::printLayout()
     const QRect grid0(layout.paneOrigin(0, 0), layout.captionRect(rows - 1, cols - 1).bottomRight());
     QVERIFY(QRect(QPoint(), page).contains(grid0) && grid0.top() >= layout.headerRect().bottom());
     QVERIFY(grid0.width() > page.width() * 0.95 || grid0.bottom() > page.height() * 0.95);
+    QVERIFY(grid0.bottom() > page.height() * 3 / 4); // no empty lower half
     QCOMPARE(qAbs(grid0.left() - (page.width() - 1 - grid0.right())) <= 1, true);
     if (cols > 1)
         QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x() - layout.pictureSize().width(),

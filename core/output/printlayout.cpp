@@ -60,13 +60,22 @@ PrintLayout::PrintLayout(const Workspace& ws, const QVector<int>& paneSlots, int
     }
 }
 
+QSize PrintLayout::bestGrid(const QSize& photo, int rows, int cols, const QSize& printable, int dpi)
+{
+    return gridScale(photo, cols, rows, printable, dpi) > gridScale(photo, rows, cols, printable, dpi)
+        ? QSize(rows, cols)
+        : QSize(cols, rows);
+}
+
 QPageLayout::Orientation PrintLayout::bestOrientation(
     const QSize& photo, int rows, int cols, const QSize& portrait, int dpi)
 {
-    return gridScale(photo, rows, cols, portrait.transposed(), dpi)
-            > gridScale(photo, rows, cols, portrait, dpi)
-        ? QPageLayout::Landscape
-        : QPageLayout::Portrait;
+    const auto best = [&](const QSize& area) {
+        const QSize grid = bestGrid(photo, rows, cols, area, dpi);
+        return gridScale(photo, grid.height(), grid.width(), area, dpi);
+    };
+    return best(portrait.transposed()) > best(portrait) ? QPageLayout::Landscape
+                                                        : QPageLayout::Portrait;
 }
 
 QString PrintLayout::headerText(const QString& patientId, const QDate& date)

@@ -26,13 +26,18 @@ public:
     static constexpr double HeaderPoints = 11.0;
     static constexpr double GapMillimetres = 5.0;
 
-    // paneSlots: the slot number of each shown pane, row by row. The workspace must
-    // outlive the layout.
+    // paneSlots: the slot number of each pane, row by row of the rows x cols grid
+    // to print (see bestGrid). The workspace must outlive the layout.
     PrintLayout(const Workspace& ws, const QVector<int>& paneSlots, int rows, int cols,
         const QSize& printable, int dpi, const QString& header);
 
-    // The orientation under which a rows x cols grid of w x h photographs prints
-    // larger, for a page whose printable area is `portrait` (width < height) at dpi.
+    // The grid (width: columns, height: rows) the shown rows x cols panes print
+    // larger in on `printable`: as shown, or turned to cols x rows (two panes side
+    // by side stack on a portrait page). The panes keep their reading order; a tie
+    // keeps the grid as shown.
+    static QSize bestGrid(const QSize& photo, int rows, int cols, const QSize& printable, int dpi);
+    // The orientation under which the panes, in their best grid, print larger, for
+    // a page whose printable area is `portrait` (width < height) at dpi.
     static QPageLayout::Orientation bestOrientation(
         const QSize& photo, int rows, int cols, const QSize& portrait, int dpi);
     // "患者ID: <id>  <yyyy/MM/dd>", or the date alone without a patient.

@@ -190,7 +190,9 @@ void PaneOutput::OnPrint(CMainFrame* frame, QPrinter* target)
     int rows = 0, cols = 0;
     const QVector<int> paneSlots = shownSlots(frame, &rows, &cols);
     const QSize printable = target->pageLayout().paintRectPixels(target->resolution()).size();
-    const PrintLayout layout(frame->workspace(), paneSlots, rows, cols, printable,
+    const QSize photo(frame->workspace().photoWidth(), frame->workspace().photoHeight());
+    const QSize grid = PrintLayout::bestGrid(photo, rows, cols, printable, target->resolution());
+    const PrintLayout layout(frame->workspace(), paneSlots, grid.height(), grid.width(), printable,
         target->resolution(), PrintLayout::headerText(HostDialogs::currentPatient(), QDate::currentDate()));
     QPainter painter;
     if (!painter.begin(target))
