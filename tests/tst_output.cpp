@@ -308,6 +308,8 @@ void TestOutput::printLayout()
             QVERIFY(qAbs(caption.center().x() - layout.captionRect(r, c).center().x()) <= 2
                 && caption.height() >= layout.captionPixelSize() / 2);
     }
+    // A page too short for the header and a caption prints nothing rather than garbage.
+    QVERIFY(!PrintLayout(ws, { 0 }, 1, 1, QSize(page.width(), dpi / 3), dpi, "").isValid());
     QCOMPARE(PrintLayout::headerText(" P-17 ", QDate(2026, 3, 9)), QString("患者ID: P-17    2026/03/09"));
     QCOMPARE(PrintLayout::headerText("", QDate(2026, 3, 9)), QString("2026/03/09"));
 }

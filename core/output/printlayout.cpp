@@ -126,7 +126,11 @@ void PrintLayout::paint(QPainter* painter) const
     painter->save();
     painter->setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     painter->setPen(Qt::black);
-    QFont font(QGuiApplication::font().family());
+    // A Japanese face first: text laid out with one face and drawn with a fallback
+    // overlaps in the print preview.
+    QFont font;
+    font.setFamilies({ QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAPGothic"),
+        QGuiApplication::font().family() });
     font.setPixelSize(m_headerPx);
     painter->setFont(font);
     painter->drawText(headerRect(), Qt::AlignLeft | Qt::AlignVCenter, m_header);

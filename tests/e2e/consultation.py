@@ -201,6 +201,9 @@ try:
         if time.time() > deadline:
             fail("Xvfb did not start")
         time.sleep(0.1)
+    # The host names the current patient: the printed header carries the id.
+    os.makedirs(env["MOLVEX_TEMP"], mode=0o700, exist_ok=True)
+    run(os.path.join(BUILD, "app", "molvex-photodb"), "set-patient", "P-0042")
     # A real window manager: focus, activation and maximising behave as on a desktop.
     processes.append(subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     time.sleep(0.5)

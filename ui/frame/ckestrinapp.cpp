@@ -26,8 +26,11 @@ void CKestrinApp::loadQtTranslations()
     // Everything else the user reads is Japanese whatever the session's locale,
     // so Qt's own dialogs and buttons (file, print, message boxes) follow suit.
     // "qt" is the catalogue that pulls in qtbase and the other modules' ones.
+    // Dates and sizes in those dialogs (the file list, say) follow the same locale.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
     auto* translator = new QTranslator(this);
-    if (translator->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qt"),
+    if (translator->load(japanese, QStringLiteral("qt"),
             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
     else
