@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the built kestrin on a photograph in a private Xvfb display run by openbox
-# and saves a screenshot of the whole screen.
+# and saves a screenshot of its window with the frame (the whole screen when the
+# window cannot be found).
 # Usage: scripts/screenshot.sh OUT.png [PHOTO] [SECONDS]
 # The environment passes through, so QT_SCALE_FACTOR=2 shows the window at 200 %;
 # KESTRIN_SCREEN sets the screen size (default 1600x1000, twice that at 200 %).
@@ -27,4 +28,9 @@ fi
 DISPLAY="$display" "$build/app/kestrin" "$photo" &
 app=$!
 sleep "$wait"
-DISPLAY="$display" import -window root "$out"
+window="$(DISPLAY="$display" xdotool search --name ' - Kestrin$' 2>/dev/null | head -1 || true)"
+if [ -n "$window" ]; then
+  DISPLAY="$display" import -window "$window" -frame "$out"
+else
+  DISPLAY="$display" import -window root "$out"
+fi

@@ -10,7 +10,7 @@ the dialog, zooms and returns to fit mode (no scroll bars), saves the composite 
 Ctrl+S through the real file dialog and again over itself (the overwrite question),
 prints one, two and four panes to PDF through the print dialog, opens printer
 set-up and the maximised preview, and quits from the menu. Qt's own dialogs must
-show Japanese buttons and the window its icon. Then checks the saved JPEG and the
+show Japanese buttons, the window its icon and the status bar the lock keys. Then checks the saved JPEG and the
 INI keys written at exit.
 
 Positions come from the layout file the program writes when KESTRIN_LAYOUT_FILE
@@ -215,6 +215,12 @@ try:
     icon = run("xprop", "-id", frame_window(), "_NET_WM_ICON", check=False).stdout
     if "not found" in icon or "=" not in icon:
         fail("the window has no icon")
+    # The lock-key indicators follow the keyboard.
+    focus_frame()
+    xdo("key", "Caps_Lock")
+    layout(lambda l: "CAP" in l["lit"] and "SCRL" not in l["lit"])
+    xdo("key", "Caps_Lock")
+    layout(lambda l: "CAP" not in l["lit"])
 
     # The clip: points round the front teeth, in photograph pixels.
     click(*centre(l["toolbar"]["6043"]))

@@ -183,6 +183,9 @@ void PhotoChooserDialog::fillPhotos()
                 m_photos->item(row)->setIcon(thumbnailOf(record));
         });
     }
+    // The newest photograph is the likely choice: Return opens it.
+    if (m_photos->count() > 0 && (m_photos->item(0)->flags() & Qt::ItemIsEnabled))
+        m_photos->setCurrentRow(0);
 }
 
 void PhotoChooserDialog::choosePhoto()

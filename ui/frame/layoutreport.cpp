@@ -10,8 +10,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace {
@@ -89,6 +91,10 @@ void LayoutReport::write(const CMainFrame& frame)
                 rows.append(rectOf(table->viewport(), r));
         }
     }
+    QJsonArray lit;
+    for (const QLabel* label : frame.statusBar()->findChildren<QLabel*>())
+        if (label->isEnabled() && QStringList { "CAP", "NUM", "SCRL" }.contains(label->text()))
+            lit.append(label->text());
     const Workspace& ws = frame.workspace();
     QJsonArray brackets;
     for (int s = 0; s < Workspace::SlotCount; ++s)
@@ -115,6 +121,7 @@ void LayoutReport::write(const CMainFrame& frame)
             QApplication::activeModalWidget()
                 && QApplication::activeModalWidget()->isMaximized() },
         { "fitSize", ws.m_bFitSize },
+        { "lit", lit },
         { "popup", className(QApplication::activePopupWidget()) },
         { "activeWindow", className(QApplication::activeWindow()) },
     };
