@@ -257,7 +257,8 @@ void TestOutput::printLayout()
     QFETCH(QSize, printed);
     Workspace ws;
     scene(ws, m_host->dir.path(), photo);
-    QCOMPARE(int(PrintLayout::bestOrientation(photo, grid.height(), grid.width(), page, dpi)), orientation);
+    QCOMPARE(int(PrintLayout::bestOrientation(photo, grid.height(), grid.width(), page, dpi)),
+        orientation);
     if (orientation == QPageLayout::Landscape)
         page.transpose();
     QCOMPARE(PrintLayout::bestGrid(photo, grid.height(), grid.width(), page, dpi), printed);
@@ -265,16 +266,20 @@ void TestOutput::printLayout()
     const QVector<int> paneSlots = QVector<int>({ 3, 1, 0, 2 }).mid(0, rows * cols);
     const PrintLayout layout(ws, paneSlots, rows, cols, page, dpi, "P-17    2026/03/09");
     QVERIFY(layout.isValid());
-    QVERIFY(layout.captionPixelSize() * 72.0 / dpi >= 10 && layout.headerPixelSize() * 72.0 / dpi >= 10);
+    QVERIFY(layout.captionPixelSize() * 72.0 / dpi >= 10
+        && layout.headerPixelSize() * 72.0 / dpi >= 10);
     // The grid fills the page one way or the other, gaps included, and stays on it.
     const QRect last(layout.paneOrigin(rows - 1, cols - 1), layout.pictureSize());
-    const QRect grid0(layout.paneOrigin(0, 0), layout.captionRect(rows - 1, cols - 1).bottomRight());
-    QVERIFY(QRect(QPoint(), page).contains(grid0) && grid0.top() >= layout.headerRect().bottom());
-    QVERIFY(grid0.width() > page.width() * 0.95 || grid0.bottom() > page.height() * 0.95);
-    QVERIFY(grid0.bottom() > page.height() * 3 / 4); // no empty lower half
-    QCOMPARE(qAbs(grid0.left() - (page.width() - 1 - grid0.right())) <= 1, true);
+    const QRect gridArea(
+        layout.paneOrigin(0, 0), layout.captionRect(rows - 1, cols - 1).bottomRight());
+    QVERIFY(
+        QRect(QPoint(), page).contains(gridArea) && gridArea.top() >= layout.headerRect().bottom());
+    QVERIFY(gridArea.width() > page.width() * 0.95 || gridArea.bottom() > page.height() * 0.95);
+    QVERIFY(gridArea.bottom() > page.height() * 3 / 4); // no empty lower half
+    QVERIFY(qAbs(gridArea.left() - (page.width() - 1 - gridArea.right())) <= 1); // centred
     if (cols > 1)
-        QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x() - layout.pictureSize().width(),
+        QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x()
+                - layout.pictureSize().width(),
             layout.gap());
     QVERIFY(layout.gap() > dpi / 8 && last.bottom() < layout.captionRect(rows - 1, cols - 1).top());
 
@@ -308,9 +313,13 @@ void TestOutput::printLayout()
             QVERIFY(qAbs(caption.center().x() - layout.captionRect(r, c).center().x()) <= 2
                 && caption.height() >= layout.captionPixelSize() / 2);
     }
-    // A page too short for the header and a caption prints nothing rather than garbage.
+    // A page too short for the header and a caption, a slot out of range or no
+    // photograph prints nothing rather than garbage.
     QVERIFY(!PrintLayout(ws, { 0 }, 1, 1, QSize(page.width(), dpi / 3), dpi, "").isValid());
-    QCOMPARE(PrintLayout::headerText(" P-17 ", QDate(2026, 3, 9)), QString("患者ID: P-17    2026/03/09"));
+    QVERIFY(!PrintLayout(ws, { 0, 4 }, 1, 2, page, dpi, "").isValid());
+    QVERIFY(!PrintLayout(Workspace(), { 0 }, 1, 1, page, dpi, "").isValid());
+    QCOMPARE(PrintLayout::headerText(" P-17 ", QDate(2026, 3, 9)),
+        QString("患者ID: P-17    2026/03/09"));
     QCOMPARE(PrintLayout::headerText("", QDate(2026, 3, 9)), QString("2026/03/09"));
 }
 

@@ -2,6 +2,7 @@
 // dialog, the window and bar state kept in the INI file, the frame title, the
 // first view of the photograph, the icons and Qt's own texts in Japanese.
 #include "core/host/hostdialogs.h"
+#include "ui/dialogs/caboutdlg.h"
 #include "ui/dialogs/photochooserdialog.h"
 #include "ui/frame/ckestrinapp.h"
 #include "ui/frame/cmainframe.h"
@@ -10,6 +11,7 @@
 #include "ui/panes/ckestrinview.h"
 
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLibraryInfo>
 #include <QListWidget>
 #include <QProcess>
@@ -228,6 +230,7 @@ private slots:
             frame->palette().color(QPalette::Dark).rgb());
         // The resources are in place: the window's icon and the buttons' drawings.
         QVERIFY(!frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
+        QVERIFY(!CAboutDlg(frame).findChild<QLabel*>()->pixmap().isNull());
         closeFrame();
     }
 

@@ -28,7 +28,8 @@ double gridScale(const QSize& photo, int rows, int cols, const QSize& area, int 
         - rows * bandOf(pixelsOfPoints(PrintLayout::CaptionPoints, dpi)) - (rows - 1) * gap;
     if (width <= 0 || height <= 0)
         return 0.0;
-    return std::min(double(width) / (cols * photo.width()), double(height) / (rows * photo.height()));
+    return std::min(
+        double(width) / (cols * photo.width()), double(height) / (rows * photo.height()));
 }
 
 } // namespace
@@ -62,7 +63,8 @@ PrintLayout::PrintLayout(const Workspace& ws, const QVector<int>& paneSlots, int
 
 QSize PrintLayout::bestGrid(const QSize& photo, int rows, int cols, const QSize& printable, int dpi)
 {
-    return gridScale(photo, cols, rows, printable, dpi) > gridScale(photo, rows, cols, printable, dpi)
+    return gridScale(photo, cols, rows, printable, dpi)
+            > gridScale(photo, rows, cols, printable, dpi)
         ? QSize(rows, cols)
         : QSize(cols, rows);
 }
@@ -106,16 +108,21 @@ QPoint PrintLayout::paneOrigin(int row, int col) const
 QTransform PrintLayout::photoTransform(int row, int col) const
 {
     const QPoint origin = paneOrigin(row, col);
-    return QTransform::fromScale(m_scale, m_scale) * QTransform::fromTranslate(origin.x(), origin.y());
+    return QTransform::fromScale(m_scale, m_scale)
+        * QTransform::fromTranslate(origin.x(), origin.y());
 }
 
 QRect PrintLayout::captionRect(int row, int col) const
 {
     const QPoint origin = paneOrigin(row, col);
-    return QRect(origin.x(), origin.y() + m_picture.height(), m_picture.width(), bandOf(m_captionPx));
+    return QRect(
+        origin.x(), origin.y() + m_picture.height(), m_picture.width(), bandOf(m_captionPx));
 }
 
-QRect PrintLayout::headerRect() const { return QRect(0, 0, m_printable.width(), bandOf(m_headerPx)); }
+QRect PrintLayout::headerRect() const
+{
+    return QRect(0, 0, m_printable.width(), bandOf(m_headerPx));
+}
 
 void PrintLayout::paint(QPainter* painter) const
 {
@@ -146,7 +153,8 @@ void PrintLayout::paint(QPainter* painter) const
             if (!slot.arBrackets.empty()) {
                 const QRect band = captionRect(r, c);
                 painter->drawText(band, Qt::AlignHCenter | Qt::AlignVCenter,
-                    metrics.elidedText(slot.arBrackets.front().m_strName, Qt::ElideRight, band.width()));
+                    metrics.elidedText(
+                        slot.arBrackets.front().m_strName, Qt::ElideRight, band.width()));
             }
             if (!m_ws.m_bClipClosed)
                 continue;

@@ -82,15 +82,17 @@ PhotoChooserDialog::PhotoChooserDialog(QWidget* parent)
     if (catalog.open(PhotoCatalog::ReadOnly) == 0)
         m_records = catalog.list();
     m_note->setText(m_records.isEmpty()
-            ? QStringLiteral("写真データベースに写真がありません。「その他のファイル…」で画像を選んでください。")
+            ? QStringLiteral(
+                "写真データベースに写真がありません。「その他のファイル…」で画像を選んでください。")
             : QString());
     m_note->setVisible(m_records.isEmpty());
 
     connect(m_search, &QLineEdit::textChanged, this, &PhotoChooserDialog::fillPatients);
     connect(m_patients, &QListWidget::currentRowChanged, this, &PhotoChooserDialog::fillPhotos);
     connect(m_photos, &QListWidget::itemActivated, this, &PhotoChooserDialog::choosePhoto);
-    connect(m_photos, &QListWidget::currentItemChanged, this,
-        [open](QListWidgetItem* item) { open->setEnabled(item && (item->flags() & Qt::ItemIsEnabled)); });
+    connect(m_photos, &QListWidget::currentItemChanged, this, [open](QListWidgetItem* item) {
+        open->setEnabled(item && (item->flags() & Qt::ItemIsEnabled));
+    });
     connect(open, &QPushButton::clicked, this, &PhotoChooserDialog::choosePhoto);
     connect(other, &QPushButton::clicked, this, &PhotoChooserDialog::chooseOtherFile);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -205,8 +207,8 @@ void PhotoChooserDialog::chooseOtherFile()
 {
     // Qt's own dialog, so that it speaks the application's language.
     const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("画像を開く"), QString(),
-        QStringLiteral("画像 (*.jpg *.jpeg *.png *.bmp *.tif *.tiff);;すべてのファイル (*)"), nullptr,
-        QFileDialog::DontUseNativeDialog);
+        QStringLiteral("画像 (*.jpg *.jpeg *.png *.bmp *.tif *.tiff);;すべてのファイル (*)"),
+        nullptr, QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     const QString patient = selectedPatient();

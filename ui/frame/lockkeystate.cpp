@@ -15,7 +15,8 @@ LockKeyState::LockKeyState(QObject* parent)
         return;
     QLibrary library(QStringLiteral("X11"), 6);
     const auto internAtom = reinterpret_cast<InternAtom>(library.resolve("XInternAtom"));
-    m_getNamedIndicator = reinterpret_cast<GetNamedIndicator>(library.resolve("XkbGetNamedIndicator"));
+    m_getNamedIndicator
+        = reinterpret_cast<GetNamedIndicator>(library.resolve("XkbGetNamedIndicator"));
     if (!internAtom || !m_getNamedIndicator)
         return;
     // Indicators are asked by name: their numbers differ between keyboard maps.
