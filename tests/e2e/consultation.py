@@ -205,6 +205,8 @@ try:
     os.makedirs(env["MOLVEX_TEMP"], mode=0o700, exist_ok=True)
     run(os.path.join(BUILD, "app", "molvex-photodb"), "set-patient", "P-0042")
     # A real window manager: focus, activation and maximising behave as on a desktop.
+    if not shutil.which("openbox"):
+        fail("openbox is not installed (scripts/setup.sh installs it)")
     processes.append(subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     time.sleep(0.5)
     app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), PHOTO], env=env,
