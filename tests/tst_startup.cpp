@@ -2,18 +2,18 @@
 // dialog, the window and bar state kept in the INI file, the frame title, the
 // first view of the photograph, the icons and Qt's own texts in Japanese.
 #include "core/host/hostdialogs.h"
+#include "testutils.h"
 #include "ui/dialogs/caboutdlg.h"
 #include "ui/dialogs/photochooserdialog.h"
 #include "ui/frame/ckestrinapp.h"
 #include "ui/frame/cmainframe.h"
 #include "ui/frame/paneoutput.h"
-#include "testutils.h"
 #include "ui/panes/ckestrinview.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QLibraryInfo>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -116,8 +116,8 @@ private slots:
         QTest::addColumn<QStringList>("patients");
         QTest::newRow("all") << "" << QStringList { "c", "a", "d", "b", "none" }
                              << QStringList { "P-2", "p-1", "P-10" };
-        QTest::newRow("case and spaces") << " P-1" << QStringList { "a", "d", "b" }
-                                         << QStringList { "p-1", "P-10" };
+        QTest::newRow("case and spaces")
+            << " P-1" << QStringList { "a", "d", "b" } << QStringList { "p-1", "P-10" };
         QTest::newRow("one patient") << "2" << QStringList { "c", "none" } << QStringList { "P-2" };
         QTest::newRow("nobody") << "x" << QStringList {} << QStringList {};
     }
@@ -178,10 +178,18 @@ private slots:
         QTest::addColumn<QString>("patient");
         QTest::addColumn<QString>("photo");
         QTest::addColumn<QString>("name");
-        QTest::newRow("patient") << " 0042 " << "/x/smile.jpg" << "0042_20260309.jpg";
-        QTest::newRow("patient with a slash") << "A/7:b" << "/x/s.jpg" << "A_7_b_20260309.jpg";
-        QTest::newRow("no patient") << "" << "/x/smile.v2.JPG" << "smile.v2_kestrin.jpg";
-        QTest::newRow("nothing") << "" << "" << "kestrin.jpg";
+        QTest::newRow("patient") << " 0042 "
+                                 << "/x/smile.jpg"
+                                 << "0042_20260309.jpg";
+        QTest::newRow("patient with a slash") << "A/7:b"
+                                              << "/x/s.jpg"
+                                              << "A_7_b_20260309.jpg";
+        QTest::newRow("no patient") << ""
+                                    << "/x/smile.v2.JPG"
+                                    << "smile.v2_kestrin.jpg";
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << "kestrin.jpg";
     }
     void saveAsSuggestsAName()
     {

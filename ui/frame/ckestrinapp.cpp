@@ -1,10 +1,10 @@
 #include "ui/frame/ckestrinapp.h"
 
-#include "ui/frame/ckestrindoc.h"
 #include "core/host/profile.h"
-#include "ui/frame/cmainframe.h"
 #include "core/text/strings.h"
 #include "ui/dialogs/photochooserdialog.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
 
 #include <QLibraryInfo>
 #include <QLocale>
@@ -24,14 +24,14 @@ CKestrinApp::CKestrinApp(int& argc, char** argv)
 void CKestrinApp::loadQtTranslations()
 {
     // Everything else the user reads is Japanese whatever the session's locale,
-    // so Qt's own dialogs and buttons (file, print, message boxes) follow suit.
-    // "qt" is the catalogue that pulls in qtbase and the other modules' ones.
-    // Dates and sizes in those dialogs (the file list, say) follow the same locale.
+    // so Qt's own dialogs and buttons (file, print, message boxes) follow suit,
+    // dates and sizes in them (the file list, say) included.
     const QLocale japanese(QLocale::Japanese, QLocale::Japan);
     QLocale::setDefault(japanese);
+    // "qt" is the catalogue that pulls in qtbase's and the other modules' ones.
     auto* translator = new QTranslator(this);
-    if (translator->load(japanese, QStringLiteral("qt"),
-            QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (translator->load(japanese, QStringLiteral("qt"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
     else
         delete translator;

@@ -11,10 +11,10 @@
 #include "ui/bars/qbarlist.h"
 #include "ui/bars/qbracklistdiag.h"
 #include "ui/dialogs/caboutdlg.h"
+#include "ui/dialogs/photochooserdialog.h"
 #include "ui/dialogs/qdialogbrightness.h"
 #include "ui/dialogs/qdialogcolorbalance.h"
 #include "ui/frame/gallerycommands.h"
-#include "ui/dialogs/photochooserdialog.h"
 #include "ui/frame/layoutreport.h"
 #include "ui/frame/lockkeystate.h"
 #include "ui/frame/paneoutput.h"
@@ -475,7 +475,8 @@ void CMainFrame::createStatusBar()
 void CMainFrame::updateLockIndicators()
 {
     const LockKeyState::Locks locks = m_lockKeys->read();
-    const LockKeyState::Lock order[] = { LockKeyState::Caps, LockKeyState::Num, LockKeyState::Scroll };
+    const LockKeyState::Lock order[]
+        = { LockKeyState::Caps, LockKeyState::Num, LockKeyState::Scroll };
     for (int i = 0; i < m_lockIndicators.size(); ++i)
         m_lockIndicators[i]->setEnabled(locks.testFlag(order[i]));
 }

@@ -35,7 +35,7 @@ QJsonObject buttonsOf(const QToolBar* bar)
         // A button added as a widget (the zoom button with its menu) carries the
         // command id itself.
         const QString id = action->objectName().isEmpty() && button ? button->objectName()
-                                                                     : action->objectName();
+                                                                    : action->objectName();
         if (button && !id.isEmpty())
             buttons.insert(id, rectOf(button, button->rect()));
     }
@@ -118,8 +118,7 @@ void LayoutReport::write(const CMainFrame& frame)
         { "modal", className(QApplication::activeModalWidget()) },
         { "modalButtons", buttonTexts(QApplication::activeModalWidget()) },
         { "modalMaximized",
-            QApplication::activeModalWidget()
-                && QApplication::activeModalWidget()->isMaximized() },
+            QApplication::activeModalWidget() && QApplication::activeModalWidget()->isMaximized() },
         { "fitSize", ws.m_bFitSize },
         { "lit", lit },
         { "popup", className(QApplication::activePopupWidget()) },

@@ -1,19 +1,18 @@
 #include "ui/frame/paneoutput.h"
 
-#include "ui/frame/cmainframe.h"
-#include "core/text/strings.h"
+#include "core/host/hostdialogs.h"
+#include "core/host/profile.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
 #include "core/output/photoregistration.h"
 #include "core/output/printlayout.h"
-#include "core/host/hostdialogs.h"
-#include "core/host/profile.h"
+#include "core/text/strings.h"
+#include "ui/frame/cmainframe.h"
 
 #include <QDate>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
@@ -50,11 +49,13 @@ QVector<int> PaneOutput::shownSlots(const CMainFrame* frame, int* rows, int* col
     return layout ? layout->shownSlots() : QVector<int>();
 }
 
-QString PaneOutput::suggestedName(const QString& patientId, const QString& photoPath, const QDate& day)
+QString PaneOutput::suggestedName(
+    const QString& patientId, const QString& photoPath, const QDate& day)
 {
     // A patient id may hold characters a file name cannot.
     QString patient = patientId.trimmed();
-    patient.replace(QRegularExpression(QStringLiteral(R"([/\\:*?"<>|\x00-\x1f])")), QStringLiteral("_"));
+    patient.replace(
+        QRegularExpression(QStringLiteral(R"([/\\:*?"<>|\x00-\x1f])")), QStringLiteral("_"));
     if (!patient.isEmpty())
         return patient + '_' + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".jpg");
     const QString base = QFileInfo(photoPath).completeBaseName();
@@ -193,7 +194,8 @@ void PaneOutput::OnPrint(CMainFrame* frame, QPrinter* target)
     const QSize photo(frame->workspace().photoWidth(), frame->workspace().photoHeight());
     const QSize grid = PrintLayout::bestGrid(photo, rows, cols, printable, target->resolution());
     const PrintLayout layout(frame->workspace(), paneSlots, grid.height(), grid.width(), printable,
-        target->resolution(), PrintLayout::headerText(HostDialogs::currentPatient(), QDate::currentDate()));
+        target->resolution(),
+        PrintLayout::headerText(HostDialogs::currentPatient(), QDate::currentDate()));
     QPainter painter;
     if (!painter.begin(target))
         return;
@@ -208,8 +210,8 @@ void PaneOutput::chooseOrientation(const CMainFrame* frame, QPrinter* target)
     QPageLayout portrait = target->pageLayout();
     portrait.setOrientation(QPageLayout::Portrait);
     const QSize photo(frame->workspace().photoWidth(), frame->workspace().photoHeight());
-    target->setPageOrientation(PrintLayout::bestOrientation(
-        photo, rows, cols, portrait.paintRectPixels(target->resolution()).size(), target->resolution()));
+    target->setPageOrientation(PrintLayout::bestOrientation(photo, rows, cols,
+        portrait.paintRectPixels(target->resolution()).size(), target->resolution()));
 }
 
 QPrinter* PaneOutput::printer()

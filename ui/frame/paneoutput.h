@@ -25,7 +25,8 @@ public:
 
     // The name Save As offers: "<patient id>_<yyyyMMdd>.jpg" for a current
     // patient, else the photograph's base name with "_kestrin.jpg".
-    static QString suggestedName(const QString& patientId, const QString& photoPath, const QDate& day);
+    static QString suggestedName(
+        const QString& patientId, const QString& photoPath, const QDate& day);
     static void saveAs(CMainFrame* frame);
     // Shows the save failure message on failure, unless the caller reports it.
     static bool saveComposite(CMainFrame* frame, const QString& path, bool reportFailure = true);
