@@ -355,6 +355,9 @@ void CMainFrame::createToolBars()
         }
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    // Closed from the window's own bar menu too: the menu item must follow.
+    connect(m_wndToolBar->toggleViewAction(), &QAction::toggled, this,
+        [this](bool shown) { m_ws.m_bBracketToolShown = shown; });
 
     // The clip tool bar only ever floats, as a small tool window of its own.
     m_wndClipBar = new QToolBar(Res::text(Res::IdsClipToolTitle), this);
