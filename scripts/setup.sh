@@ -9,8 +9,8 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6 libgl-dev
   libjpeg-dev libjpeg-turbo-progs poppler-utils
-  fonts-noto-cjk
-  xvfb xauth xdotool x11-utils imagemagick
+  fonts-noto-cjk qt6-translations-l10n
+  xvfb xauth xdotool x11-utils imagemagick openbox
 )
 if [ "${1:-}" = "--server" ]; then
   packages+=(postgresql libqt6sql6-psql)

@@ -242,13 +242,18 @@ void TestOutput::printLayout_data()
 {
     QTest::addColumn<QSize>("photo");
     QTest::addColumn<QSize>("grid"); // columns x rows
-    QTest::addColumn<QRect>("fit");
-    QTest::addColumn<QPointF>("lastCorner"); // page pixel of the last pane's top-left
+    QTest::addColumn<QSize>("page"); // printable pixels, portrait
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<int>("orientation"); // QPageLayout::Orientation
+    QTest::addColumn<QSize>("printed"); // the grid on paper, columns x rows
+    const int portrait = QPageLayout::Portrait, landscape = QPageLayout::Landscape;
     // clang-format off
-    QTest::newRow("one")      << QSize(335, 257) << QSize(1, 1) << QRect(0, 117, 1001, 767) << QPointF();
-    QTest::newRow("two, odd") << QSize(335, 257) << QSize(2, 1) << QRect(0, 58, 500, 383) << QPointF(500, 0);
-    QTest::newRow("portrait") << QSize(257, 335) << QSize(2, 2) << QRect(58, 0, 383, 500)
-                              << QPointF(557, 549.1654);
+    QTest::newRow("one")          << QSize(335, 257) << QSize(1, 1) << QSize(1187, 1703) << 150 << landscape << QSize(1, 1);
+    QTest::newRow("one portrait") << QSize(257, 335) << QSize(1, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 1);
+    QTest::newRow("two stacked")  << QSize(335, 257) << QSize(2, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 2);
+    QTest::newRow("two tall")     << QSize(257, 335) << QSize(2, 1) << QSize(1187, 1703) << 150 << landscape << QSize(2, 1);
+    QTest::newRow("four, 72 dpi") << QSize(335, 257) << QSize(2, 2) << QSize(571, 803) << 72 << landscape << QSize(2, 2);
+    QTest::newRow("four tall")    << QSize(257, 335) << QSize(2, 2) << QSize(1187, 1703) << 150 << portrait << QSize(2, 2);
     // clang-format on
 }
 
@@ -256,44 +261,76 @@ void TestOutput::printLayout()
 {
     QFETCH(QSize, photo);
     QFETCH(QSize, grid);
-    QFETCH(QRect, fit);
-    QFETCH(QPointF, lastCorner);
-    const int rows = grid.height(), cols = grid.width(), width = 1001; // odd: halving loses a pixel
+    QFETCH(QSize, page);
+    QFETCH(int, dpi);
+    QFETCH(int, orientation);
+    QFETCH(QSize, printed);
     Workspace ws;
     scene(ws, m_host->dir.path(), photo);
+    QCOMPARE(int(PrintLayout::bestOrientation(photo, grid.height(), grid.width(), page, dpi)),
+        orientation);
+    if (orientation == QPageLayout::Landscape)
+        page.transpose();
+    QCOMPARE(PrintLayout::bestGrid(photo, grid.height(), grid.width(), page, dpi), printed);
+    const int rows = printed.height(), cols = printed.width();
     const QVector<int> paneSlots = QVector<int>({ 3, 1, 0, 2 }).mid(0, rows * cols);
-    const PrintLayout page(ws, paneSlots, rows, cols, width);
-    QVERIFY(page.isValid() && page.fit() == fit);
-    const QPointF corner = page.photoTransform(rows - 1, cols - 1).map(QPointF(0, 0));
-    QVERIFY((corner - lastCorner).manhattanLength() < 0.01);
-    QImage sheet(width, width + 200, QImage::Format_RGB32);
+    const PrintLayout layout(ws, paneSlots, rows, cols, page, dpi, "P-17    2026/03/09");
+    QVERIFY(layout.isValid());
+    QVERIFY(layout.captionPixelSize() * 72.0 / dpi >= 10
+        && layout.headerPixelSize() * 72.0 / dpi >= 10);
+    // The grid fills the page one way or the other, gaps included, and stays on it.
+    const QRect last(layout.paneOrigin(rows - 1, cols - 1), layout.pictureSize());
+    const QRect gridArea(
+        layout.paneOrigin(0, 0), layout.captionRect(rows - 1, cols - 1).bottomRight());
+    QVERIFY(
+        QRect(QPoint(), page).contains(gridArea) && gridArea.top() >= layout.headerRect().bottom());
+    QVERIFY(gridArea.width() > page.width() * 0.95 || gridArea.bottom() > page.height() * 0.95);
+    QVERIFY(gridArea.bottom() > page.height() * 3 / 4); // no empty lower half
+    QVERIFY(qAbs(gridArea.left() - (page.width() - 1 - gridArea.right())) <= 1); // centred
+    if (cols > 1)
+        QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x()
+                - layout.pictureSize().width(),
+            layout.gap());
+    QVERIFY(layout.gap() > dpi / 8 && last.bottom() < layout.captionRect(rows - 1, cols - 1).top());
+
+    QImage sheet(page, QImage::Format_RGB32);
     sheet.fill(Qt::white);
     QPainter painter(&sheet);
-    page.paint(&painter);
+    layout.paint(&painter);
     painter.end();
+    const auto inkBox = [&sheet](const QRect& area) {
+        QRect box;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (qGray(sheet.pixel(x, y)) < 128)
+                    box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    QVERIFY(!inkBox(layout.headerRect()).isEmpty());
     for (int pane = 0; pane < rows * cols; ++pane) {
-        const QTransform t = page.photoTransform(pane / cols, pane % cols);
+        const int r = pane / cols, c = pane % cols;
+        const QTransform t = layout.photoTransform(r, c);
         const auto at = [&](int x, int y) { return sheet.pixel(t.map(QPointF(x, y)).toPoint()); };
         // Slots 1 and 3 show a red bracket over the middle.
         QVERIFY2(near(at(165, 125), paneSlots[pane] % 2 ? kRed : kPhoto, 12)
                 && near(at(115, 25), kPhoto, 12)
                 && near(at(photo.width() - 2, photo.height() - 2), kPhoto, 12),
             qPrintable(QString("pane %1").arg(pane)));
-        // The caption under the photograph: ink only where the slot has a bracket.
-        const QRect caption
-            = t.mapRect(QRectF(0, photo.height() + 2, photo.width(), 20 * cols)).toAlignedRect()
-            & sheet.rect();
-        bool ink = false;
-        for (int y = caption.top(); y <= caption.bottom(); ++y)
-            for (int x = caption.left(); x <= caption.right(); ++x)
-                ink = ink || qGray(sheet.pixel(x, y)) < 128;
-        QCOMPARE(ink, paneSlots[pane] != 0);
+        // The caption: only a working pane with a bracket has one, centred under it.
+        const QRect caption = inkBox(layout.captionRect(r, c));
+        QCOMPARE(!caption.isEmpty(), paneSlots[pane] != 0);
+        if (!caption.isEmpty())
+            QVERIFY(qAbs(caption.center().x() - layout.captionRect(r, c).center().x()) <= 2
+                && caption.height() >= layout.captionPixelSize() / 2);
     }
-    QRect out;
-    PrintLayout::fitRect(7, 5, QRect(3, 4, 9, 9), &out, false, true, false);
-    QCOMPARE(out, QRect(3, 2, 7, 5)); // a picture that fits keeps its size
-    PrintLayout::fitRect(20, 5, QRect(3, 4, 9, 9), &out, true, false, false);
-    QCOMPARE(out, QRect(0, 4, 9, 2));
+    // A page too short for the header and a caption, a slot out of range or no
+    // photograph prints nothing rather than garbage.
+    QVERIFY(!PrintLayout(ws, { 0 }, 1, 1, QSize(page.width(), dpi / 3), dpi, "").isValid());
+    QVERIFY(!PrintLayout(ws, { 0, 4 }, 1, 2, page, dpi, "").isValid());
+    QVERIFY(!PrintLayout(Workspace(), { 0 }, 1, 1, page, dpi, "").isValid());
+    QCOMPARE(PrintLayout::headerText(" P-17 ", QDate(2026, 3, 9)),
+        QString("患者ID: P-17    2026/03/09"));
+    QCOMPARE(PrintLayout::headerText("", QDate(2026, 3, 9)), QString("2026/03/09"));
 }
 
 void TestOutput::registration_data()

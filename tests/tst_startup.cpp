@@ -1,14 +1,55 @@
-// Start-up and shut-down of the whole program: the command line, the window
-// state kept in the INI file, the frame title, the first view of the photograph
-// and the icons.
+// Start-up and shut-down of the whole program: the command line, the start
+// dialog, the window and bar state kept in the INI file, the frame title, the
+// first view of the photograph, the icons and Qt's own texts in Japanese.
+#include "core/host/hostdialogs.h"
+#include "testutils.h"
+#include "ui/dialogs/caboutdlg.h"
+#include "ui/dialogs/photochooserdialog.h"
 #include "ui/frame/ckestrinapp.h"
 #include "ui/frame/cmainframe.h"
-#include "testutils.h"
+#include "ui/frame/paneoutput.h"
 #include "ui/panes/ckestrinview.h"
 
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProcess>
+#include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTimer>
+#include <QToolBar>
+
+namespace {
+using Record = PhotoCatalog::Record;
+Record record(const char* patient, const char* path, int minute)
+{
+    Record r;
+    r.patientId = patient;
+    r.path = path;
+    r.added = minute < 0 ? QDateTime() : QDateTime(QDate(2026, 3, 9), QTime(10, minute), Qt::UTC);
+    return r;
+}
+QStringList pathsOf(const QVector<Record>& records)
+{
+    QStringList paths;
+    for (const Record& r : records)
+        paths << r.path;
+    return paths;
+}
+// Runs `act` on the first top-level widget of type T once it is shown.
+template <typename T, typename F> void whenShown(F act)
+{
+    QTimer::singleShot(50, [act] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* t = qobject_cast<T*>(w); t && t->isVisible())
+                return act(t);
+        whenShown<T>(act);
+    });
+}
+} // namespace
 
 using testutils::IsolatedHost;
 
@@ -33,6 +74,129 @@ private slots:
         QVERIFY(kestrin.waitForFinished(20000));
         QVERIFY(kestrin.exitStatus() == QProcess::NormalExit && kestrin.exitCode() == 0
             && kestrin.readAllStandardOutput().isEmpty());
+    }
+
+    void barsRoundTrip_data()
+    {
+        QTest::addColumn<bool>("statusBar");
+        QTest::addColumn<bool>("toolBar");
+        QTest::newRow("both hidden") << false << false;
+        QTest::newRow("tool bar hidden") << true << false;
+        QTest::newRow("status bar hidden") << false << true;
+    }
+    void barsRoundTrip()
+    {
+        QFETCH(bool, statusBar);
+        QFETCH(bool, toolBar);
+        IsolatedHost host;
+        QVERIFY(testutils::positionImage(40, 30).save(host.path("p.png")));
+        CMainFrame* frame = start(host.path("p.png"));
+        if (!statusBar)
+            frame->dispatch(59393);
+        if (!toolBar)
+            frame->dispatch(6064);
+        closeFrame();
+        frame = start(host.path("p.png"));
+        QTRY_VERIFY(frame->isVisible());
+        QCOMPARE(frame->statusBar()->isVisible(), statusBar);
+        QCOMPARE(frame->toolBar()->isVisible(), toolBar);
+        QCOMPARE(frame->action(59393)->isChecked(), statusBar);
+        QCOMPARE(frame->action(6064)->isChecked(), toolBar);
+        // The first click on a bar's item turns it over.
+        frame->dispatch(6064);
+        QCOMPARE(frame->toolBar()->isVisible(), !toolBar);
+        QCOMPARE(frame->action(6064)->isChecked(), !toolBar);
+        closeFrame();
+    }
+
+    void photosNewestFirst_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QStringList>("patients");
+        QTest::newRow("all") << "" << QStringList { "c", "a", "d", "b", "none" }
+                             << QStringList { "P-2", "p-1", "P-10" };
+        QTest::newRow("case and spaces")
+            << " P-1" << QStringList { "a", "d", "b" } << QStringList { "p-1", "P-10" };
+        QTest::newRow("one patient") << "2" << QStringList { "c", "none" } << QStringList { "P-2" };
+        QTest::newRow("nobody") << "x" << QStringList {} << QStringList {};
+    }
+    void photosNewestFirst()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, paths);
+        QFETCH(QStringList, patients);
+        // Equal times keep the catalogue's order; a record without a time goes last.
+        const QVector<Record> records { record("p-1", "a", 30), record("P-10", "b", 5),
+            record("P-2", "none", -1), record("P-2", "c", 59), record("P-10", "d", 30) };
+        const QVector<Record> shown = PhotoChooserDialog::newestFirst(records, filter);
+        QCOMPARE(pathsOf(shown), paths);
+        QCOMPARE(PhotoChooserDialog::patientsOf(shown), patients);
+    }
+
+    void choosingStartsOnThePatientsPhotograph()
+    {
+        IsolatedHost host;
+        QVERIFY(testutils::positionImage(60, 40).save(host.path("old.png")));
+        QVERIFY(testutils::positionImage(50, 70).save(host.path("new.png")));
+        {
+            PhotoCatalog catalog;
+            QCOMPARE(catalog.open(PhotoCatalog::ReadWrite), 0);
+            QVERIFY(catalog.addPhoto(host.path("old.png"), 0, "A-1") > 0);
+            QVERIFY(catalog.addPhoto(host.path("new.png"), 0, "B-2") > 0);
+        }
+        // Cancelled: the program ends as a bare start does.
+        whenShown<PhotoChooserDialog>([](PhotoChooserDialog* d) { d->reject(); });
+        QVERIFY(!app()->InitInstance({ "kestrin", CKestrinApp::ChooseSwitch }));
+        int shown = 0; // photographs listed before and after the search, as digits
+        whenShown<PhotoChooserDialog>([&shown](PhotoChooserDialog* d) {
+            auto* photos = d->findChildren<QListWidget*>().at(1);
+            shown = photos->count();
+            d->findChild<QLineEdit*>()->setText("a-"); // the one match is selected
+            shown = shown * 10 + photos->count();
+            d->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->click();
+        });
+        QVERIFY(app()->InitInstance({ "kestrin", CKestrinApp::ChooseSwitch }));
+        QCOMPARE(shown, 21);
+        QVERIFY(app()->mainFrame()->photoPath().endsWith("old.png"));
+        QCOMPARE(HostDialogs::currentPatient(), QString("A-1"));
+        QVERIFY(app()->mainFrame()->workspace().hasPhoto());
+        closeFrame();
+    }
+
+    void qtSpeaksJapanese()
+    {
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm"))
+            QSKIP("Qt's Japanese translations are not installed");
+        QDialogButtonBox buttons(QDialogButtonBox::Yes | QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QString("キャンセル"));
+        QVERIFY(buttons.button(QDialogButtonBox::Yes)->text().contains("はい"));
+    }
+
+    void saveAsSuggestsAName_data()
+    {
+        QTest::addColumn<QString>("patient");
+        QTest::addColumn<QString>("photo");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("patient") << " 0042 "
+                                 << "/x/smile.jpg"
+                                 << "0042_20260309.jpg";
+        QTest::newRow("patient with a slash") << "A/7:b"
+                                              << "/x/s.jpg"
+                                              << "A_7_b_20260309.jpg";
+        QTest::newRow("no patient") << ""
+                                    << "/x/smile.v2.JPG"
+                                    << "smile.v2_kestrin.jpg";
+        QTest::newRow("nothing") << ""
+                                 << ""
+                                 << "kestrin.jpg";
+    }
+    void saveAsSuggestsAName()
+    {
+        QFETCH(QString, patient);
+        QFETCH(QString, photo);
+        QFETCH(QString, name);
+        QCOMPARE(PaneOutput::suggestedName(patient, photo, QDate(2026, 3, 9)), name);
     }
 
     void winzoomRoundTrip()
@@ -78,6 +242,7 @@ private slots:
             frame->palette().color(QPalette::Dark).rgb());
         // The resources are in place: the window's icon and the buttons' drawings.
         QVERIFY(!frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
+        QVERIFY(!CAboutDlg(frame).findChild<QLabel*>()->pixmap().isNull());
         closeFrame();
     }
 

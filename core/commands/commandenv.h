@@ -21,6 +21,7 @@ public:
         GalleryDelete,
         About,
         Quit,
+        OpenPhoto,
     };
     enum class Bar { Clip, BracketList, ToolBar, StatusBar };
 

@@ -43,6 +43,7 @@ enum : int {
     GalleryAdd = 32792,
     GalleryEdit = 32796,
     GalleryDelete = 32798,
+    FileOpen = 57601,
     FileSaveAs = 57603,
     FileSaveCopyAs = 57604,
     FilePrintSetup = 57606,

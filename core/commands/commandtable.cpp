@@ -92,6 +92,8 @@ void clipClose(CommandEnv& e)
 const QVector<CommandRow>& CommandTable::rows()
 {
     static const QVector<CommandRow> table = {
+        { Cmd::FileOpen, s("写真を開く(&O)..."), s("写真データベースまたはﾌｧｲﾙから写真を開く\n写真を開く"),
+            QKeySequence(Qt::CTRL | Qt::Key_O), nullptr, false, always, run<Task::OpenPhoto> },
         { Cmd::FileSaveAs, s("画像保存(&A)..."), s("作業中の画像に名前を付けて保存\n名前をつけて保存"),
             QKeySequence(Qt::CTRL | Qt::Key_S), "save", false, always, run<Task::SaveAs> },
         { Cmd::FileSaveCopyAs, {}, {}, {}, nullptr, false, always, run<Task::SaveAs> },

@@ -1,32 +1,40 @@
 #!/usr/bin/env python3
-"""A clinician's consultation, end to end, on a real X server.
+"""A clinician's consultation, end to end, on a real X server with a window manager.
 
-Starts the real kestrin on the sample photograph inside a private Xvfb display and
-drives it with synthetic input (xdotool): defines a clip by clicks, closes it,
-switches to four panes, drags three gallery rows onto the three working panes
-through the window system's drag and drop, moves, rotates and scales one bracket,
-brightens it with the dialog, saves the composite with Ctrl+S through the real
-file dialog and quits from the menu. Then checks the saved JPEG and the INI keys
-written at exit.
+Starts the real kestrin on the sample photograph inside a private Xvfb display run
+by openbox and drives it with synthetic input (xdotool): defines a clip by clicks,
+closes it, switches to four panes (the active pane then stays put through focus
+changes), drags three gallery rows onto the three working panes through the window
+system's drag and drop, moves, rotates and scales one bracket, brightens it with
+the dialog, zooms and returns to fit mode (no scroll bars), saves the composite with
+Ctrl+S through the real file dialog and again over itself (the overwrite question),
+prints one, two and four panes to PDF through the print dialog, opens printer
+set-up and the maximised preview, and quits from the menu. Qt's own dialogs must
+show Japanese buttons, the window its icon and the status bar the lock keys. Then checks the saved JPEG and the
+INI keys written at exit.
 
 Positions come from the layout file the program writes when KESTRIN_LAYOUT_FILE
-is set. Usage: consultation.py BUILD_DIR SOURCE_DIR [SCREENSHOT_DIR]
+is set. Usage: consultation.py BUILD_DIR SOURCE_DIR [SCREENSHOT_DIR [PRINT_DIR]]
+With PRINT_DIR the printed pages are kept there as print-N-panes.pdf.
 """
 import configparser
 import json
 import os
 import random
+import shutil
 import subprocess
 import sys
 import tempfile
 import time
 
 BUILD, SOURCE = sys.argv[1], sys.argv[2]
-SHOTS = sys.argv[3] if len(sys.argv) > 3 else None
+SHOTS = sys.argv[3] if len(sys.argv) > 3 and sys.argv[3] else None
+PRINTS = sys.argv[4] if len(sys.argv) > 4 else None
 PHOTO = os.path.join(SOURCE, "samples", "smile.jpg")
 work = tempfile.mkdtemp(prefix="kestrin-e2e-")
 layout_file = os.path.join(work, "layout.json")
 saved = os.path.join(work, "result.jpg")
+printed = os.path.join(work, "printed.pdf")
 display = ":%d" % random.randint(150, 250)
 
 env = dict(os.environ)
@@ -36,6 +44,7 @@ env.update({
     "MOLVEX_PHOTODB": os.path.join(work, "photos.db"),
     "MOLVEX_TEMP": os.path.join(work, "temp") + "/",
     "KESTRIN_LAYOUT_FILE": layout_file,
+    "KESTRIN_PRINT_FILE": printed,
     "QT_QPA_PLATFORM": "xcb",
 })
 env.pop("QT_QPA_PLATFORMTHEME", None)
@@ -112,10 +121,54 @@ def drag(x0, y0, x1, y1, steps=12, modifier=None):
     time.sleep(0.4)
 
 
+def frame_window():
+    return run("xdotool", "search", "--name", " - Kestrin$").stdout.split()[0]
+
+
 def focus_frame():
-    """Gives the main window the keyboard: there is no window manager to do it."""
-    run("xdotool", "search", "--name", " - Kestrin$", "windowfocus", check=False)
+    """Gives the main window the keyboard, as a click on its title would."""
+    run("xdotool", "windowactivate", "--sync", frame_window(), check=False)
     return layout(lambda l: l["activeWindow"] == "CMainFrame" and not l["modal"] and not l["popup"])
+
+
+def active_slot(l):
+    return next(p["slot"] for p in l["panes"] if p["active"])
+
+
+def japanese_buttons(l, *expected):
+    """The modal dialog's buttons include each expected text."""
+    texts = " ".join(l["modalButtons"])
+    missing = [e for e in expected if e not in texts]
+    if missing:
+        fail("%s shows %s, not %s" % (l["modal"], l["modalButtons"], missing))
+
+
+def print_page(panes):
+    """Prints through the print dialog to the PDF file and keeps a copy."""
+    if os.path.exists(printed):
+        os.remove(printed)
+    focus_frame()
+    xdo("key", "ctrl+p")
+    l = layout(lambda l: l["modal"] == "QPrintDialog")
+    japanese_buttons(l, "印刷", "キャンセル")
+    shoot("09-print-dialog")
+    xdo("key", "Return")
+    deadline = time.time() + 30
+    while time.time() < deadline and not (os.path.exists(printed) and os.path.getsize(printed) > 1000):
+        time.sleep(0.2)
+    layout(lambda l: not l["modal"])
+    if not os.path.exists(printed):
+        fail("printing %d panes wrote no PDF" % panes)
+    if PRINTS:
+        os.makedirs(PRINTS, exist_ok=True)
+        shutil.copy(printed, os.path.join(PRINTS, "print-%d-panes.pdf" % panes))
+
+
+def menu_command(key):
+    focus_frame()
+    xdo("key", "alt+f")
+    layout(lambda l: l["popup"] == "QMenu")
+    xdo("key", key)
 
 
 def pane_of(l, slot):
@@ -148,11 +201,28 @@ try:
         if time.time() > deadline:
             fail("Xvfb did not start")
         time.sleep(0.1)
+    # The host names the current patient: the printed header carries the id.
+    os.makedirs(env["MOLVEX_TEMP"], mode=0o700, exist_ok=True)
+    run(os.path.join(BUILD, "app", "molvex-photodb"), "set-patient", "P-0042")
+    # A real window manager: focus, activation and maximising behave as on a desktop.
+    if not shutil.which("openbox"):
+        fail("openbox is not installed (scripts/setup.sh installs it)")
+    processes.append(subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
+    time.sleep(0.5)
     app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), PHOTO], env=env,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     processes.append(app)
     l = layout(lambda l: l["panes"] and l["rows"] and l["photo"]["w"] > 0)
     shoot("01-start")
+    icon = run("xprop", "-id", frame_window(), "_NET_WM_ICON", check=False).stdout
+    if "not found" in icon or "=" not in icon:
+        fail("the window has no icon")
+    # The lock-key indicators follow the keyboard.
+    focus_frame()
+    xdo("key", "Caps_Lock")
+    layout(lambda l: "CAP" in l["lit"] and "SCRL" not in l["lit"])
+    xdo("key", "Caps_Lock")
+    layout(lambda l: "CAP" not in l["lit"])
 
     # The clip: points round the front teeth, in photograph pixels.
     click(*centre(l["toolbar"]["6043"]))
@@ -168,6 +238,16 @@ try:
 
     click(*centre(l["toolbar"]["6051"]))
     l = layout(lambda l: len(l["panes"]) == 4 and all(p["w"] > 100 and p["scale"] > 0 for p in l["panes"]))
+    # The active pane is a working one and stays so while the focus comes and goes.
+    active = active_slot(l)
+    if active == 0:
+        fail("four panes start with the reference pane active")
+    run("xdotool", "windowminimize", "--sync", frame_window(), check=False)
+    focus_frame()
+    time.sleep(0.5)
+    l = layout()
+    if active_slot(l) != active:
+        fail("a focus change moved the active pane from slot %d to %d" % (active, active_slot(l)))
 
     # Three different gallery rows onto the three working panes, by real drags.
     for row, slot in ((0, 1), (2, 2), (4, 3)):
@@ -218,19 +298,60 @@ try:
     click(*centre(l["toolbar"]["6051"]))
     l = layout(lambda l: len(l["panes"]) == 4)
 
-    # Save through the real file dialog.
-    focus_frame()
-    xdo("key", "ctrl+s")
-    layout(lambda l: l["modal"] == "QFileDialog")
-    shoot("06-save-dialog")
-    xdo("type", "--delay", "20", saved)
-    xdo("key", "Return")
-    deadline = time.time() + 30
-    while time.time() < deadline and not os.path.exists(saved):
-        time.sleep(0.2)
-    if not os.path.exists(saved):
-        fail("the composite was not saved")
+    if active_slot(l) == 0:
+        fail("the reference pane became active")
+
+    # Zoomed and back to fit: nothing to scroll, so no scroll bars.
+    click(*centre(l["toolbar"]["6032"]))
+    layout(lambda l: not l["fitSize"])
+    click(*centre(l["toolbar"]["6058"]))
+    l = layout(lambda l: l["fitSize"])
+    time.sleep(0.5)
+    l = layout()
+    if any(p["hScroll"] or p["vScroll"] for p in l["panes"]):
+        fail("fit mode shows scroll bars: %s" % [(p["hScroll"], p["vScroll"]) for p in l["panes"]])
+
+    # Save through the real file dialog, then again over the same file.
+    for attempt in range(2):
+        focus_frame()
+        xdo("key", "ctrl+s")
+        l = layout(lambda l: l["modal"] == "QFileDialog")
+        japanese_buttons(l, "保存", "キャンセル")
+        shoot("06-save-dialog")
+        xdo("key", "ctrl+a")
+        xdo("type", "--delay", "20", saved)
+        xdo("key", "Return")
+        if attempt == 1:
+            l = layout(lambda l: l["modal"] == "QMessageBox")
+            japanese_buttons(l, "はい", "いいえ")
+            shoot("06b-overwrite")
+            os.remove(saved)
+            xdo("key", "alt+y")
+        deadline = time.time() + 30
+        while time.time() < deadline and not os.path.exists(saved):
+            time.sleep(0.2)
+        if not os.path.exists(saved):
+            fail("the composite was not saved")
+        layout(lambda l: not l["modal"])
+
+    # Printing: four panes, then printer set-up and the preview.
+    print_page(4)
+    menu_command("r")
+    l = layout(lambda l: l["modal"] == "QPrintDialog")
+    japanese_buttons(l, "キャンセル")
+    xdo("key", "Escape")
     layout(lambda l: not l["modal"])
+    menu_command("v")
+    l = layout(lambda l: l["modal"] == "QPrintPreviewDialog" and l["modalMaximized"])
+    shoot("10-preview")
+    xdo("key", "Escape")
+    layout(lambda l: not l["modal"])
+    for panes, button in ((2, "6050"), (1, "6049")):
+        click(*centre(l["toolbar"][button]))
+        l = layout(lambda l, n=panes: len(l["panes"]) == n)
+        print_page(panes)
+    click(*centre(l["toolbar"]["6051"]))
+    l = layout(lambda l: len(l["panes"]) == 4)
 
     # Quit from the menu.
     focus_frame()

@@ -1,9 +1,14 @@
 #include "ui/frame/ckestrinapp.h"
 
-#include "ui/frame/ckestrindoc.h"
 #include "core/host/profile.h"
-#include "ui/frame/cmainframe.h"
 #include "core/text/strings.h"
+#include "ui/dialogs/photochooserdialog.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
+
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 CKestrinApp::CKestrinApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -13,6 +18,23 @@ CKestrinApp::CKestrinApp(int& argc, char** argv)
     // The resources live in a static library: nothing links them in unless asked.
     Q_INIT_RESOURCE(kestrin);
     setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
+    loadQtTranslations();
+}
+
+void CKestrinApp::loadQtTranslations()
+{
+    // Everything else the user reads is Japanese whatever the session's locale,
+    // so Qt's own dialogs and buttons (file, print, message boxes) follow suit,
+    // dates and sizes in them (the file list, say) included.
+    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
+    QLocale::setDefault(japanese);
+    // "qt" is the catalogue that pulls in qtbase's and the other modules' ones.
+    auto* translator = new QTranslator(this);
+    if (translator->load(japanese, QStringLiteral("qt"), QStringLiteral("_"),
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
+    else
+        delete translator;
 }
 
 CKestrinApp::~CKestrinApp()
@@ -44,7 +66,12 @@ bool CKestrinApp::InitInstance(const QStringList& arguments)
         }
     }
 
-    const QString path = photoPathFromArguments(arguments);
+    QString path = photoPathFromArguments(arguments);
+    if (path.isEmpty() && arguments.contains(ChooseSwitch)) {
+        PhotoChooserDialog chooser;
+        if (chooser.exec() == QDialog::Accepted)
+            path = chooser.chosenPath();
+    }
     if (path.isEmpty())
         return false;
 
@@ -54,12 +81,19 @@ bool CKestrinApp::InitInstance(const QStringList& arguments)
     if (!m_doc->OnOpenDocument(path))
         return false;
     addToRecentFiles(m_doc->pathName());
+    connect(m_frame.get(), &CMainFrame::photoChosen, this, &CKestrinApp::openPhoto);
 
     if (Profile::getInt(QStringLiteral("BRACKET"), QStringLiteral("WINZOOM"), 0) != 0)
         m_frame->showMaximized();
     else
         m_frame->show();
     return true;
+}
+
+void CKestrinApp::openPhoto(const QString& path)
+{
+    if (m_doc && m_doc->OnOpenDocument(path))
+        addToRecentFiles(m_doc->pathName());
 }
 
 void CKestrinApp::addToRecentFiles(const QString& path)

@@ -20,6 +20,7 @@ bool CKestrinDoc::OnOpenDocument(const QString& path)
         return false;
     PhotoLoader::open(m_frame->workspace(), path);
     m_pathName = QFileInfo(path).absoluteFilePath();
+    m_frame->setPhotoPath(m_pathName);
     m_frame->setWindowTitle(
         QFileInfo(path).fileName() + QStringLiteral(" - ") + Res::text(Res::IdsAppTitle));
     m_frame->initialUpdatePanes();

@@ -12,10 +12,12 @@
 #include "ui/bars/qbarlist.h"
 #include "ui/bars/qbracklistdiag.h"
 #include "ui/dialogs/caboutdlg.h"
+#include "ui/dialogs/photochooserdialog.h"
 #include "ui/dialogs/qdialogbrightness.h"
 #include "ui/dialogs/qdialogcolorbalance.h"
 #include "ui/frame/gallerycommands.h"
 #include "ui/frame/layoutreport.h"
+#include "ui/frame/lockkeystate.h"
 #include "ui/frame/paneoutput.h"
 #include "ui/frame/qsplitterwnd.h"
 #include "ui/panes/ckestrinview.h"
@@ -38,6 +40,7 @@ namespace {
 // Bumped whenever the set of bars changes, so an old arrangement is not applied.
 constexpr int BarStateVersion = 1;
 const QString BarStateGroup = QStringLiteral("BarState");
+const QString StatusBarKey = QStringLiteral("StatusBar");
 } // namespace
 
 CMainFrame::CMainFrame(QWidget* parent)
@@ -69,6 +72,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     // Tool-bar buttons follow state changes made outside any command too.
     auto* idle = new QTimer(this);
     connect(idle, &QTimer::timeout, this, &CMainFrame::updateActions);
+    connect(idle, &QTimer::timeout, this, &CMainFrame::updateLockIndicators);
     if (LayoutReport::enabled())
         connect(idle, &QTimer::timeout, this, [this] { LayoutReport::write(*this); });
     idle->start(250);
@@ -317,6 +321,9 @@ void CMainFrame::run(Task task)
     case Task::GalleryDelete:
         GalleryCommands::Delete(this, m_wndBrackList);
         break;
+    case Task::OpenPhoto:
+        choosePhoto();
+        break;
     case Task::About: {
         CAboutDlg about(this);
         about.exec();
@@ -385,6 +392,9 @@ void CMainFrame::createToolBars()
         }
     }
     addToolBar(Qt::TopToolBarArea, m_wndToolBar);
+    // Closed from the window's own bar menu too: the menu item must follow.
+    connect(m_wndToolBar->toggleViewAction(), &QAction::toggled, this,
+        [this](bool shown) { m_ws.m_bBracketToolShown = shown; });
 
     // The clip tool bar only ever floats, as a small tool window of its own.
     m_wndClipBar = new QToolBar(Res::text(Res::IdsClipToolTitle), this);
@@ -494,17 +504,49 @@ void CMainFrame::createStatusBar()
         label->setFrameShadow(QFrame::Sunken);
         label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
         label->setAlignment(Qt::AlignCenter);
-        // X11 offers no portable way to read the lock keys here: shown unlit.
         label->setEnabled(false);
         statusBar()->addPermanentWidget(label);
         m_lockIndicators.append(label);
     }
+    m_lockKeys = new LockKeyState(this);
+    updateLockIndicators();
+}
+
+void CMainFrame::updateLockIndicators()
+{
+    const LockKeyState::Locks locks = m_lockKeys->read();
+    const LockKeyState::Lock order[]
+        = { LockKeyState::Caps, LockKeyState::Num, LockKeyState::Scroll };
+    for (int i = 0; i < m_lockIndicators.size(); ++i)
+        m_lockIndicators[i]->setEnabled(locks.testFlag(order[i]));
+}
+
+void CMainFrame::choosePhoto()
+{
+    bool placed = false;
+    for (const PaneSlot& slot : m_ws.m_slot)
+        placed = placed || !slot.arBrackets.empty();
+    if (placed
+        && QMessageBox::question(this, Res::text(Res::IdsAppTitle),
+               QStringLiteral("配置したブラケットは破棄されます。別の写真を開きますか？"),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+            != QMessageBox::Yes)
+        return;
+    PhotoChooserDialog chooser(this);
+    if (chooser.exec() != QDialog::Accepted)
+        return;
+    emit photoChosen(chooser.chosenPath());
+    // A new photograph has no clip yet: one pane, and no clip bar left over.
+    hideClipBar();
+    setPaneCount(1);
+    updateActions();
 }
 
 CommandContext CMainFrame::commandContext() const
 {
     CommandContext context;
-    context.statusBarVisible = statusBar()->isVisible();
+    // Whether the bar is wanted, also while the window itself is not yet shown.
+    context.statusBarVisible = !statusBar()->isHidden();
     context.bracketBarVisible = m_wndBarList && m_wndBarList->isVisible();
     context.listHasSelection = m_wndBrackList && m_wndBrackList->SelectedIndex() >= 0;
     context.patientFileExists = HostTools::fileExists(m_patientIdFile);
@@ -541,14 +583,17 @@ void CMainFrame::restoreBarState()
     const QByteArray state = Profile::getByteArray(BarStateGroup, QStringLiteral("State"));
     const QStringList bars = Profile::getStringList(BarStateGroup, QStringLiteral("Bars"));
     QBarList::GlobalLoadState(this, BarStateGroup);
-    if (state.isEmpty())
-        return;
+    statusBar()->setVisible(Profile::getInt(BarStateGroup, StatusBarKey, 1) != 0);
     // A saved arrangement naming a bar this frame does not have is left alone
     // entirely; the next exit overwrites it.
+    bool known = !state.isEmpty();
     for (const QString& name : bars)
-        if (!findChild<QWidget*>(name))
-            return;
-    restoreState(state, BarStateVersion);
+        known = known && findChild<QWidget*>(name);
+    if (known)
+        restoreState(state, BarStateVersion);
+    // The tool bar's menu item and toggle go by this flag: it must say what the
+    // restored arrangement shows, or the first click would hide a hidden bar.
+    m_ws.m_bBracketToolShown = !m_wndToolBar->isHidden();
 }
 
 void CMainFrame::saveBarState()
@@ -562,6 +607,7 @@ void CMainFrame::saveBarState()
     for (const QDockWidget* dock : findChildren<QDockWidget*>())
         bars << dock->objectName();
     Profile::writeByteArray(BarStateGroup, QStringLiteral("State"), saveState(BarStateVersion));
+    Profile::writeInt(BarStateGroup, StatusBarKey, statusBar()->isHidden() ? 0 : 1);
     Profile::writeStringList(BarStateGroup, QStringLiteral("Bars"), bars);
     Profile::writeInt(QStringLiteral("BarState-Bar2"), QStringLiteral("XPos"), m_wndClipBar->x());
     Profile::writeInt(QStringLiteral("BarState-Bar2"), QStringLiteral("YPos"), m_wndClipBar->y());

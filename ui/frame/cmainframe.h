@@ -19,6 +19,7 @@ class QLabel;
 class QMenu;
 class QToolBar;
 class CKestrinView;
+class LockKeyState;
 class QSplitterWnd;
 class QBarList;
 class QBrackListDiag;
@@ -67,6 +68,13 @@ public:
     // the active pane's bracket.
     void onThumbDoubleClick(int row);
 
+    // The photograph the document opened, as given; empty before the first one.
+    QString photoPath() const { return m_photoPath; }
+    void setPhotoPath(const QString& path) { m_photoPath = path; }
+    // Offers the start dialog in the window, asking first when placed brackets
+    // would be lost; emits photoChosen for the application to open the choice.
+    void choosePhoto();
+
     QAction* action(int id) const override { return m_actions.value(id); }
     // Runs the handler of command `id`, then the update pass.
     void dispatch(int id);
@@ -83,6 +91,9 @@ public:
     bool isBarVisible(Bar bar) const override;
     void setBarVisible(Bar bar, bool visible) override;
     void run(Task task) override;
+
+signals:
+    void photoChosen(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -107,6 +118,8 @@ private:
     void revertAdjustment(int slot);
     void saveBarState();
     void restoreBarState();
+    // Lights CAP, NUM and SCRL as the keyboard's lock keys are.
+    void updateLockIndicators();
 
     Workspace m_ws;
     // The host's marker whose existence enables registering a picture.
@@ -119,4 +132,6 @@ private:
     QToolBar* m_wndClipBar = nullptr;
     QHash<int, QAction*> m_actions;
     QVector<QLabel*> m_lockIndicators;
+    LockKeyState* m_lockKeys = nullptr;
+    QString m_photoPath;
 };

@@ -32,8 +32,9 @@ void GalleryCommands::Add(QWidget* frame, QBrackListDiag* list)
 {
     // Only the description shows, so the long pattern list does not crowd the
     // box; the patterns still filter. The dialog itself insists that the file exists.
-    const QString path = QFileDialog::getOpenFileName(frame, QStringLiteral("開く"), QString(),
-        ImageFilter(), nullptr, QFileDialog::HideNameFilterDetails);
+    const QString path
+        = QFileDialog::getOpenFileName(frame, QStringLiteral("開く"), QString(), ImageFilter(),
+            nullptr, QFileDialog::HideNameFilterDetails | QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     AddPicture(frame, list, path);

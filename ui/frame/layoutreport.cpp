@@ -4,13 +4,16 @@
 #include "ui/bars/qbracklistdiag.h"
 #include "ui/panes/ckestrinview.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QSaveFile>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QToolBar>
 
 namespace {
@@ -29,8 +32,12 @@ QJsonObject buttonsOf(const QToolBar* bar)
         return buttons;
     for (QAction* action : bar->actions()) {
         const QWidget* button = bar->widgetForAction(action);
-        if (button && !action->objectName().isEmpty())
-            buttons.insert(action->objectName(), rectOf(button, button->rect()));
+        // A button added as a widget (the zoom button with its menu) carries the
+        // command id itself.
+        const QString id = action->objectName().isEmpty() && button ? button->objectName()
+                                                                    : action->objectName();
+        if (button && !id.isEmpty())
+            buttons.insert(id, rectOf(button, button->rect()));
     }
     return buttons;
 }
@@ -38,6 +45,19 @@ QJsonObject buttonsOf(const QToolBar* bar)
 QString className(const QWidget* widget)
 {
     return widget ? QString::fromLatin1(widget->metaObject()->className()) : QString();
+}
+
+// What a dialog offers the user: the texts of its visible buttons, so a script
+// can tell which language Qt's own dialogs speak.
+QJsonArray buttonTexts(const QWidget* dialog)
+{
+    QJsonArray texts;
+    if (!dialog)
+        return texts;
+    for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+        if (button->isVisible() && !button->text().isEmpty())
+            texts.append(button->text());
+    return texts;
 }
 
 } // namespace
@@ -58,6 +78,8 @@ void LayoutReport::write(const CMainFrame& frame)
         pane.insert("scrollX", view->horizontalScrollBar()->value());
         pane.insert("scrollY", view->verticalScrollBar()->value());
         pane.insert("active", view == frame.activePane());
+        pane.insert("hScroll", view->horizontalScrollBar()->isVisible());
+        pane.insert("vScroll", view->verticalScrollBar()->isVisible());
         panes.append(pane);
     }
     QJsonArray rows;
@@ -69,6 +91,10 @@ void LayoutReport::write(const CMainFrame& frame)
                 rows.append(rectOf(table->viewport(), r));
         }
     }
+    QJsonArray lit;
+    for (const QLabel* label : frame.statusBar()->findChildren<QLabel*>())
+        if (label->isEnabled() && QStringList { "CAP", "NUM", "SCRL" }.contains(label->text()))
+            lit.append(label->text());
     const Workspace& ws = frame.workspace();
     QJsonArray brackets;
     for (int s = 0; s < Workspace::SlotCount; ++s)
@@ -90,6 +116,11 @@ void LayoutReport::write(const CMainFrame& frame)
         // What has the user's input now, so a script waits for a dialog or menu
         // instead of sleeping.
         { "modal", className(QApplication::activeModalWidget()) },
+        { "modalButtons", buttonTexts(QApplication::activeModalWidget()) },
+        { "modalMaximized",
+            QApplication::activeModalWidget() && QApplication::activeModalWidget()->isMaximized() },
+        { "fitSize", ws.m_bFitSize },
+        { "lit", lit },
         { "popup", className(QApplication::activePopupWidget()) },
         { "activeWindow", className(QApplication::activeWindow()) },
     };

@@ -1,21 +1,25 @@
 #include "ui/frame/paneoutput.h"
 
-#include "ui/frame/cmainframe.h"
-#include "core/text/strings.h"
+#include "core/host/hostdialogs.h"
+#include "core/host/profile.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
 #include "core/output/photoregistration.h"
 #include "core/output/printlayout.h"
+#include "core/text/strings.h"
+#include "ui/frame/cmainframe.h"
 
+#include <QDate>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QStatusBar>
 
 namespace {
@@ -30,6 +34,9 @@ void dropSharedPrinter()
 
 bool hasPhoto(const CMainFrame* frame) { return frame && frame->workspace().hasPhoto(); }
 
+const QString SaveFolderSection = QStringLiteral("BRACKET");
+const QString SaveFolderKey = QStringLiteral("SAVEDIR");
+
 } // namespace
 
 QVector<int> PaneOutput::shownSlots(const CMainFrame* frame, int* rows, int* cols)
@@ -42,18 +49,42 @@ QVector<int> PaneOutput::shownSlots(const CMainFrame* frame, int* rows, int* col
     return layout ? layout->shownSlots() : QVector<int>();
 }
 
+QString PaneOutput::suggestedName(
+    const QString& patientId, const QString& photoPath, const QDate& day)
+{
+    // A patient id may hold characters a file name cannot.
+    QString patient = patientId.trimmed();
+    patient.replace(
+        QRegularExpression(QStringLiteral(R"([/\\:*?"<>|\x00-\x1f])")), QStringLiteral("_"));
+    if (!patient.isEmpty())
+        return patient + '_' + day.toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".jpg");
+    const QString base = QFileInfo(photoPath).completeBaseName();
+    return (base.isEmpty() ? QStringLiteral("kestrin") : base + QStringLiteral("_kestrin"))
+        + QStringLiteral(".jpg");
+}
+
 void PaneOutput::saveAs(CMainFrame* frame)
 {
     if (!hasPhoto(frame))
         return;
-    QFileDialog dialog(nullptr);
+    QString folder = Profile::getString(SaveFolderSection, SaveFolderKey, QString());
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QFileInfo(frame->photoPath()).absolutePath();
+    // Qt's own dialog: it speaks the application's language whatever the desktop.
+    QFileDialog dialog(frame);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setDirectory(folder);
+    dialog.selectFile(
+        suggestedName(HostDialogs::currentPatient(), frame->photoPath(), QDate::currentDate()));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("jpg"));
     dialog.setNameFilters({ QStringLiteral("JPG File(*.jpg)"), QStringLiteral("ALL File(*.*)") });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    saveComposite(frame, dialog.selectedFiles().constFirst());
+    const QString path = dialog.selectedFiles().constFirst();
+    Profile::writeString(SaveFolderSection, SaveFolderKey, QFileInfo(path).absolutePath());
+    saveComposite(frame, path);
 }
 
 bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path, bool reportFailure)
@@ -111,6 +142,7 @@ void PaneOutput::print(CMainFrame* frame, bool withDialog)
     if (!hasPhoto(frame))
         return;
     QPrinter* target = printer();
+    chooseOrientation(frame, target);
     if (withDialog) {
         QPrintDialog dialog(target, frame);
         OnPreparePrinting(&dialog);
@@ -124,7 +156,10 @@ void PaneOutput::printPreview(CMainFrame* frame)
 {
     if (!hasPhoto(frame))
         return;
+    chooseOrientation(frame, printer());
     QPrintPreviewDialog dialog(printer(), frame);
+    // Its prompt promises the whole screen, and the page needs the room.
+    dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
         [frame](QPrinter* preview) { OnPrint(frame, preview); });
     dialog.exec();
@@ -132,7 +167,12 @@ void PaneOutput::printPreview(CMainFrame* frame)
 
 void PaneOutput::printerSetup(QWidget* parent)
 {
-    QPageSetupDialog dialog(printer(), parent);
+    // The print dialog is the one that lets the user pick the printer (a page
+    // set-up dialog cannot, and refuses Qt's own printers outright); here it only
+    // stores the choice in the shared printer for later prints.
+    QPrintDialog dialog(printer(), parent);
+    dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    OnPreparePrinting(&dialog);
     dialog.exec();
 }
 
@@ -150,8 +190,12 @@ void PaneOutput::OnPrint(CMainFrame* frame, QPrinter* target)
         return;
     int rows = 0, cols = 0;
     const QVector<int> paneSlots = shownSlots(frame, &rows, &cols);
-    const int printableWidth = target->pageLayout().paintRectPixels(target->resolution()).width();
-    const PrintLayout layout(frame->workspace(), paneSlots, rows, cols, printableWidth);
+    const QSize printable = target->pageLayout().paintRectPixels(target->resolution()).size();
+    const QSize photo(frame->workspace().photoWidth(), frame->workspace().photoHeight());
+    const QSize grid = PrintLayout::bestGrid(photo, rows, cols, printable, target->resolution());
+    const PrintLayout layout(frame->workspace(), paneSlots, grid.height(), grid.width(), printable,
+        target->resolution(),
+        PrintLayout::headerText(HostDialogs::currentPatient(), QDate::currentDate()));
     QPainter painter;
     if (!painter.begin(target))
         return;
@@ -159,10 +203,26 @@ void PaneOutput::OnPrint(CMainFrame* frame, QPrinter* target)
     painter.end();
 }
 
+void PaneOutput::chooseOrientation(const CMainFrame* frame, QPrinter* target)
+{
+    int rows = 0, cols = 0;
+    shownSlots(frame, &rows, &cols);
+    QPageLayout portrait = target->pageLayout();
+    portrait.setOrientation(QPageLayout::Portrait);
+    const QSize photo(frame->workspace().photoWidth(), frame->workspace().photoHeight());
+    target->setPageOrientation(PrintLayout::bestOrientation(photo, rows, cols,
+        portrait.paintRectPixels(target->resolution()).size(), target->resolution()));
+}
+
 QPrinter* PaneOutput::printer()
 {
     if (!sharedPrinter) {
         sharedPrinter = new QPrinter(QPrinter::HighResolution);
+        // Lets a scripted run print to a file without a printer.
+        if (const QString file = qEnvironmentVariable("KESTRIN_PRINT_FILE"); !file.isEmpty()) {
+            sharedPrinter->setOutputFormat(QPrinter::PdfFormat);
+            sharedPrinter->setOutputFileName(file);
+        }
         // Before the application object goes, while the print system is still up.
         qAddPostRoutine(dropSharedPrinter);
     }

@@ -7,6 +7,7 @@
 
 class CMainFrame;
 class QAbstractPrintDialog;
+class QDate;
 class QPrinter;
 class QWidget;
 
@@ -22,6 +23,10 @@ public:
     // the workspace's pane layout says.
     static QVector<int> shownSlots(const CMainFrame* frame, int* rows, int* cols);
 
+    // The name Save As offers: "<patient id>_<yyyyMMdd>.jpg" for a current
+    // patient, else the photograph's base name with "_kestrin.jpg".
+    static QString suggestedName(
+        const QString& patientId, const QString& photoPath, const QDate& day);
     static void saveAs(CMainFrame* frame);
     // Shows the save failure message on failure, unless the caller reports it.
     static bool saveComposite(CMainFrame* frame, const QString& path, bool reportFailure = true);
@@ -29,10 +34,14 @@ public:
 
     static void print(CMainFrame* frame, bool withDialog);
     static void printPreview(CMainFrame* frame);
+    // Chooses the printer and its settings for later prints; prints nothing.
     static void printerSetup(QWidget* parent);
     // One page only, whatever the printer could do.
     static void OnPreparePrinting(QAbstractPrintDialog* dialog);
     static void OnPrint(CMainFrame* frame, QPrinter* printer);
+    // Turns the page to whichever orientation prints the shown panes larger; the
+    // print dialog can still change it.
+    static void chooseOrientation(const CMainFrame* frame, QPrinter* printer);
 
     // The application's printer, created on first use and kept until the
     // application ends.
