@@ -166,7 +166,7 @@ QString CatalogueLines::Unwritable(const QString& text, Encoding encoding)
         const QByteArray bytes = cp932.encode(character);
         const bool substituted = bytes.isEmpty() || cp932.hasError()
             || (Decode(bytes, encoding) != character
-                && (bytes == "?" || bytes == "\x1a" && bytes == "\xfc\xfc"));
+                && (bytes == "?" || bytes == "\x1a" || bytes == "\xfc\xfc"));
         if (substituted && !found.contains(character))
             found += character;
     }
