@@ -159,8 +159,8 @@ double paintFigures(const QString& prefix, double goalFactor)
     const int slot = dragged->slot();
     dragged->viewport()->repaint();
     QPoint pointer = ws.m_slot[size_t(slot)].arBrackets[1].m_rcInner.center();
-    BracketActions::move(ws, slot, pointer, false, false); // the pointer arrives, then presses
-    BracketActions::press(ws, slot, pointer);
+    BracketActions::move(ws, slot, pointer, false, false, dragged->viewScale()); // the pointer arrives, then presses
+    BracketActions::press(ws, slot, pointer, dragged->viewScale());
     const QPoint startPos = ws.m_slot[size_t(slot)].arBrackets[1].GetPos();
     QPoint farthest;
     int step = 0;
@@ -176,7 +176,7 @@ double paintFigures(const QString& prefix, double goalFactor)
         ++step;
         pointer += QPoint(step % 20 < 10 ? 7 : -7, step % 6 < 3 ? 3 : -3);
         drag.push_back(bench::elapsedMs([&] {
-            BracketActions::move(ws, slot, pointer, false, true);
+            BracketActions::move(ws, slot, pointer, false, true, dragged->viewScale());
             dragged->viewport()->repaint();
         }));
         const QPoint moved = ws.m_slot[size_t(slot)].arBrackets[1].GetPos() - startPos;
@@ -190,7 +190,7 @@ double paintFigures(const QString& prefix, double goalFactor)
         ++step;
         pointer += QPoint(step % 20 < 10 ? 7 : -7, step % 6 < 3 ? 3 : -3);
         rectDrag.push_back(bench::elapsedMs([&] {
-            BracketActions::move(ws, slot, pointer, false, true);
+            BracketActions::move(ws, slot, pointer, false, true, dragged->viewScale());
             dragged->viewport()->repaint(dragged->movedBracketsArea());
         }));
         const double copyMs

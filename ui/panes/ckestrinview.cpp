@@ -316,7 +316,12 @@ void CKestrinView::bracketMove(QPoint client, bool ctrl, bool leftDown)
     if (const std::optional<Qt::CursorShape> cursor
         = BracketActions::move(*ws, slot(), p, ctrl, leftDown, m_geometry.viewScale))
         viewport()->setCursor(*cursor);
-    viewport()->update();
+    // A drag changes only where the moving bracket was and is; repainting the
+    // whole pane on every mouse event would cost a full composition per event.
+    if (leftDown)
+        viewport()->update(movedBracketsArea());
+    else
+        viewport()->update();
 }
 
 void CKestrinView::timerEvent(QTimerEvent* event)
