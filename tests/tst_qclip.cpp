@@ -28,25 +28,33 @@ static void click(QClip& clip, const Points& points)
 void TestQClip::hitBox_data()
 {
     QTest::addColumn<QPoint>("offset");
+    QTest::addColumn<double>("zoom");
     QTest::addColumn<bool>("hit");
-    QTest::newRow("6 left, closed edge") << QPoint(-6, 5) << true;
-    QTest::newRow("7 left") << QPoint(-7, 0) << false;
-    QTest::newRow("5 right") << QPoint(5, -6) << true;
-    QTest::newRow("6 right, open edge") << QPoint(6, 0) << false;
-    QTest::newRow("6 below, open edge") << QPoint(-3, 6) << false;
-    QTest::newRow("7 above") << QPoint(0, -7) << false;
+    QTest::newRow("6 left, closed edge") << QPoint(-6, 5) << 1.0 << true;
+    QTest::newRow("7 left") << QPoint(-7, 0) << 1.0 << false;
+    QTest::newRow("5 right") << QPoint(5, -6) << 1.0 << true;
+    QTest::newRow("6 right, open edge") << QPoint(6, 0) << 1.0 << false;
+    QTest::newRow("6 below, open edge") << QPoint(-3, 6) << 1.0 << false;
+    QTest::newRow("7 above") << QPoint(0, -7) << 0.9 << false;
+    // Shrunk views keep five screen pixels each side: ceil(5 / 0.477) = 11.
+    QTest::newRow("11 left at 0.477") << QPoint(-11, 10) << 0.477 << true;
+    QTest::newRow("11 right at 0.477") << QPoint(11, 0) << 0.477 << false;
+    QTest::newRow("19 right at 0.25") << QPoint(19, -20) << 0.25 << true;
+    QTest::newRow("21 left at 0.25") << QPoint(-21, 0) << 0.25 << false;
+    QTest::newRow("no zoom") << QPoint(-6, 0) << 0.0 << true;
 }
 
 void TestQClip::hitBox()
 {
     QFETCH(QPoint, offset);
+    QFETCH(double, zoom);
     QFETCH(bool, hit);
     QClip clip;
     click(clip, { { 100, 100 }, { 300, 100 } });
     QCOMPARE(clip.HitTestPoint(300, 100), 1); // never the trailing entry
     const QPoint p = QPoint(100, 100) + offset;
-    QCOMPARE(clip.HitTestPoint(p.x(), p.y()), hit ? 0 : -1);
-    clip.AddPoint(p.x(), p.y()); // a hit starts a drag, a miss adds a point
+    QCOMPARE(clip.HitTestPoint(p.x(), p.y(), zoom), hit ? 0 : -1);
+    clip.AddPoint(p.x(), p.y(), zoom); // a hit starts a drag, a miss adds a point
     QCOMPARE(clip.IsDragging(), hit);
     QCOMPARE(clip.GetCount(), hit ? 3 : 4);
 }

@@ -4,13 +4,18 @@
 #include <QPen>
 #include <QTransform>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // Tension of the outline's cardinal spline; 0.5 is the usual default and what the
 // clinicians are used to seeing.
 constexpr double kTension = 0.5;
-// Half the side of the square round a fixed point that grabs it.
+// Half the side of the square round a fixed point that grabs it, in photograph
+// pixels and in screen pixels at the least.
 constexpr int kHitHalf = 6;
+constexpr double kMinScreenHitHalf = 5.0;
 
 // Adds the cardinal spline through points as cubic Béziers. Between P[i] and P[i+1]
 // the control points are P[i] + t/3 (P[i+1] - P[i-1]) and P[i+1] - t/3 (P[i+2] - P[i]).
@@ -58,14 +63,14 @@ QClip::QClip() { m_path.setFillRule(Qt::OddEvenFill); }
 
 QClip::~QClip() = default;
 
-int QClip::AddPoint(int x, int y)
+int QClip::AddPoint(int x, int y, double zoom)
 {
     const QPoint p(x, y);
     if (m_points.isEmpty()) {
         m_points.append(p);
         m_points.append(p);
     } else {
-        const int hit = HitTestPoint(x, y);
+        const int hit = HitTestPoint(x, y, zoom);
         if (hit >= 0) {
             m_bDragging = true;
             m_nDragIndex = hit;
@@ -78,9 +83,9 @@ int QClip::AddPoint(int x, int y)
     return 0;
 }
 
-int QClip::PickPoint(int x, int y)
+int QClip::PickPoint(int x, int y, double zoom)
 {
-    const int hit = HitTestPoint(x, y);
+    const int hit = HitTestPoint(x, y, zoom);
     if (hit >= 0) {
         m_bDragging = true;
         m_nDragIndex = hit;
@@ -114,15 +119,22 @@ void QClip::EndDrag()
     m_bDragging = false;
 }
 
-int QClip::HitTestPoint(int x, int y) const
+int QClip::HitHalf(double zoom)
 {
+    if (!(zoom > 0.0))
+        return kHitHalf;
+    return std::max(kHitHalf, int(std::ceil(kMinScreenHitHalf / zoom)));
+}
+
+int QClip::HitTestPoint(int x, int y, double zoom) const
+{
+    const int half = HitHalf(zoom);
     int hit = -1;
     // Ascending order, keeping the last match: among overlapping boxes the most
     // recently placed point wins. The trailing entry is never a target.
     for (int i = 0; i < m_points.size() - 1; ++i) {
         const QPoint& p = m_points[i];
-        if (p.x() - kHitHalf <= x && x < p.x() + kHitHalf && p.y() - kHitHalf <= y
-            && y < p.y() + kHitHalf)
+        if (p.x() - half <= x && x < p.x() + half && p.y() - half <= y && y < p.y() + half)
             hit = i;
     }
     return hit;
@@ -199,11 +211,15 @@ void QClip::Draw(QPainter* painter, const QTransform& placement, int highlight) 
         painter->drawPath(m_path);
     }
 
-    const QPen normal = markerPen(0xFFBFFBC3, 2.0);
-    const QPen highlighted = markerPen(0xFFBFBFFF, 3.0);
+    // Markers show the hit box the pointer will find, so they grow with it when
+    // the view shrinks, and their pens stay at least two screen pixels wide.
+    const double scale = std::sqrt(std::abs(placement.determinant()));
+    const int half = HitHalf(scale);
+    const double penUnit = scale > 0.0 && scale < 1.0 ? 1.0 / scale : 1.0;
+    const QPen normal = markerPen(0xFFBFFBC3, 2.0 * penUnit);
+    const QPen highlighted = markerPen(0xFFBFBFFF, 3.0 * penUnit);
     for (int i = 0; i < m_points.size() - 1; ++i) {
-        const QRectF box(
-            m_points[i].x() - kHitHalf, m_points[i].y() - kHitHalf, 2 * kHitHalf, 2 * kHitHalf);
+        const QRectF box(m_points[i].x() - half, m_points[i].y() - half, 2 * half, 2 * half);
         painter->setPen(normal);
         painter->drawRect(box);
         painter->setPen(i == highlight ? highlighted : normal);

@@ -26,11 +26,12 @@ public:
     QClip& operator=(const QClip&) = delete;
 
     // Press while the outline is open: starts dragging a hit fixed point, otherwise
-    // places a new point. Rebuilds the open outline. Returns 0.
-    int AddPoint(int x, int y);
+    // places a new point. Rebuilds the open outline. Returns 0. zoom is the pane's
+    // screen pixels per photograph pixel, which sizes the hit boxes (HitHalf).
+    int AddPoint(int x, int y, double zoom = 1.0);
     // Press while the outline is closed: starts dragging a hit fixed point. Always
     // rebuilds the closed outline. Returns 0.
-    int PickPoint(int x, int y);
+    int PickPoint(int x, int y, double zoom = 1.0);
     // Move while the outline is open; only acts while a point is dragged.
     void DragPoint(int x, int y);
     // Move while the outline is closed. Always rebuilds the closed outline. Returns 0.
@@ -38,7 +39,11 @@ public:
     void EndDrag();
     // Index of the fixed point whose hit box holds (x, y), highest index winning;
     // -1 when none.
-    int HitTestPoint(int x, int y) const;
+    int HitTestPoint(int x, int y, double zoom = 1.0) const;
+    // Half the side, in photograph pixels, of the square that grabs a fixed point
+    // and of its marker: six photograph pixels, but never under five screen
+    // pixels, so that a point can be grabbed in the smallest four-pane view.
+    static int HitHalf(double zoom);
 
     // Index operations ignore out-of-range requests.
     void DuplicatePoint(int index, bool closed);

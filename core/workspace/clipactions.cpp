@@ -3,12 +3,12 @@
 #include "core/workspace/workspace.h"
 #include "core/workspace/workspacecommands.h"
 
-void ClipActions::press(Workspace& ws, QPoint p)
+void ClipActions::press(Workspace& ws, QPoint p, double zoom)
 {
     if (ws.m_bClipDefining)
-        ws.m_clip.AddPoint(p.x(), p.y());
+        ws.m_clip.AddPoint(p.x(), p.y(), zoom);
     else
-        ws.m_clip.PickPoint(p.x(), p.y());
+        ws.m_clip.PickPoint(p.x(), p.y(), zoom);
 }
 
 void ClipActions::move(Workspace& ws, QPoint p)
@@ -19,12 +19,12 @@ void ClipActions::move(Workspace& ws, QPoint p)
         ws.m_clip.DragClosedPoint(p.x(), p.y());
 }
 
-void ClipActions::release(Workspace& ws, QPoint p)
+void ClipActions::release(Workspace& ws, QPoint p, double zoom)
 {
     ws.m_clip.EndDrag();
     // Points are picked for duplication or deletion only on a closed outline.
     if (ws.m_bClipClosed)
-        ws.m_nClipPoint = ws.m_clip.HitTestPoint(p.x(), p.y());
+        ws.m_nClipPoint = ws.m_clip.HitTestPoint(p.x(), p.y(), zoom);
 }
 
 void ClipActions::deleteClip(Workspace& ws)

@@ -8,9 +8,9 @@ class Workspace;
 
 class ClipActions {
 public:
-    static void press(Workspace& ws, QPoint photo);
+    static void press(Workspace& ws, QPoint photo, double zoom = 1.0);
     static void move(Workspace& ws, QPoint photo);
-    static void release(Workspace& ws, QPoint photo);
+    static void release(Workspace& ws, QPoint photo, double zoom = 1.0);
 
     // Empties the outline and starts a new definition at once; brackets stay.
     static void deleteClip(Workspace& ws);

@@ -249,7 +249,7 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
     const QPoint p
         = clientToPhoto(event->position().toPoint());
     if (ws->m_bClipEditing) {
-        ClipActions::press(*ws, p);
+        ClipActions::press(*ws, p, m_geometry.viewScale);
         f->invalidatePanes();
         f->updateActions(); // a new point can enable closing the outline
         return;
@@ -477,7 +477,8 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
     if (ws->m_bClipEditing) {
         ClipActions::release(*ws,
             clientToPhoto(PaneGeometry::clampToClient(
-                event->position().toPoint(), viewport()->width(), viewport()->height())));
+                event->position().toPoint(), viewport()->width(), viewport()->height())),
+            m_geometry.viewScale);
         f->updateActions();
         return;
     }
