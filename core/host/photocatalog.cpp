@@ -469,6 +469,8 @@ qint64 PhotoCatalog::insert(const Record& record)
         const QSqlError error = q.lastError();
         rollBack(m_connection);
         fail(error);
+        // The server may have committed before the line went down.
+        m_commitUncertain = m_connectionFailed;
         return -1;
     }
     return id;
@@ -476,6 +478,7 @@ qint64 PhotoCatalog::insert(const Record& record)
 
 qint64 PhotoCatalog::addPhoto(const QString& path, unsigned char flags, const QString& patientId)
 {
+    m_commitUncertain = false;
     if (!m_open || !beginWrite())
         return -1;
     Record record;

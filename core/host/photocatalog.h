@@ -84,6 +84,8 @@ public:
     SecureFile::Error lastErrorKind() const { return m_errorKind; }
     // The last failure was the server: down, lost, or refusing the login.
     bool lastErrorIsConnection() const { return m_connectionFailed; }
+    // The last add lost the server while committing: the record may be there.
+    bool lastCommitUncertain() const { return m_commitUncertain; }
 
     // Keys of a photograph's record, derived from its path: the name of the folder
     // that directly holds the file, and the file name without its last extension.
@@ -104,6 +106,7 @@ private:
     bool m_open = false;
     bool m_server = false;
     bool m_connectionFailed = false;
+    bool m_commitUncertain = false;
     QString m_location; // as given; holds a password, never shown
     Record m_current;
     QString m_error;

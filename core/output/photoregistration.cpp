@@ -4,6 +4,7 @@
 #include "core/host/photocatalog.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -174,11 +175,25 @@ PhotoRegistration::Result PhotoRegistration::registerPicture(
     }
 
     qint64 id = catalog.addPhoto(path, 0, patient);
-    // A record that did arrive keeps its picture; one whose fate is unknown
-    // loses it, as the user is told the registration failed and will repeat it.
-    if (id < 0 && (!catalog.lastErrorIsConnection() || recordArrived(path) != 1)) {
-        QFile::remove(path);
-        return databaseFailed(catalog, patient);
+    if (id < 0) {
+        // Only a commit cut off midway can have left a record. One that did arrive
+        // keeps its picture. While the server stays away nobody can tell, and the
+        // picture is kept then too: a stray picture costs a little disk, a record
+        // naming a deleted picture breaks the patient's file.
+        const int arrived = catalog.lastCommitUncertain() ? recordArrived(path) : 0;
+        if (arrived == 0) {
+            QFile::remove(path);
+            return databaseFailed(catalog, patient);
+        }
+        if (arrived < 0) {
+            Result result = databaseFailed(catalog, patient);
+            result.message
+                = QStringLiteral("写真データベース %1 との接続が切れたため、%2 が登録されたか"
+                                 "確認できませんでした。画像は残してあります。")
+                      .arg(PhotoCatalog::displayLocation(PhotoCatalog::databasePath()),
+                          QDir::toNativeSeparators(path));
+            return result;
+        }
     }
     why = HostDialogs::writeMarker(QStringLiteral("ImgADD.TMP"), {});
     if (why != SecureFile::NoError) {
