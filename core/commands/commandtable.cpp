@@ -93,6 +93,11 @@ const QVector<CommandRow>& CommandTable::rows()
     static const QVector<CommandRow> table = {
         { Cmd::FileSaveAs, s("画像保存(&A)..."), s("作業中の画像に名前を付けて保存\n名前をつけて保存"),
             QKeySequence(Qt::CTRL | Qt::Key_S), "save", false, always, run<Task::SaveAs> },
+        { Cmd::ConsultationSave, s("相談を保存"), s("相談をファイルに保存し、後で再開できるようにする\n相談を保存"),
+            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), nullptr, false, withPhoto,
+            run<Task::SaveConsultation> },
+        { Cmd::ConsultationOpen, s("相談を開く…"), s("保存した相談を開いて再開する\n相談を開く"), {},
+            nullptr, false, always, run<Task::OpenConsultation> },
         { Cmd::FileSaveCopyAs, {}, {}, {}, nullptr, false, always, run<Task::SaveAs> },
         { Cmd::RegisterPhoto, s("画像をMolvexDBに追加(&W)"), s("表示中の画像をMolvexﾃﾞｰﾀﾍﾞｰｽに追加登録"),
             {}, nullptr, false, [](Ws, Ctx c) { return on(c.patientFileExists); },

@@ -1,5 +1,6 @@
 #include "core/output/printlayout.h"
 
+#include "core/output/stamppainter.h"
 #include "core/workspace/workspace.h"
 
 #include <QGuiApplication>
@@ -86,6 +87,7 @@ void PrintLayout::paint(QPainter* painter) const
     font.setWeight(QFont::Normal);
     font.setItalic(false);
 
+    const StampPainter stamp(photo.size(), QDate::currentDate());
     painter->save();
     painter->setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     painter->setFont(font);
@@ -96,6 +98,7 @@ void PrintLayout::paint(QPainter* painter) const
             const QTransform placeOnPage = photoTransform(r, c);
             painter->setWorldTransform(placeOnPage);
             painter->drawImage(QRect(0, 0, w, h), photo);
+            stamp.paint(painter, m_slots[r * m_cols + c] != 0);
             if (!slot.arBrackets.empty())
                 painter->drawText(QRectF(0, h, w, 100), Qt::AlignHCenter | Qt::AlignTop,
                     slot.arBrackets.front().m_strName);
