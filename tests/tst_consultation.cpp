@@ -23,7 +23,8 @@ constexpr QRgb kPhoto = 0xFF285AC8, kRed = 0xFFE61E1E, kGreen = 0xFF14C828;
 
 GalleryEntry entry(const QString& name)
 {
-    return GalleryEntry::fromFields("/g/", { name + ".png", name, "Steel", "NiTi", "V", "M", "outer" });
+    return GalleryEntry::fromFields(
+        "/g/", { name + ".png", name, "Steel", "NiTi", "V", "M", "outer" });
 }
 
 // A 335 x 257 photograph file (panes start at fractional origins) shown turned
@@ -41,7 +42,8 @@ void scene(Workspace& ws, const QString& dir, int panes, int flags, double angle
     ws.m_nPhotoFlags = flags;
     closeClip(ws, { { 40, 30 }, { 200, 35 }, { 230, 180 }, { 60, 200 } });
     for (int slot = 1; slot < Workspace::SlotCount; ++slot) {
-        QBracket& b = addBracket(ws, dir, slot, { 57, 41 }, kRed, { 120 + slot * 7, 110 }, angle * slot);
+        QBracket& b
+            = addBracket(ws, dir, slot, { 57, 41 }, kRed, { 120 + slot * 7, 110 }, angle * slot);
         b.m_dScale = scale;
         b.ApplyScale();
         b.UpdateFrames();
@@ -72,7 +74,8 @@ class TestConsultation : public QObject {
     QString file() const { return m_host->path("c.kestrin"); }
     void setStamp(const QString& value)
     {
-        QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/SimulationStamp", value);
+        QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
+            .setValue("BRACKET/SimulationStamp", value);
     }
 
 private slots:
@@ -97,12 +100,15 @@ private slots:
         QFETCH(double, scale);
         Workspace ws, back;
         scene(ws, m_host->dir.path(), panes, flags, angle, scale);
-        const QVector<GalleryEntry> before { entry("a"), entry("b") }, after { entry("b"), entry("a") };
+        const QVector<GalleryEntry> before { entry("a"), entry("b") },
+            after { entry("b"), entry("a") };
         const ConsultationFile saved = ConsultationFile::capture(ws, before);
         QCOMPARE(saved.save(file()), ConsultationFile::NoError);
 
+        // Read through a link, as a file chosen in a dialog may be.
+        QVERIFY(QFile::link(file(), m_host->path("link.kestrin")));
         ConsultationFile::Error error = ConsultationFile::Damaged;
-        const auto loaded = ConsultationFile::load(file(), &error);
+        const auto loaded = ConsultationFile::load(m_host->path("link.kestrin"), &error);
         QVERIFY(loaded && error == ConsultationFile::NoError);
         QCOMPARE(loaded->checkPhoto(ws.m_strPhotoPath), ConsultationFile::PhotoState::Same);
         QImage photo = loaded->readPhoto(ws.m_strPhotoPath, &error);
@@ -119,19 +125,25 @@ private slots:
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<QByteArray>("to");
         QTest::addColumn<int>("expected");
-        QTest::newRow("truncated") << QByteArray("\"slots\"") << QByteArray() << int(ConsultationFile::Damaged);
-        QTest::newRow("wrong version") << QByteArray("\"version\": 1") << QByteArray("\"version\": 2")
-                                       << int(ConsultationFile::WrongVersion);
-        QTest::newRow("value of the wrong kind") << QByteArray("\"zoom\": 1.75") << QByteArray("\"zoom\": \"1.75\"")
-                                                 << int(ConsultationFile::Damaged);
+        QTest::newRow("truncated")
+            << QByteArray("\"slots\"") << QByteArray() << int(ConsultationFile::Damaged);
+        QTest::newRow("wrong version")
+            << QByteArray("\"version\": 1") << QByteArray("\"version\": 2")
+            << int(ConsultationFile::WrongVersion);
+        QTest::newRow("value of the wrong kind")
+            << QByteArray("\"zoom\": 1.75") << QByteArray("\"zoom\": \"1.75\"")
+            << int(ConsultationFile::Damaged);
         QTest::newRow("three panes") << QByteArray("\"count\": 4") << QByteArray("\"count\": 3")
                                      << int(ConsultationFile::Damaged);
         QTest::newRow("picture not PNG") << QByteArray("iVBORw0KGgo") << QByteArray("AAAAAw0KGgo")
                                          << int(ConsultationFile::BadPicture);
-        QTest::newRow("picture not base64") << QByteArray("iVBORw0KGgo") << QByteArray("*VBORw0KGgo")
-                                            << int(ConsultationFile::BadPicture);
-        QTest::newRow("huge") << QByteArray() << QByteArray("huge") << int(ConsultationFile::TooLarge);
-        QTest::newRow("missing") << QByteArray() << QByteArray("missing") << int(ConsultationFile::Unreadable);
+        QTest::newRow("picture not base64")
+            << QByteArray("iVBORw0KGgo") << QByteArray("*VBORw0KGgo")
+            << int(ConsultationFile::BadPicture);
+        QTest::newRow("huge") << QByteArray() << QByteArray("huge")
+                              << int(ConsultationFile::TooLarge);
+        QTest::newRow("missing") << QByteArray() << QByteArray("missing")
+                                 << int(ConsultationFile::Unreadable);
     }
     void badInput()
     {
@@ -196,10 +208,14 @@ private slots:
     {
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("spoil");
-        QTest::newRow("composite") << "out.jpg" << "";
-        QTest::newRow("printed page") << "out.PDF" << "";
-        QTest::newRow("damaged file") << "out.jpg" << "file";
-        QTest::newRow("photograph gone") << "out.jpg" << "photo";
+        QTest::newRow("composite") << "out.jpg"
+                                   << "";
+        QTest::newRow("printed page") << "out.PDF"
+                                      << "";
+        QTest::newRow("damaged file") << "out.jpg"
+                                      << "file";
+        QTest::newRow("photograph gone") << "out.jpg"
+                                         << "photo";
     }
     void headlessExport()
     {
@@ -266,8 +282,13 @@ private slots:
         painter.end();
         if (!renderDir().isEmpty())
             whole.save(renderDir() + "/stamp-" + QTest::currentDataTag() + ".png");
-        // The label's corner: the bottom-left quarter of each pane.
-        const QRect corner(0, 257 / 2, 335 / 2, 257 / 2);
+        // The label's corner: the left three quarters of each pane's lower half. Nothing
+        // outside the corners changes, the gaps between panes included.
+        const QRect corner(0, 257 / 2, 335 * 3 / 4, 257 / 2);
+        int ink = 0, cornerInk = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                ink += whole.pixel(x, y) != kPhoto && whole.pixel(x, y) != 0;
         for (int pane = 0; pane < 4; ++pane) {
             const QRect saved = corner.translated(renderer.panePixel(pane / 2, pane % 2));
             const QRect printed = page.photoTransform(pane / 2, pane % 2).mapRect(corner);
@@ -278,9 +299,18 @@ private slots:
             for (int y = printed.top(); y <= printed.bottom(); ++y)
                 for (int x = printed.left(); x <= printed.right(); ++x)
                     printedInk += qGray(sheet.pixel(x, y)) > 200;
+            cornerInk += savedInk;
             QCOMPARE(savedInk > 100, shown && pane != 0);
             QCOMPARE(printedInk > 20, shown && pane != 0);
         }
+        QCOMPARE(ink, cornerInk);
+        // The text stays inside its plate: no white on the label's edges.
+        const QImage label = StampPainter(photo.size(), QDate(2026, 12, 31), true).label();
+        const auto dark = [&label](int x, int y) { return qGray(label.pixel(x, y)) < 128; };
+        for (int x = 0; x < label.width(); ++x)
+            QVERIFY(dark(x, 0) && dark(x, label.height() - 1));
+        for (int y = 0; y < label.height(); ++y)
+            QVERIFY(dark(0, y) && dark(label.width() - 1, y));
     }
 };
 

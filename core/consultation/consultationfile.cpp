@@ -73,8 +73,8 @@ QJsonArray pointJson(const QPoint& p) { return QJsonArray { p.x(), p.y() }; }
 QJsonObject entryJson(const GalleryEntry& e)
 {
     return QJsonObject { { "picture", e.pictureName() }, { "bracket", e.bracketName },
-        { "material", e.material }, { "wire", e.wire }, { "vendor", e.vendor },
-        { "memo", e.memo }, { "side", e.side } };
+        { "material", e.material }, { "wire", e.wire }, { "vendor", e.vendor }, { "memo", e.memo },
+        { "side", e.side } };
 }
 
 bool readEntry(const QJsonObject& o, GalleryEntry* e)
@@ -106,8 +106,8 @@ QJsonObject bracketJson(const ConsultationFile::Bracket& b)
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     b.picture.save(&buffer, "PNG");
-    QJsonObject o { { "id", b.id }, { "path", b.path }, { "name", b.name },
-        { "output", b.output }, { "sourceSize", pointJson({ b.sourceSize.width(), b.sourceSize.height() }) },
+    QJsonObject o { { "id", b.id }, { "path", b.path }, { "name", b.name }, { "output", b.output },
+        { "sourceSize", pointJson({ b.sourceSize.width(), b.sourceSize.height() }) },
         { "position", pointJson(b.position) }, { "scale", b.scale }, { "angle", b.angle },
         { "picture", QString::fromLatin1(png.toBase64()) } };
     if (b.entry)
@@ -275,9 +275,9 @@ std::optional<ConsultationFile> ConsultationFile::fromJson(const QByteArray& jso
         return std::nullopt;
     f.photoHash = QByteArray::fromHex(hash.toLatin1());
     f.photoSize = QSize(size.x(), size.y());
-    if (f.photoHash.size() != 32 || f.photoSize.isEmpty() || f.photoFlags < -1
-        || f.photoFlags > 255 || (f.paneCount != 1 && f.paneCount != 2 && f.paneCount != 4)
-        || f.workSlot < 1 || f.workSlot >= Workspace::SlotCount || f.activePane < 0
+    if (f.photoHash.size() != 32 || f.photoSize.isEmpty() || f.photoFlags < -1 || f.photoFlags > 255
+        || (f.paneCount != 1 && f.paneCount != 2 && f.paneCount != 4) || f.workSlot < 1
+        || f.workSlot >= Workspace::SlotCount || f.activePane < 0
         || f.activePane >= PaneLayout::GridPanes || f.zoom <= 0 || f.zoom > 100)
         return std::nullopt;
 

@@ -64,7 +64,8 @@ bool ConsultationCommands::save(CMainFrame* frame)
     if (!proposal.isEmpty())
         HostDialogs::patientFolder(HostDialogs::currentPatient());
     if (proposal.isEmpty() || !QFileInfo(QFileInfo(proposal).path()).isDir())
-        proposal = QFileInfo(photo).path() + '/' + QFileInfo(photo).completeBaseName() + '.' + Suffix;
+        proposal
+            = QFileInfo(photo).path() + '/' + QFileInfo(photo).completeBaseName() + '.' + Suffix;
     QFileDialog dialog(frame, QStringLiteral("相談を保存"), proposal, filter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(Suffix);
@@ -78,9 +79,8 @@ bool ConsultationCommands::saveTo(CMainFrame* frame, const QString& path)
     if (!frame || !frame->workspace().hasPhoto())
         return false;
     const ConsultationFile file = ConsultationFile::capture(frame->workspace(), galleryOf(frame));
-    const ConsultationFile::Error error = file.photoHash.isEmpty()
-        ? ConsultationFile::PhotoUnreadable
-        : file.save(path);
+    const ConsultationFile::Error error
+        = file.photoHash.isEmpty() ? ConsultationFile::PhotoUnreadable : file.save(path);
     if (error != ConsultationFile::NoError) {
         warn(frame,
             error == ConsultationFile::PhotoUnreadable

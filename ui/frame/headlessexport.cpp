@@ -79,8 +79,8 @@ QString HeadlessExport::exportConsultation(
         return QStringLiteral("相談の写真が見つかりません: ") + file->photoPath;
     case ConsultationFile::PhotoState::Changed:
         if (warning)
-            *warning = QStringLiteral("写真の内容が相談の保存時から変わっています: ")
-                + file->photoPath;
+            *warning
+                = QStringLiteral("写真の内容が相談の保存時から変わっています: ") + file->photoPath;
         break;
     case ConsultationFile::PhotoState::Same:
         break;
