@@ -76,7 +76,8 @@ void TestOutput::init()
 {
     m_host = std::make_unique<IsolatedHost>();
     // The pixels here are the panes' own; the simulation label is tested apart.
-    QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/SimulationStamp", 0);
+    QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
+        .setValue("BRACKET/SimulationStamp", 0);
 }
 void TestOutput::cleanup() { m_host.reset(); }
 
