@@ -3,6 +3,7 @@
 // photographs, the headless export against a save in this process, and the
 // simulation label on the working panes only.
 #include "core/consultation/consultationfile.h"
+#include "core/host/hostdialogs.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
 #include "core/output/printlayout.h"
@@ -10,6 +11,7 @@
 #include "core/photo/photoloader.h"
 #include "core/simulation/adjustmentvalues.h"
 #include "testutils.h"
+#include "ui/frame/ckestrindoc.h"
 #include "ui/frame/cmainframe.h"
 #include "ui/frame/consultationcommands.h"
 
@@ -202,6 +204,32 @@ private slots:
         QCOMPARE(closer.texts.size(), warned ? 1 : 0);
         QVERIFY(sameImage(composite(frame.workspace()), composite(ws)));
         QCOMPARE(frame.workspace().m_strPhotoPath, change == "move" ? moved : ws.m_strPhotoPath);
+    }
+
+    void reopen_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("consultation named on the command line") << true << 0;
+        QTest::newRow("photograph with one in the patient's folder") << false << 1;
+    }
+    void reopen()
+    {
+        QFETCH(bool, named);
+        QFETCH(int, questions);
+        Workspace ws;
+        scene(ws, m_host->dir.path(), 4, -1, 30.0, 0.85);
+        QVERIFY(writeBytes(HostDialogs::tempFolder() + "PatientID.TMP", "P/7"));
+        const QString saved = ConsultationCommands::storePath(ws.m_strPhotoPath);
+        QVERIFY(saved.startsWith(HostDialogs::photoStore() + "/P_7/"));
+        QVERIFY(!HostDialogs::patientFolder("P/7").isEmpty());
+        QCOMPARE(ConsultationFile::capture(ws, {}).save(saved), ConsultationFile::NoError);
+        CMainFrame frame;
+        CKestrinDoc doc(&frame);
+        MessageBoxCloser closer; // answers the offer to resume with its default, yes
+        QVERIFY(doc.OnOpenDocument(named ? saved : ws.m_strPhotoPath));
+        QCOMPARE(closer.texts.size(), questions);
+        QVERIFY(sameImage(composite(frame.workspace()), composite(ws)));
     }
 
     void headlessExport_data()

@@ -148,7 +148,8 @@ void ConsultationCommands::offerResume(CMainFrame* frame)
     if (!file || QFileInfo(file->photoPath).absoluteFilePath() != photo)
         return;
     if (QMessageBox::question(frame, Res::text(Res::IdsAppTitle),
-            QStringLiteral("この写真の保存された相談があります。再開しますか？"))
+            QStringLiteral("この写真の保存された相談があります。再開しますか？"),
+            QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
         == QMessageBox::Yes)
         open(frame, saved);
 }
