@@ -217,14 +217,16 @@ private slots:
     {
         QFETCH(bool, named);
         QFETCH(int, questions);
-        Workspace ws;
+        CMainFrame source, frame;
+        Workspace& ws = source.workspace();
+        QVERIFY(!ConsultationCommands::saveTo(&source, file())); // nothing to save yet
+        QVERIFY(!QFile::exists(file()));
         scene(ws, m_host->dir.path(), 4, -1, 30.0, 0.85);
         QVERIFY(writeBytes(HostDialogs::tempFolder() + "PatientID.TMP", "P/7"));
         const QString saved = ConsultationCommands::storePath(ws.m_strPhotoPath);
         QVERIFY(saved.startsWith(HostDialogs::photoStore() + "/P_7/"));
         QVERIFY(!HostDialogs::patientFolder("P/7").isEmpty());
-        QCOMPARE(ConsultationFile::capture(ws, {}).save(saved), ConsultationFile::NoError);
-        CMainFrame frame;
+        QVERIFY(ConsultationCommands::saveTo(&source, saved));
         CKestrinDoc doc(&frame);
         MessageBoxCloser closer; // answers the offer to resume with its default, yes
         QVERIFY(doc.OnOpenDocument(named ? saved : ws.m_strPhotoPath));

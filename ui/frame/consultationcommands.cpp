@@ -140,7 +140,7 @@ void ConsultationCommands::offerResume(CMainFrame* frame)
         return;
     const QString photo = frame->workspace().m_strPhotoPath;
     const QString saved = storePath(photo);
-    if (saved.isEmpty() || !QFileInfo(saved).isFile())
+    if (saved.isEmpty())
         return;
     // Only a consultation made on this very file is offered; another photograph
     // of the same name in another folder is not this one.
