@@ -6,7 +6,7 @@ set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
 order=(core/text core/image core/host core/simulation core/gallery core/workspace core/photo
-  core/output core/commands ui/resources ui/dialogs ui/bars ui/panes ui/frame app tools)
+  core/output core/consultation core/commands ui/resources ui/dialogs ui/bars ui/panes ui/frame app tools)
 rank() {
   local i
   for i in "${!order[@]}"; do [ "${order[$i]}" = "$1" ] && { echo "$i"; return; }; done

@@ -80,7 +80,8 @@ private slots:
         QTest::addColumn<QList<int>>("checked");
         const QList<int> on = { FitSize, Panes1, ShowInfo };
         QTest::newRow("no photo") << "" << Zooms + PaneChoice + Selection + Host + Picking + Finish + ClipEdits
-                + QList<int> { MenuClipDeleteLastPoint, MenuClipDelete, FitSize, ClipDefine, ShowInfo } << Bars + on;
+                + QList<int> { MenuClipDeleteLastPoint, MenuClipDelete, FitSize, ClipDefine, ShowInfo, ConsultationSave }
+            << Bars + on;
         QTest::newRow("two points") << "p 6043 c2" << PaneChoice + Selection + Host + Picking + Finish
                 + QList<int> { ShowInfo } << Bars + on + QList<int> { ClipDefine };
         QTest::newRow("three points") << "p 6043 c3" << PaneChoice + Selection + Host + Picking

@@ -74,7 +74,13 @@ private:
     std::unique_ptr<IsolatedHost> m_host;
 };
 
-void TestOutput::init() { m_host = std::make_unique<IsolatedHost>(); }
+void TestOutput::init()
+{
+    m_host = std::make_unique<IsolatedHost>();
+    // The pixels here are the panes' own; the simulation label is tested apart.
+    QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
+        .setValue("BRACKET/SimulationStamp", 0);
+}
 void TestOutput::cleanup() { m_host.reset(); }
 
 void TestOutput::panePlacement_data()

@@ -9,6 +9,8 @@ public:
     // Work that needs a dialog, a printer or the application.
     enum class Task {
         SaveAs,
+        SaveConsultation,
+        OpenConsultation,
         Register,
         Print,
         PrintDirect,

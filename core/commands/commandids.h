@@ -40,6 +40,8 @@ enum : int {
     ClipClose = 6075,
     MenuClipOk = 6076,
     RegisterPhoto = 32789,
+    ConsultationSave = 32830,
+    ConsultationOpen = 32831,
     GalleryAdd = 32792,
     GalleryEdit = 32796,
     GalleryDelete = 32798,

@@ -4,7 +4,8 @@ const std::vector<MenuItem>& CommandLayout::menuBar()
 {
     static const std::vector<MenuItem> menus = {
         { "ﾌｧｲﾙ(&F)",
-            { Cmd::FileOpen, Cmd::FileSaveAs, 0, Cmd::RegisterPhoto, 0,
+            { Cmd::FileOpen, Cmd::ConsultationOpen, 0, Cmd::FileSaveAs, Cmd::ConsultationSave, 0,
+                Cmd::RegisterPhoto, 0,
                 { "ブラケット", { Cmd::GalleryAdd, Cmd::GalleryEdit, Cmd::GalleryDelete } }, 0,
                 Cmd::FilePrint, Cmd::FilePrintPreview, Cmd::FilePrintSetup, 0, Cmd::AppExit } },
         { "作業領域(&W)",

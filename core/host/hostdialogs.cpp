@@ -122,9 +122,14 @@ mode_t HostDialogs::photoFolderMode()
     return 0700 | group | (group ? 0010 : 0);
 }
 
+QString HostDialogs::patientFolderPath(const QString& patientId)
+{
+    return QDir(photoStore()).absoluteFilePath(patientFolderName(patientId));
+}
+
 QString HostDialogs::patientFolder(const QString& patientId)
 {
-    const QString folder = QDir(photoStore()).absoluteFilePath(patientFolderName(patientId));
+    const QString folder = patientFolderPath(patientId);
     if (!SecureFile::makeFolder(folder, photoFolderMode()) || !QFileInfo(folder).isDir()
         || !QFileInfo(folder).isWritable())
         return {};

@@ -39,6 +39,8 @@ public:
     // names, for a practice whose staff share a group. Others never get access.
     static mode_t photoFileMode();
     static mode_t photoFolderMode();
+    // Where the patient's folder in the store is, whether or not it exists.
+    static QString patientFolderPath(const QString& patientId);
     // The patient's folder in the store, created with photoFolderMode; empty
     // when it cannot be made.
     static QString patientFolder(const QString& patientId);

@@ -10,6 +10,7 @@ CompositeRenderer::CompositeRenderer(
     , m_slots(paneSlots)
     , m_rows(rows)
     , m_cols(cols)
+    , m_stamp(QSize(ws.photoWidth(), ws.photoHeight()), QDate::currentDate())
 {
     if (!isValid())
         return;
@@ -113,6 +114,9 @@ void CompositeRenderer::renderBand(QImage& band, int top) const
             continue;
         // The photograph is opaque, so this is a copy of the rows in the band.
         painter.drawImage(corner - QPoint(0, top), photo);
+        painter.setTransform(QTransform::fromTranslate(corner.x(), corner.y() - top));
+        m_stamp.paint(&painter, m_slots[pane] != 0);
+        painter.resetTransform();
 
         const Overlay& overlay = m_overlays[pane];
         if (overlay.area.isEmpty())

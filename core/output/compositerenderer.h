@@ -2,6 +2,8 @@
 // side at the photograph's own pixel size, whole or one horizontal band at a time.
 #pragma once
 
+#include "core/output/stamppainter.h"
+
 #include <QImage>
 #include <QPainterPath>
 #include <QPoint>
@@ -23,6 +25,7 @@ class Workspace;
 // Each pane's brackets are drawn once into an overlay of their own and blended in
 // at whole pixels, so a band comes out exactly as the same rows of the whole
 // picture, wherever the bands are cut. Not for use from several threads.
+// Working panes carry the simulation label in their corner (see StampPainter).
 class CompositeRenderer {
 public:
     // paneSlots: the slot number of each shown pane, row by row, rows x cols of
@@ -67,4 +70,5 @@ private:
     // outline; empty unless the clip is closed.
     QPainterPath m_clipArea;
     QVector<Overlay> m_overlays; // one per shown pane, row by row
+    StampPainter m_stamp; // dated when the renderer is made
 };

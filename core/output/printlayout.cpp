@@ -1,5 +1,6 @@
 #include "core/output/printlayout.h"
 
+#include "core/output/stamppainter.h"
 #include "core/workspace/workspace.h"
 
 #include <QFontMetrics>
@@ -130,6 +131,7 @@ void PrintLayout::paint(QPainter* painter) const
         return;
     const QImage& photo = *m_ws.m_pPhoto;
 
+    const StampPainter stamp(photo.size(), QDate::currentDate());
     painter->save();
     painter->setRenderHints(QPainter::TextAntialiasing | QPainter::SmoothPixmapTransform);
     painter->setPen(Qt::black);
@@ -150,6 +152,9 @@ void PrintLayout::paint(QPainter* painter) const
             const PaneSlot& slot = m_ws.m_slot[size_t(m_slots[r * m_cols + c])];
             // Into the whole-pixel rectangle, so that nothing spills into the caption.
             painter->drawImage(QRect(paneOrigin(r, c), m_picture), photo);
+            painter->setWorldTransform(photoTransform(r, c));
+            stamp.paint(painter, m_slots[r * m_cols + c] != 0);
+            painter->resetTransform();
             if (!slot.arBrackets.empty()) {
                 const QRect band = captionRect(r, c);
                 painter->drawText(band, Qt::AlignHCenter | Qt::AlignVCenter,

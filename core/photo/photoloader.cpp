@@ -155,20 +155,27 @@ void PhotoLoader::orient(QImage& photo, unsigned char flags)
     }
 }
 
+QImage PhotoLoader::read(const QString& path, int flags)
+{
+    // The record's flags were set by the practice against the stored pixels, so
+    // they replace the picture's own EXIF orientation rather than add to it.
+    PictureReader reader(path);
+    reader.setAutoTransform(flags < 0);
+    QImage photo = reader.read(QImage::Format_RGB32);
+    if (!photo.isNull() && flags >= 0)
+        orient(photo, static_cast<unsigned char>(flags));
+    return photo;
+}
+
 bool PhotoLoader::open(Workspace& workspace, const QString& path)
 {
     workspace.m_pPhoto.reset();
-    // The record's flags were set by the practice against the stored pixels, so
-    // they replace the picture's own EXIF orientation rather than add to it.
     const std::optional<unsigned char> flags = recordFlags(path);
-    PictureReader reader(path);
-    reader.setAutoTransform(!flags);
-    QImage photo = reader.read(QImage::Format_RGB32);
-    if (!photo.isNull()) {
-        if (flags)
-            orient(photo, *flags);
+    QImage photo = read(path, flags ? int(*flags) : -1);
+    if (!photo.isNull())
         workspace.m_pPhoto = std::make_unique<QImage>(std::move(photo));
-    }
+    workspace.m_strPhotoPath = QFileInfo(path).absoluteFilePath();
+    workspace.m_nPhotoFlags = flags ? int(*flags) : -1;
     workspace.resetForNewPhoto();
     return true;
 }

@@ -22,6 +22,10 @@ public:
     // first, then at most one turn (0x01 over 0x02 over 0x04).
     static void orient(QImage& photo, unsigned char flags);
 
+    // The photograph decoded on white and turned by the record flags `flags`, or
+    // by its own EXIF orientation when flags is -1; null when it cannot be decoded.
+    static QImage read(const QString& path, int flags);
+
     // The whole opening: replaces the workspace's photograph (none when it cannot be
     // decoded; see PictureReader) and resets the simulation. Succeeds even without a
     // picture.

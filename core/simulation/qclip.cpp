@@ -171,6 +171,17 @@ void QClip::Clear()
     m_path.setFillRule(Qt::OddEvenFill);
 }
 
+void QClip::SetPoints(const QVector<QPoint>& entries, bool closed)
+{
+    m_points = entries;
+    m_nDragIndex = -1;
+    m_bDragging = false;
+    if (closed)
+        BuildClosedCurve();
+    else
+        BuildOpenCurve();
+}
+
 QVector<QPoint> QClip::fixedPoints() const { return m_points.mid(0, m_points.size() - 1); }
 
 void QClip::BuildOpenCurve()

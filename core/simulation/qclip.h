@@ -51,6 +51,9 @@ public:
     // Removes the last fixed point; the trailing entry stays.
     void DeleteLastPoint(bool closed);
     void Clear();
+    // Replaces the whole list (entries as GetPoints returns them, trailing entry
+    // included) and rebuilds the outline; for a consultation read back from a file.
+    void SetPoints(const QVector<QPoint>& entries, bool closed);
 
     void BuildOpenCurve();
     // Falls back to the open curve with fewer than three fixed points.

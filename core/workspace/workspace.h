@@ -10,6 +10,7 @@
 #include "core/workspace/panelayout.h"
 
 #include <QImage>
+#include <QString>
 
 #include <array>
 #include <memory>
@@ -52,6 +53,11 @@ public:
     // The photograph in photograph pixels, RGB32, already oriented; null when none
     // is loaded or loading failed.
     std::unique_ptr<QImage> m_pPhoto;
+    // The file the photograph came from (absolute) and the record flags it was
+    // turned by, or -1 when its own EXIF orientation was used: what a saved
+    // consultation needs to show the same pixels again.
+    QString m_strPhotoPath;
+    int m_nPhotoFlags = -1;
     double m_dZoom = 1.0; // 1.0 = 100 %
     bool m_bBracketToolShown = true;
     int m_nBracketSerial = 0;

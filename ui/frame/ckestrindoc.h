@@ -1,5 +1,5 @@
-// The document: opens the photograph named on the command line into the frame's
-// workspace. It keeps no simulation data and is never saved.
+// The document: opens the photograph or saved consultation named on the command
+// line into the frame's workspace. It keeps no simulation data of its own.
 #pragma once
 
 #include <QObject>
@@ -15,7 +15,9 @@ public:
 
     // Loads and orients the photograph, resets the simulation, sets the frame title
     // and gives the panes their initial update. Succeeds even when the file holds
-    // no loadable picture: the workspace is then empty.
+    // no loadable picture: the workspace is then empty. A saved consultation
+    // (".kestrin") opens with its photograph; it fails when it cannot be opened.
+    // A photograph with a consultation in the patient's folder offers to resume it.
     bool OnOpenDocument(const QString& path);
 
     QString pathName() const { return m_pathName; }

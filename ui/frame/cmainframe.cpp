@@ -15,6 +15,7 @@
 #include "ui/dialogs/photochooserdialog.h"
 #include "ui/dialogs/qdialogbrightness.h"
 #include "ui/dialogs/qdialogcolorbalance.h"
+#include "ui/frame/consultationcommands.h"
 #include "ui/frame/gallerycommands.h"
 #include "ui/frame/layoutreport.h"
 #include "ui/frame/lockkeystate.h"
@@ -290,6 +291,12 @@ void CMainFrame::run(Task task)
     switch (task) {
     case Task::SaveAs:
         PaneOutput::saveAs(this);
+        break;
+    case Task::SaveConsultation:
+        ConsultationCommands::save(this);
+        break;
+    case Task::OpenConsultation:
+        ConsultationCommands::open(this);
         break;
     case Task::Register:
         PaneOutput::registerComposite(this);

@@ -1,0 +1,348 @@
+// A consultation saved and opened again: the same composite before and after,
+// bad files refused with the open consultation kept, changed and moved
+// photographs, the headless export against a save in this process, and the
+// simulation label on the working panes only.
+#include "core/consultation/consultationfile.h"
+#include "core/host/hostdialogs.h"
+#include "core/output/compositerenderer.h"
+#include "core/output/compositewriter.h"
+#include "core/output/printlayout.h"
+#include "core/output/stamppainter.h"
+#include "core/photo/photoloader.h"
+#include "core/simulation/adjustmentvalues.h"
+#include "testutils.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
+#include "ui/frame/consultationcommands.h"
+
+#include <QFileDialog>
+#include <QProcess>
+
+using namespace testutils;
+
+namespace {
+constexpr QRgb kPhoto = 0xFF285AC8, kRed = 0xFFE61E1E, kGreen = 0xFF14C828;
+
+GalleryEntry entry(const QString& name)
+{
+    return GalleryEntry::fromFields(
+        "/g/", { name + ".png", name, "Steel", "NiTi", "V", "M", "outer" });
+}
+
+// A 335 x 257 photograph file (panes start at fractional origins) shown turned
+// by the record flags `flags`, a closed clip, brackets in every working slot
+// turned by multiples of `angle` and scaled by `scale`, the first one adjusted.
+void scene(Workspace& ws, const QString& dir, int panes, int flags, double angle, double scale)
+{
+    const QString path = dir + "/photo.png";
+    QImage shown = positionImage(335, 257);
+    QVERIFY(shown.save(path));
+    if (flags >= 0)
+        PhotoLoader::orient(shown, static_cast<unsigned char>(flags));
+    setPhoto(ws, shown);
+    ws.m_strPhotoPath = path;
+    ws.m_nPhotoFlags = flags;
+    closeClip(ws, { { 40, 30 }, { 200, 35 }, { 230, 180 }, { 60, 200 } });
+    for (int slot = 1; slot < Workspace::SlotCount; ++slot) {
+        QBracket& b
+            = addBracket(ws, dir, slot, { 57, 41 }, kRed, { 120 + slot * 7, 110 }, angle * slot);
+        b.m_dScale = scale;
+        b.ApplyScale();
+        b.UpdateFrames();
+    }
+    addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 131, 101 }).m_nListItem = 1;
+    QBracket& first = ws.m_slot[1].arBrackets[0];
+    first.CommitBrightness(137, 61);
+    first.CommitColorBalance(AdjustmentValues::packColor(200, 90, 128));
+    ws.m_slot[1].nSelected = 1;
+    ws.m_nBracketSerial = 9;
+    ws.m_layout.setPaneCount(panes);
+    ws.m_layout.nextWorkSlot();
+    ws.m_dZoom = 1.75;
+    ws.m_bFitSize = false;
+}
+
+QImage composite(const Workspace& ws)
+{
+    const PaneLayout& l = ws.m_layout;
+    return CompositeRenderer(ws, l.shownSlots(), l.rows(), l.cols()).render();
+}
+} // namespace
+
+class TestConsultation : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<IsolatedHost> m_host;
+    QString file() const { return m_host->path("c.kestrin"); }
+    void setStamp(const QString& value)
+    {
+        QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
+            .setValue("BRACKET/SimulationStamp", value);
+    }
+
+private slots:
+    void init() { m_host = std::make_unique<IsolatedHost>(); }
+    void cleanup() { m_host.reset(); }
+
+    void roundTrip_data()
+    {
+        QTest::addColumn<int>("panes");
+        QTest::addColumn<int>("flags");
+        QTest::addColumn<double>("angle");
+        QTest::addColumn<double>("scale");
+        QTest::newRow("one pane, 30 degrees") << 1 << -1 << 30.0 << 1.0;
+        QTest::newRow("two panes, fractional scale") << 2 << -1 << 30.0 << 0.85;
+        QTest::newRow("four panes, turned photograph") << 4 << 0x01 << 147.5 << 1.37;
+    }
+    void roundTrip()
+    {
+        QFETCH(int, panes);
+        QFETCH(int, flags);
+        QFETCH(double, angle);
+        QFETCH(double, scale);
+        Workspace ws, back;
+        scene(ws, m_host->dir.path(), panes, flags, angle, scale);
+        const QVector<GalleryEntry> before { entry("a"), entry("b") },
+            after { entry("b"), entry("a") };
+        const ConsultationFile saved = ConsultationFile::capture(ws, before);
+        QCOMPARE(saved.save(file()), ConsultationFile::NoError);
+
+        // Read through a link, as a file chosen in a dialog may be.
+        QVERIFY(QFile::link(file(), m_host->path("link.kestrin")));
+        ConsultationFile::Error error = ConsultationFile::Damaged;
+        const auto loaded = ConsultationFile::load(m_host->path("link.kestrin"), &error);
+        QVERIFY(loaded && error == ConsultationFile::NoError);
+        QCOMPARE(loaded->checkPhoto(ws.m_strPhotoPath), ConsultationFile::PhotoState::Same);
+        QImage photo = loaded->readPhoto(ws.m_strPhotoPath, &error);
+        QVERIFY(!photo.isNull());
+        loaded->applyTo(back, ws.m_strPhotoPath, photo, after);
+        QVERIFY(sameImage(composite(back), composite(ws)));
+        // The gallery was reordered: the bracket finds its row by its texts.
+        QCOMPARE(back.m_slot[1].arBrackets[1].m_nListItem, 0);
+        QCOMPARE(ConsultationFile::capture(back, after).toJson(), saved.toJson());
+    }
+
+    void badInput_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("truncated")
+            << QByteArray("\"slots\"") << QByteArray() << int(ConsultationFile::Damaged);
+        QTest::newRow("wrong version")
+            << QByteArray("\"version\": 1") << QByteArray("\"version\": 2")
+            << int(ConsultationFile::WrongVersion);
+        QTest::newRow("value of the wrong kind")
+            << QByteArray("\"zoom\": 1.75") << QByteArray("\"zoom\": \"1.75\"")
+            << int(ConsultationFile::Damaged);
+        QTest::newRow("three panes") << QByteArray("\"count\": 4") << QByteArray("\"count\": 3")
+                                     << int(ConsultationFile::Damaged);
+        QTest::newRow("picture not PNG") << QByteArray("iVBORw0KGgo") << QByteArray("AAAAAw0KGgo")
+                                         << int(ConsultationFile::BadPicture);
+        QTest::newRow("picture not base64")
+            << QByteArray("iVBORw0KGgo") << QByteArray("*VBORw0KGgo")
+            << int(ConsultationFile::BadPicture);
+        QTest::newRow("huge") << QByteArray() << QByteArray("huge")
+                              << int(ConsultationFile::TooLarge);
+        QTest::newRow("missing") << QByteArray() << QByteArray("missing")
+                                 << int(ConsultationFile::Unreadable);
+    }
+    void badInput()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(int, expected);
+        CMainFrame frame;
+        Workspace& ws = frame.workspace();
+        scene(ws, m_host->dir.path(), 4, -1, 30.0, 1.0);
+        QByteArray json = ConsultationFile::capture(ws, {}).toJson();
+        if (!from.isEmpty())
+            json = to.isEmpty() ? json.left(json.indexOf(from)) : json.replace(from, to);
+        if (to != "missing")
+            QVERIFY(writeBytes(file(), to == "huge" ? QByteArray() : json));
+        if (to == "huge") // sparse: no disk is filled
+            QVERIFY(QFile(file()).resize(ConsultationFile::MaxFileBytes + 1));
+        const QImage before = composite(ws);
+
+        ConsultationFile::Error error = ConsultationFile::NoError;
+        QVERIFY(!ConsultationFile::load(file(), &error));
+        QCOMPARE(int(error), expected);
+        MessageBoxCloser closer;
+        QVERIFY(!ConsultationCommands::open(&frame, file()));
+        QCOMPARE(closer.texts, QStringList { ConsultationFile::message(error) });
+        QVERIFY(ws.m_layout.paneCount() == 4 && sameImage(composite(ws), before));
+    }
+
+    void photoStates_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("warned");
+        QTest::newRow("same") << "" << false;
+        QTest::newRow("bytes changed") << "recompress" << true;
+        QTest::newRow("moved, asked for") << "move" << true;
+    }
+    void photoStates()
+    {
+        QFETCH(QString, change);
+        QFETCH(bool, warned);
+        CMainFrame frame;
+        Workspace ws;
+        scene(ws, m_host->dir.path(), 2, -1, 30.0, 0.85);
+        QCOMPARE(ConsultationFile::capture(ws, {}).save(file()), ConsultationFile::NoError);
+        const QString moved = m_host->path("moved.png");
+        if (change == "recompress") // the same pixels in other bytes
+            QVERIFY(QImage(ws.m_strPhotoPath).save(ws.m_strPhotoPath, "png", 0));
+        if (change == "move") {
+            QVERIFY(QFile::rename(ws.m_strPhotoPath, moved));
+            whenModal<QFileDialog>([&](QFileDialog* dialog) {
+                dialog->selectFile(moved);
+                static_cast<QDialog*>(dialog)->accept();
+            });
+        }
+        MessageBoxCloser closer;
+        QVERIFY(ConsultationCommands::open(&frame, file()));
+        QCOMPARE(closer.texts.size(), warned ? 1 : 0);
+        QVERIFY(sameImage(composite(frame.workspace()), composite(ws)));
+        QCOMPARE(frame.workspace().m_strPhotoPath, change == "move" ? moved : ws.m_strPhotoPath);
+    }
+
+    void reopen_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("consultation named on the command line") << true << 0;
+        QTest::newRow("photograph with one in the patient's folder") << false << 1;
+    }
+    void reopen()
+    {
+        QFETCH(bool, named);
+        QFETCH(int, questions);
+        CMainFrame source, frame;
+        Workspace& ws = source.workspace();
+        QVERIFY(!ConsultationCommands::saveTo(&source, file())); // nothing to save yet
+        QVERIFY(!QFile::exists(file()));
+        scene(ws, m_host->dir.path(), 4, -1, 30.0, 0.85);
+        QVERIFY(writeBytes(HostDialogs::tempFolder() + "PatientID.TMP", "P/7"));
+        const QString saved = ConsultationCommands::storePath(ws.m_strPhotoPath);
+        QVERIFY(saved.startsWith(HostDialogs::photoStore() + "/P_7/"));
+        QVERIFY(!HostDialogs::patientFolder("P/7").isEmpty());
+        QVERIFY(ConsultationCommands::saveTo(&source, saved));
+        CKestrinDoc doc(&frame);
+        MessageBoxCloser closer; // answers the offer to resume with its default, yes
+        QVERIFY(doc.OnOpenDocument(named ? saved : ws.m_strPhotoPath));
+        QCOMPARE(closer.texts.size(), questions);
+        QVERIFY(sameImage(composite(frame.workspace()), composite(ws)));
+    }
+
+    void headlessExport_data()
+    {
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("spoil");
+        QTest::newRow("composite") << "out.jpg"
+                                   << "";
+        QTest::newRow("printed page") << "out.PDF"
+                                      << "";
+        QTest::newRow("damaged file") << "out.jpg"
+                                      << "file";
+        QTest::newRow("photograph gone") << "out.jpg"
+                                         << "photo";
+    }
+    void headlessExport()
+    {
+        QFETCH(QString, out);
+        QFETCH(QString, spoil);
+        Workspace ws;
+        scene(ws, m_host->dir.path(), 4, 0x01, 30.0, 0.85);
+        QCOMPARE(ConsultationFile::capture(ws, {}).save(file()), ConsultationFile::NoError);
+        const QString inProcess = m_host->path("in.jpg");
+        QVERIFY(CompositeWriter::saveComposite(
+            CompositeRenderer(ws, ws.m_layout.shownSlots(), 2, 2), inProcess));
+        if (spoil == "file")
+            QVERIFY(writeBytes(file(), "{\"format\": \"kestrin-consultation\", \"ver"));
+        if (spoil == "photo")
+            QVERIFY(QFile::remove(ws.m_strPhotoPath));
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+            env.remove(name);
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/kestrin",
+            { "--export", file(), m_host->path(out) });
+        QVERIFY(process.waitForFinished(60000));
+        const QByteArray written = readAll(m_host->path(out));
+        if (!spoil.isEmpty()) {
+            QVERIFY(process.exitCode() != 0);
+            QVERIFY(!process.readAllStandardError().isEmpty());
+            QVERIFY(!QFile::exists(m_host->path(out)));
+            return;
+        }
+        QVERIFY2(process.exitCode() == 0, process.readAllStandardError().constData());
+        if (out.endsWith(".jpg"))
+            QVERIFY(written == readAll(inProcess));
+        else
+            QVERIFY(written.startsWith("%PDF"));
+    }
+
+    void stamp_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("no key") << QString() << true;
+        QTest::newRow("on") << "1" << true;
+        QTest::newRow("off") << "0" << false;
+    }
+    void stamp()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, shown);
+        if (!key.isNull())
+            setStamp(key);
+        Workspace ws;
+        QImage photo(335, 257, QImage::Format_RGB32);
+        photo.fill(kPhoto);
+        setPhoto(ws, photo);
+        const CompositeRenderer renderer(ws, { 0, 1, 2, 3 }, 2, 2);
+        const QImage whole = renderer.render();
+        const PrintLayout page(ws, { 0, 1, 2, 3 }, 2, 2, 1001);
+        QImage sheet(1001, 1201, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        QPainter painter(&sheet);
+        page.paint(&painter);
+        painter.end();
+        if (!renderDir().isEmpty())
+            whole.save(renderDir() + "/stamp-" + QTest::currentDataTag() + ".png");
+        // The label's corner: the left three quarters of each pane's lower half. Nothing
+        // outside the corners changes, the gaps between panes included.
+        const QRect corner(0, 257 / 2, 335 * 3 / 4, 257 / 2);
+        int ink = 0, cornerInk = 0;
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                ink += whole.pixel(x, y) != kPhoto && whole.pixel(x, y) != 0;
+        for (int pane = 0; pane < 4; ++pane) {
+            const QRect saved = corner.translated(renderer.panePixel(pane / 2, pane % 2));
+            const QRect printed = page.photoTransform(pane / 2, pane % 2).mapRect(corner);
+            int savedInk = 0, printedInk = 0;
+            for (int y = saved.top(); y <= saved.bottom(); ++y)
+                for (int x = saved.left(); x <= saved.right(); ++x)
+                    savedInk += whole.pixel(x, y) != kPhoto;
+            for (int y = printed.top(); y <= printed.bottom(); ++y)
+                for (int x = printed.left(); x <= printed.right(); ++x)
+                    printedInk += qGray(sheet.pixel(x, y)) > 200;
+            cornerInk += savedInk;
+            QCOMPARE(savedInk > 100, shown && pane != 0);
+            QCOMPARE(printedInk > 20, shown && pane != 0);
+        }
+        QCOMPARE(ink, cornerInk);
+        // The text stays inside its plate: no white on the label's edges.
+        const QImage label = StampPainter(photo.size(), QDate(2026, 12, 31), true).label();
+        const auto dark = [&label](int x, int y) { return qGray(label.pixel(x, y)) < 128; };
+        for (int x = 0; x < label.width(); ++x)
+            QVERIFY(dark(x, 0) && dark(x, label.height() - 1));
+        for (int y = 0; y < label.height(); ++y)
+            QVERIFY(dark(0, y) && dark(label.width() - 1, y));
+    }
+};
+
+QTEST_MAIN(TestConsultation)
+#include "tst_consultation.moc"

@@ -1,0 +1,101 @@
+#include "ui/frame/headlessexport.h"
+
+#include "core/consultation/consultationfile.h"
+#include "core/output/compositerenderer.h"
+#include "core/output/compositewriter.h"
+#include "core/output/printlayout.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPrinter>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+const char* const Switch = "--export";
+
+void report(const QString& text) { std::fprintf(stderr, "kestrin: %s\n", qUtf8Printable(text)); }
+
+// The page as the print command lays it out on the default printer settings.
+bool printPdf(const Workspace& ws, const QString& out)
+{
+    const PaneLayout& layout = ws.m_layout;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(out);
+    const int printableWidth = printer.pageLayout().paintRectPixels(printer.resolution()).width();
+    const PrintLayout page(ws, layout.shownSlots(), layout.rows(), layout.cols(), printableWidth);
+    QPainter painter;
+    if (!page.isValid() || !painter.begin(&printer))
+        return false;
+    page.paint(&painter);
+    return painter.end();
+}
+
+} // namespace
+
+bool HeadlessExport::requested(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], Switch) == 0)
+            return true;
+    return false;
+}
+
+int HeadlessExport::run(int argc, char** argv)
+{
+    // Rendering needs fonts and painting but never a screen: the offscreen
+    // platform works where no display exists, whatever the environment names.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int at = args.indexOf(QString::fromLatin1(Switch));
+    if (at < 0 || at + 2 >= args.size()) {
+        report(QStringLiteral("使い方: kestrin --export 相談ファイル.kestrin 出力.jpg|出力.pdf"));
+        return 2;
+    }
+    QString warning;
+    const QString error = exportConsultation(args.at(at + 1), args.at(at + 2), &warning);
+    if (!warning.isEmpty())
+        report(warning);
+    if (!error.isEmpty()) {
+        report(error);
+        return 1;
+    }
+    return 0;
+}
+
+QString HeadlessExport::exportConsultation(
+    const QString& consultation, const QString& out, QString* warning)
+{
+    ConsultationFile::Error error = ConsultationFile::NoError;
+    const std::optional<ConsultationFile> file = ConsultationFile::load(consultation, &error);
+    if (!file)
+        return ConsultationFile::message(error) + QStringLiteral(": ") + consultation;
+    switch (file->checkPhoto(file->photoPath)) {
+    case ConsultationFile::PhotoState::Missing:
+        return QStringLiteral("相談の写真が見つかりません: ") + file->photoPath;
+    case ConsultationFile::PhotoState::Changed:
+        if (warning)
+            *warning
+                = QStringLiteral("写真の内容が相談の保存時から変わっています: ") + file->photoPath;
+        break;
+    case ConsultationFile::PhotoState::Same:
+        break;
+    }
+    QImage photo = file->readPhoto(file->photoPath, &error);
+    if (photo.isNull())
+        return ConsultationFile::message(error) + QStringLiteral(": ") + file->photoPath;
+
+    Workspace ws;
+    file->applyTo(ws, file->photoPath, std::move(photo), {});
+    if (out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return printPdf(ws, out) ? QString() : QStringLiteral("PDFを書き込めません: ") + out;
+    const PaneLayout& layout = ws.m_layout;
+    const CompositeRenderer renderer(ws, layout.shownSlots(), layout.rows(), layout.cols());
+    return CompositeWriter::saveComposite(renderer, out)
+        ? QString()
+        : QStringLiteral("画像の保存に失敗しました: ") + CompositeWriter::jpegPath(out);
+}
