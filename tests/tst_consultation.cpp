@@ -304,7 +304,7 @@ private slots:
         setPhoto(ws, photo);
         const CompositeRenderer renderer(ws, { 0, 1, 2, 3 }, 2, 2);
         const QImage whole = renderer.render();
-        const PrintLayout page(ws, { 0, 1, 2, 3 }, 2, 2, 1001);
+        const PrintLayout page(ws, { 0, 1, 2, 3 }, 2, 2, QSize(1001, 1201), 300, QString());
         QImage sheet(1001, 1201, QImage::Format_RGB32);
         sheet.fill(Qt::white);
         QPainter painter(&sheet);

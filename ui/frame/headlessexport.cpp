@@ -1,9 +1,10 @@
 #include "ui/frame/headlessexport.h"
 
 #include "core/consultation/consultationfile.h"
+#include "core/host/hostdialogs.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
-#include "core/output/printlayout.h"
+#include "ui/frame/paneoutput.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -21,17 +22,11 @@ void report(const QString& text) { std::fprintf(stderr, "kestrin: %s\n", qUtf8Pr
 // The page as the print command lays it out on the default printer settings.
 bool printPdf(const Workspace& ws, const QString& out)
 {
-    const PaneLayout& layout = ws.m_layout;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(out);
-    const int printableWidth = printer.pageLayout().paintRectPixels(printer.resolution()).width();
-    const PrintLayout page(ws, layout.shownSlots(), layout.rows(), layout.cols(), printableWidth);
-    QPainter painter;
-    if (!page.isValid() || !painter.begin(&printer))
-        return false;
-    page.paint(&painter);
-    return painter.end();
+    PaneOutput::chooseOrientation(ws, &printer);
+    return PaneOutput::printPage(ws, &printer, HostDialogs::currentPatient());
 }
 
 } // namespace

@@ -142,7 +142,7 @@ void PaneOutput::print(CMainFrame* frame, bool withDialog)
     if (!hasPhoto(frame))
         return;
     QPrinter* target = printer();
-    chooseOrientation(frame, target);
+    chooseOrientation(frame->workspace(), target);
     if (withDialog) {
         QPrintDialog dialog(target, frame);
         OnPreparePrinting(&dialog);
@@ -156,7 +156,7 @@ void PaneOutput::printPreview(CMainFrame* frame)
 {
     if (!hasPhoto(frame))
         return;
-    chooseOrientation(frame, printer());
+    chooseOrientation(frame->workspace(), printer());
     QPrintPreviewDialog dialog(printer(), frame);
     // Its prompt promises the whole screen, and the page needs the room.
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
@@ -186,31 +186,35 @@ void PaneOutput::OnPreparePrinting(QAbstractPrintDialog* dialog)
 
 void PaneOutput::OnPrint(CMainFrame* frame, QPrinter* target)
 {
-    if (!hasPhoto(frame) || !target)
-        return;
-    int rows = 0, cols = 0;
-    const QVector<int> paneSlots = shownSlots(frame, &rows, &cols);
-    const QSize printable = target->pageLayout().paintRectPixels(target->resolution()).size();
-    const QSize photo(frame->workspace().photoWidth(), frame->workspace().photoHeight());
-    const QSize grid = PrintLayout::bestGrid(photo, rows, cols, printable, target->resolution());
-    const PrintLayout layout(frame->workspace(), paneSlots, grid.height(), grid.width(), printable,
-        target->resolution(),
-        PrintLayout::headerText(HostDialogs::currentPatient(), QDate::currentDate()));
-    QPainter painter;
-    if (!painter.begin(target))
-        return;
-    layout.paint(&painter);
-    painter.end();
+    if (hasPhoto(frame))
+        printPage(frame->workspace(), target, HostDialogs::currentPatient());
 }
 
-void PaneOutput::chooseOrientation(const CMainFrame* frame, QPrinter* target)
+bool PaneOutput::printPage(const Workspace& ws, QPrinter* target, const QString& patientId)
 {
-    int rows = 0, cols = 0;
-    shownSlots(frame, &rows, &cols);
+    const PaneLayout& panes = ws.m_layout;
+    if (!ws.hasPhoto() || !target)
+        return false;
+    const QSize printable = target->pageLayout().paintRectPixels(target->resolution()).size();
+    const QSize photo(ws.photoWidth(), ws.photoHeight());
+    const QSize grid
+        = PrintLayout::bestGrid(photo, panes.rows(), panes.cols(), printable, target->resolution());
+    const PrintLayout layout(ws, panes.shownSlots(), grid.height(), grid.width(), printable,
+        target->resolution(), PrintLayout::headerText(patientId, QDate::currentDate()));
+    QPainter painter;
+    if (!layout.isValid() || !painter.begin(target))
+        return false;
+    layout.paint(&painter);
+    return painter.end();
+}
+
+void PaneOutput::chooseOrientation(const Workspace& ws, QPrinter* target)
+{
+    const PaneLayout& panes = ws.m_layout;
     QPageLayout portrait = target->pageLayout();
     portrait.setOrientation(QPageLayout::Portrait);
-    const QSize photo(frame->workspace().photoWidth(), frame->workspace().photoHeight());
-    target->setPageOrientation(PrintLayout::bestOrientation(photo, rows, cols,
+    const QSize photo(ws.photoWidth(), ws.photoHeight());
+    target->setPageOrientation(PrintLayout::bestOrientation(photo, panes.rows(), panes.cols(),
         portrait.paintRectPixels(target->resolution()).size(), target->resolution()));
 }
 

@@ -10,6 +10,7 @@ class QAbstractPrintDialog;
 class QDate;
 class QPrinter;
 class QWidget;
+class Workspace;
 
 // Every function reads the frame's workspace and the panes its layout shows at
 // the moment of the call; none keeps state apart from the one printer that the
@@ -39,9 +40,13 @@ public:
     // One page only, whatever the printer could do.
     static void OnPreparePrinting(QAbstractPrintDialog* dialog);
     static void OnPrint(CMainFrame* frame, QPrinter* printer);
+    // The page the print command prints: the shown panes laid out on the
+    // printer's page, under a header naming the patient (when one is set).
+    // False when there is nothing to print or the printer cannot be opened.
+    static bool printPage(const Workspace& ws, QPrinter* printer, const QString& patientId);
     // Turns the page to whichever orientation prints the shown panes larger; the
     // print dialog can still change it.
-    static void chooseOrientation(const CMainFrame* frame, QPrinter* printer);
+    static void chooseOrientation(const Workspace& ws, QPrinter* printer);
 
     // The application's printer, created on first use and kept until the
     // application ends.
