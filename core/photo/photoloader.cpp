@@ -2,6 +2,7 @@
 
 #include "core/host/photocatalog.h"
 #include "core/image/picturereader.h"
+#include "core/photo/progressivephoto.h"
 #include "core/workspace/workspace.h"
 
 #include <QFileInfo>
@@ -157,7 +158,7 @@ void PhotoLoader::orient(QImage& photo, unsigned char flags)
 
 bool PhotoLoader::open(Workspace& workspace, const QString& path)
 {
-    workspace.m_pPhoto.reset();
+    workspace.clearPhoto();
     // The record's flags were set by the practice against the stored pixels, so
     // they replace the picture's own EXIF orientation rather than add to it.
     const std::optional<unsigned char> flags = recordFlags(path);
@@ -168,6 +169,21 @@ bool PhotoLoader::open(Workspace& workspace, const QString& path)
         if (flags)
             orient(photo, *flags);
         workspace.m_pPhoto = std::make_unique<QImage>(std::move(photo));
+    }
+    workspace.resetForNewPhoto();
+    return true;
+}
+
+bool PhotoLoader::openProgressive(Workspace& workspace, const QString& path, QSize shownPixels)
+{
+    workspace.clearPhoto();
+    ProgressivePhoto photo(path, shownPixels);
+    if (photo.previewDivisor() == 1) {
+        QImage full = photo.takeFull();
+        if (!full.isNull())
+            workspace.m_pPhoto = std::make_unique<QImage>(std::move(full));
+    } else {
+        workspace.setPendingPhoto(photo.fullSize(), photo.preview(), photo.releaseFull());
     }
     workspace.resetForNewPhoto();
     return true;

@@ -34,6 +34,9 @@ public:
     // The full picture, waiting for its decode when needed; null when it failed or
     // was already taken.
     QImage takeFull();
+    // Hands the full decode to a new owner (whose future then joins the thread when
+    // it is dropped); takeFull() returns null afterwards.
+    std::future<QImage> releaseFull() { return std::move(m_full); }
 
     // The divisor (1, 2, 4 or 8) for a picture of `stored` pixels first shown at
     // `shownPixels`; either size may be turned a quarter.

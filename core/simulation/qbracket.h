@@ -5,6 +5,7 @@
 #include "core/simulation/bracketop.h"
 #include "core/simulation/qcoloradjust.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QRect>
@@ -154,6 +155,17 @@ private:
     mutable qint64 m_baseDrawCacheKey = 0;
     std::optional<std::array<QColorAdjust::Table, 3>> m_previewTables;
     const QImage& scaledForDrawing(QSize target) const;
+
+    // The turned picture as the painter would draw it, kept in device pixels: moving
+    // the bracket by whole device pixels changes none of them, so a drag frame
+    // copies it instead of resampling the picture through a turned transform. Its
+    // key is the drawn picture, its target size and the device transform up to a
+    // whole-pixel shift; m_turnedAt is the device pixel of its top-left corner
+    // relative to the floor of the picture's mapped origin.
+    mutable QImage m_turnedCache;
+    mutable QByteArray m_turnedKey;
+    mutable QPoint m_turnedAt;
+    void drawPicture(QPainter* painter, const QRect& target, const QImage& picture) const;
 
     bool onPicture(int x, int y) const;
     // Makes m_pImage an unshared buffer of the base's size, ready to be overwritten;

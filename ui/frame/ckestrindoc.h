@@ -1,9 +1,11 @@
 // The document: opens the photograph named on the command line into the frame's
-// workspace. It keeps no simulation data and is never saved.
+// workspace, showing a quick preview at once and the full picture when its decode
+// finishes. It keeps no simulation data and is never saved.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class CMainFrame;
 
@@ -21,6 +23,10 @@ public:
     QString pathName() const { return m_pathName; }
 
 private:
+    // Takes over the full picture once decoded and repaints the panes with it.
+    void checkFullPhoto();
+
     CMainFrame* m_frame;
+    QTimer m_fullPhotoPoll;
     QString m_pathName;
 };
