@@ -377,9 +377,8 @@ void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, 
 void QBracket::drawPicture(QPainter* painter, const QRect& target, const QImage& picture) const
 {
     const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
-    // The painter's own order of products, so the cache is drawn through the very
-    // matrix a direct draw would use, shifted by whole device pixels.
-    const QTransform device = painter->combinedTransform() * QTransform::fromScale(ratio, ratio);
+    // Logical to device pixels, the screen's pixel ratio included.
+    const QTransform device = painter->deviceTransform();
     // Unturned pictures are copied by the painter anyway; other composition modes
     // would not give the same pixels in two steps.
     if (device.type() < QTransform::TxRotate
@@ -388,19 +387,25 @@ void QBracket::drawPicture(QPainter* painter, const QRect& target, const QImage&
         painter->drawImage(target, picture);
         return;
     }
+    // The picture's corner is put on the nearest device pixel, a shift of under half
+    // a pixel: every position then draws the same pixels, so a drag reuses them.
     const QPointF origin = device.map(QPointF(target.topLeft()));
-    const QPoint whole(int(std::floor(origin.x())), int(std::floor(origin.y())));
+    const QPoint whole(qRound(origin.x()), qRound(origin.y()));
+    const QTransform snapped = device
+        * QTransform::fromTranslate(whole.x() - origin.x(), whole.y() - origin.y());
     QByteArray key;
     {
         QDataStream writer(&key, QIODevice::WriteOnly);
         writer << picture.cacheKey() << target.size() << device.m11() << device.m12()
-               << device.m21() << device.m22() << origin.x() - whole.x()
-               << origin.y() - whole.y() << int(painter->renderHints());
+               << device.m21() << device.m22() << int(painter->renderHints());
     }
     if (key != m_turnedKey || m_turnedCache.isNull()) {
         m_turnedCache = QImage();
         m_turnedKey.clear();
-        const QRect bounds = device.mapRect(QRectF(target)).toAlignedRect().adjusted(-2, -2, 2, 2);
+        // Relative to the snapped corner, so that the cache does not depend on
+        // where it was first drawn.
+        const QTransform local = snapped * QTransform::fromTranslate(-whole.x(), -whole.y());
+        const QRect bounds = local.mapRect(QRectF(target)).toAlignedRect().adjusted(-2, -2, 2, 2);
         QImage turned(bounds.size(), QImage::Format_ARGB32_Premultiplied);
         if (turned.isNull()) { // no memory for it: straight onto the pane
             painter->drawImage(target, picture);
@@ -411,13 +416,13 @@ void QBracket::drawPicture(QPainter* painter, const QRect& target, const QImage&
         turned.fill(0);
         QPainter drawer(&turned);
         drawer.setRenderHints(painter->renderHints());
-        drawer.setWorldTransform(device * QTransform::fromTranslate(-bounds.x(), -bounds.y()));
+        drawer.setWorldTransform(local * QTransform::fromTranslate(-bounds.x(), -bounds.y()));
         drawer.drawImage(target, picture);
         drawer.end();
         turned.setDevicePixelRatio(ratio);
         m_turnedCache = turned;
         m_turnedKey = key;
-        m_turnedAt = bounds.topLeft() - whole;
+        m_turnedAt = bounds.topLeft();
     }
     const QPoint at = whole + m_turnedAt;
     painter->save();

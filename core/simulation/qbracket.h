@@ -156,12 +156,11 @@ private:
     std::optional<std::array<QColorAdjust::Table, 3>> m_previewTables;
     const QImage& scaledForDrawing(QSize target) const;
 
-    // The turned picture as the painter would draw it, kept in device pixels: moving
-    // the bracket by whole device pixels changes none of them, so a drag frame
-    // copies it instead of resampling the picture through a turned transform. Its
-    // key is the drawn picture, its target size and the device transform up to a
-    // whole-pixel shift; m_turnedAt is the device pixel of its top-left corner
-    // relative to the floor of the picture's mapped origin.
+    // The turned picture as the painter would draw it, kept in device pixels with
+    // its corner on a whole device pixel: a drag frame copies it instead of
+    // resampling the picture through a turned transform. Its key is the drawn
+    // picture, its target size and the device transform's turn and scale;
+    // m_turnedAt is its top-left relative to the picture's snapped corner.
     mutable QImage m_turnedCache;
     mutable QByteArray m_turnedKey;
     mutable QPoint m_turnedAt;
