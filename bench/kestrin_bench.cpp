@@ -254,6 +254,8 @@ int benchStartup()
                 while (!said.contains("first frame") && child.waitForReadyRead(60000))
                     said += child.readAllStandardOutput();
                 ok = said.contains("first frame") && ok;
+                child.kill();
+                child.waitForFinished();
             });
         };
         frame.push_back(firstFrame(photo));
