@@ -47,11 +47,8 @@ void Workspace::clearPhoto()
     m_pPhoto.reset();
     m_pendingPreview = QImage();
     m_pendingSize = QSize();
-    // A decode on its own thread is joined here; one deferred for want of a thread
-    // never starts.
-    if (m_pendingFull.valid()
-        && m_pendingFull.wait_for(std::chrono::seconds(0)) != std::future_status::deferred)
-        m_pendingFull.wait();
+    // Releasing the future joins a decode running on its own thread; one deferred
+    // for want of a thread never starts.
     m_pendingFull = std::future<QImage>();
 }
 
