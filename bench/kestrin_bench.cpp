@@ -2,12 +2,12 @@
 // "NAME = VALUE UNIT" (medians over repeated runs), ending with "ratio = VALUE".
 #include "bench/benchutil.h"
 
+#include "core/host/photocatalog.h"
+#include "core/image/picturereader.h"
 #include "core/photo/photoloader.h"
 #include "core/photo/progressivephoto.h"
-#include "core/image/picturereader.h"
 #include "core/workspace/scaledphotocache.h"
 #include "core/workspace/workspace.h"
-#include "core/host/photocatalog.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -176,15 +176,17 @@ int benchFirstFrame()
             // pane's fitted copy of what it can draw so far.
             Workspace ws;
             PhotoLoader::openProgressive(ws, path, pane);
-            const double fit = std::min(double(pane.width()) / ws.photoWidth(),
-                double(pane.height()) / ws.photoHeight());
+            const double fit = std::min(
+                double(pane.width()) / ws.photoWidth(), double(pane.height()) / ws.photoHeight());
             const QImage& drawable = ws.drawablePhoto();
             ScaledPhotoCache cache;
-            const QImage& fitted = cache.scaled(
-                drawable, fit * ws.photoWidth() / drawable.width(), 1.0, 4LL * pane.width() * pane.height());
+            const QImage& fitted = cache.scaled(drawable, fit * ws.photoWidth() / drawable.width(),
+                1.0, 4LL * pane.width() * pane.height());
             first.push_back(timer.nsecsElapsed() / 1e6);
             ok = !fitted.isNull() && ok;
-            divisor = drawable.width() > 0 ? (ws.photoWidth() + drawable.width() - 1) / drawable.width() : 0;
+            divisor = drawable.width() > 0
+                ? (ws.photoWidth() + drawable.width() - 1) / drawable.width()
+                : 0;
             ok = ws.photo() && ws.photo()->size() == QSize(6000, 4000) && ok;
             full.push_back(timer.nsecsElapsed() / 1e6);
         }

@@ -226,7 +226,8 @@ private slots:
     {
         QFETCH(QVector<int>, v);
         const QString path = m_host->path("early.jpg");
-        QVERIFY(writeBytes(path, withExifOrientation(encoded(positionImage(v[0], v[1]), "jpeg"), v[2])));
+        QVERIFY(writeBytes(
+            path, withExifOrientation(encoded(positionImage(v[0], v[1]), "jpeg"), v[2])));
         PhotoCatalog catalog;
         QVERIFY(v[3] < 0
             || (catalog.open(PhotoCatalog::ReadWrite) == 0

@@ -333,7 +333,6 @@ void TestQBracket::markersWidenTheClip()
     QCOMPARE(shown.pixel(290, 228), 0xFFBFFBB9u); // and its right edge
 }
 
-
 void TestQBracket::turnedDrawingDependsOnStateAlone_data()
 {
     QTest::addColumn<double>("angle");
@@ -357,7 +356,8 @@ void TestQBracket::turnedDrawingDependsOnStateAlone()
         image.fill(Qt::white);
         image.setDevicePixelRatio(ratio);
         QPainter painter(&image);
-        b.Draw(&painter, b.m_ptPos.x(), b.m_ptPos.y(), b.m_size.width(), b.m_size.height(), zoom, true);
+        b.Draw(&painter, b.m_ptPos.x(), b.m_ptPos.y(), b.m_size.width(), b.m_size.height(), zoom,
+            true);
         return image;
     };
     const auto fresh = [&](const QBracket& like) {

@@ -391,8 +391,8 @@ void QBracket::drawPicture(QPainter* painter, const QRect& target, const QImage&
     // a pixel: every position then draws the same pixels, so a drag reuses them.
     const QPointF origin = device.map(QPointF(target.topLeft()));
     const QPoint whole(qRound(origin.x()), qRound(origin.y()));
-    const QTransform snapped = device
-        * QTransform::fromTranslate(whole.x() - origin.x(), whole.y() - origin.y());
+    const QTransform snapped
+        = device * QTransform::fromTranslate(whole.x() - origin.x(), whole.y() - origin.y());
     QByteArray key;
     {
         QDataStream writer(&key, QIODevice::WriteOnly);

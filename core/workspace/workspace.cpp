@@ -87,7 +87,8 @@ void Workspace::adoptFullPhoto(QImage full)
     // another size (a failed or damaged decode) would move it: the preview, enlarged,
     // stands in for it then.
     if (full.size() != m_pendingSize)
-        full = m_pendingPreview.scaled(m_pendingSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        full = m_pendingPreview
+                   .scaled(m_pendingSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                    .convertToFormat(QImage::Format_RGB32);
     m_pPhoto = std::make_unique<QImage>(std::move(full));
     m_pendingPreview = QImage();

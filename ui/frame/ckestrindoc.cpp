@@ -44,8 +44,8 @@ bool CKestrinDoc::OnOpenDocument(const QString& path)
     if (const QScreen* screen = m_frame->screen())
         shown = shown.expandedTo(QSize(1, 1)).boundedTo(screen->size());
     const qreal ratio = m_frame->devicePixelRatioF();
-    PhotoLoader::openProgressive(
-        m_frame->workspace(), path, QSize(qCeil(shown.width() * ratio), qCeil(shown.height() * ratio)));
+    PhotoLoader::openProgressive(m_frame->workspace(), path,
+        QSize(qCeil(shown.width() * ratio), qCeil(shown.height() * ratio)));
     if (m_frame->workspace().fullPhotoPending())
         m_fullPhotoPoll.start();
     m_pathName = QFileInfo(path).absoluteFilePath();

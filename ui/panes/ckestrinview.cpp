@@ -545,7 +545,8 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     KeyWriter writer(key);
     writer << ratio << viewport()->size() << m_geometry.viewScale << m_geometry.offsetX
            << m_geometry.offsetY << m_geometry.scroll.posX << m_geometry.scroll.posY
-           << ws.drawablePhoto().cacheKey() << palette().color(QPalette::Dark).rgba() << layers.still;
+           << ws.drawablePhoto().cacheKey() << palette().color(QPalette::Dark).rgba()
+           << layers.still;
     if (layers.still > 0) {
         key += m_outlineKey;
         const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
@@ -681,7 +682,8 @@ CKestrinView::BracketLayers CKestrinView::bracketLayers(const Workspace& ws, QPa
     if (key != m_outlineKey) {
         QPainterPath region;
         region.setFillRule(Qt::OddEvenFill);
-        region.addRect(QRect(photoToDrawing(QPoint(0, 0)), QSize(ws.photoWidth(), ws.photoHeight())));
+        region.addRect(
+            QRect(photoToDrawing(QPoint(0, 0)), QSize(ws.photoWidth(), ws.photoHeight())));
         const QTransform placement = m_geometry.photoToDrawingTransform();
         ws.m_clip.IntersectClip(region, &placement);
         m_outlineRegion = region;
@@ -759,6 +761,6 @@ void CKestrinView::paintPhotograph(QPainter& painter, Workspace& ws, const QRect
     if (sourceRect.isEmpty())
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(photoToDrawing(sourceRect.topLeft()), sourceRect.size()), *photo,
-        sourceRect);
+    painter.drawImage(
+        QRect(photoToDrawing(sourceRect.topLeft()), sourceRect.size()), *photo, sourceRect);
 }
