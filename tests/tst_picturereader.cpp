@@ -5,6 +5,7 @@
 #include "core/host/imagekit.h"
 #include "core/host/photocatalog.h"
 #include "core/image/picturereader.h"
+#include "core/output/compositerenderer.h"
 #include "core/photo/photoloader.h"
 #include "core/photo/progressivephoto.h"
 #include "core/simulation/qbracket.h"
@@ -206,6 +207,56 @@ private slots:
         ImageKit kit; // the add dialog has no records: it always follows EXIF
         QVERIFY(kit.openImage(path)
             && kit.image().size() == (v[2] == 6 ? stored.size().transposed() : stored.size()));
+    }
+
+    void actionsDuringTheFullDecode_data()
+    {
+        // Width, height, EXIF orientation, record flags (-1: none), how the full
+        // picture arrives (0 taken over once decoded, 1 waited for by whoever needs
+        // it, 2 the window closed before it came).
+        QTest::addColumn<QVector<int>>("v");
+        QTest::newRow("exif 6, taken over") << ints("1203 901  6 -1  0");
+        QTest::newRow("record 0x01 over exif 3, waited for") << ints("999 1301  3 1  1");
+        QTest::newRow("closed while decoding") << ints("1203 901  0 -1  2");
+    }
+
+    // A clip and a paste made while only the preview is there land where they land
+    // after a plain open: the composite is the same, byte for byte.
+    void actionsDuringTheFullDecode()
+    {
+        QFETCH(QVector<int>, v);
+        const QString path = m_host->path("early.jpg");
+        QVERIFY(writeBytes(
+            path, withExifOrientation(encoded(positionImage(v[0], v[1]), "jpeg"), v[2])));
+        PhotoCatalog catalog;
+        QVERIFY(v[3] < 0
+            || (catalog.open(PhotoCatalog::ReadWrite) == 0
+                && catalog.addPhoto(path, uchar(v[3]), {}) > 0));
+        const auto act = [&](Workspace& ws) {
+            closeClip(ws, { { 70, 50 }, { 640, 90 }, { 610, 700 }, { 90, 650 } });
+            addBracket(ws, m_host->path(""), 0, { 301, 203 }, 0xFFE61E1E, { 333, 377 }, 30);
+        };
+        Workspace plain;
+        QVERIFY(PhotoLoader::open(plain, path));
+        act(plain);
+        auto early = std::make_unique<Workspace>();
+        int waits = 0;
+        early->m_onWaitForPhoto = [&](bool waiting) { waits += waiting; };
+        QVERIFY(PhotoLoader::openProgressive(*early, path, QSize(v[0], v[1]) / 8));
+        QVERIFY(early->fullPhotoPending() && early->hasPhoto());
+        QCOMPARE(QSize(early->photoWidth(), early->photoHeight()), plain.m_pPhoto->size());
+        act(*early);
+        if (v[4] == 2) {
+            early.reset(); // joins the decode
+            return;
+        }
+        if (v[4] == 0)
+            QTRY_VERIFY(early->adoptFullPhotoIfReady());
+        QVERIFY(early->photo());
+        QVERIFY(!early->fullPhotoPending() && waits <= v[4]);
+        QCOMPARE(*early->m_pPhoto, *plain.m_pPhoto);
+        QCOMPARE(CompositeRenderer(*early, { 0 }, 1, 1).render(),
+            CompositeRenderer(plain, { 0 }, 1, 1).render());
     }
 
     void previewDivisor_data()

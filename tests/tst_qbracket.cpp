@@ -35,6 +35,8 @@ private slots:
     void canvasAndLoading();
     void adjustmentsAndCopies();
     void markersWidenTheClip();
+    void turnedDrawingDependsOnStateAlone_data();
+    void turnedDrawingDependsOnStateAlone();
 
 private:
     QBracket bracket(QSize picture, QPoint centre, double angle = 0, double scale = 1.0)
@@ -384,6 +386,57 @@ void TestQBracket::markersWidenTheClip()
     QCOMPARE(shown.pixel(224, 225), 0xFFFF0000u); // centre dot from int(151 * 1.5 - 2)
     QCOMPARE(shown.pixel(280, 228), 0xFFBFFBB9u); // handle square's left edge
     QCOMPARE(shown.pixel(290, 228), 0xFFBFFBB9u); // and its right edge
+}
+
+void TestQBracket::turnedDrawingDependsOnStateAlone_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<double>("zoom");
+    QTest::addColumn<double>("ratio");
+    QTest::newRow("30, zoom 1") << 30.0 << 1.0 << 1.0;
+    QTest::newRow("147, zoom 0.37, ratio 1.25") << 147.0 << 0.37 << 1.25;
+    QTest::newRow("-63.5, zoom 1.7, ratio 2") << -63.5 << 1.7 << 2.0;
+}
+
+// The turned picture is kept between draws: after a move, a turn or a colour
+// preview a bracket draws exactly what a fresh one in the same state draws, and
+// a move by whole device pixels moves the same pixels.
+void TestQBracket::turnedDrawingDependsOnStateAlone()
+{
+    QFETCH(double, angle);
+    QFETCH(double, zoom);
+    QFETCH(double, ratio);
+    const auto draw = [&](const QBracket& b) {
+        QImage image(QSize(400, 400) * ratio, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        image.setDevicePixelRatio(ratio);
+        QPainter painter(&image);
+        b.Draw(&painter, b.m_ptPos.x(), b.m_ptPos.y(), b.m_size.width(), b.m_size.height(), zoom,
+            true);
+        return image;
+    };
+    const auto fresh = [&](const QBracket& like) {
+        QBracket b = bracket({ 61, 43 }, { 150, 140 }, like.m_dAngle, 0.8);
+        b.m_ptPos = like.m_ptPos;
+        return b;
+    };
+    QBracket b = bracket({ 61, 43 }, { 150, 140 }, angle, 0.8);
+    const QImage before = draw(b);
+    QCOMPARE(before, draw(fresh(b)));
+    // Whole device pixels at zoom 1 and ratio 1 only.
+    b.m_ptPos += QPoint(7, -5);
+    const QImage moved = draw(b);
+    QCOMPARE(moved, draw(fresh(b)));
+    if (zoom == 1.0 && ratio == 1.0)
+        QCOMPARE(moved.copy(57, 45, 200, 200), before.copy(50, 50, 200, 200));
+    b.m_dAngle += 11;
+    QCOMPARE(draw(b), draw(fresh(b)));
+    QBracket previewed = fresh(b);
+    b.PreviewBrightness(60, 70);
+    previewed.PreviewBrightness(60, 70);
+    const QImage adjusted = draw(b);
+    QCOMPARE(adjusted, draw(previewed));
+    QVERIFY(adjusted != draw(fresh(b)));
 }
 
 QTEST_GUILESS_MAIN(TestQBracket)

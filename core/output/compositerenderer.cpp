@@ -27,7 +27,10 @@ CompositeRenderer::CompositeRenderer(
 
 bool CompositeRenderer::isValid() const
 {
-    if (!m_ws.hasPhoto() || m_rows < 1 || m_cols < 1 || m_slots.size() != m_rows * m_cols)
+    // Output is made from the full photograph only, never from the preview shown
+    // while it decodes: callers take it with Workspace::photo() first.
+    if (!m_ws.hasPhoto() || !m_ws.m_pPhoto || m_rows < 1 || m_cols < 1
+        || m_slots.size() != m_rows * m_cols)
         return false;
     for (const int slot : m_slots)
         if (slot < 0 || slot >= Workspace::SlotCount)

@@ -91,7 +91,9 @@ QString PrintLayout::headerText(const QString& patientId, const QDate& date)
 
 bool PrintLayout::isValid() const
 {
-    if (m_scale <= 0.0 || m_picture.isEmpty() || m_slots.size() != m_rows * m_cols)
+    // Printed from the full photograph only (see Workspace::photo()).
+    if (!m_ws.m_pPhoto || m_scale <= 0.0 || m_picture.isEmpty()
+        || m_slots.size() != m_rows * m_cols)
         return false;
     for (const int slot : m_slots)
         if (slot < 0 || slot >= Workspace::SlotCount)

@@ -2,6 +2,7 @@
 
 #include "core/host/photocatalog.h"
 #include "core/image/picturereader.h"
+#include "core/photo/progressivephoto.h"
 #include "core/workspace/workspace.h"
 
 #include <QFileInfo>
@@ -169,11 +170,29 @@ QImage PhotoLoader::read(const QString& path, int flags)
 
 bool PhotoLoader::open(Workspace& workspace, const QString& path)
 {
-    workspace.m_pPhoto.reset();
+    workspace.clearPhoto();
     const std::optional<unsigned char> flags = recordFlags(path);
     QImage photo = read(path, flags ? int(*flags) : -1);
     if (!photo.isNull())
         workspace.m_pPhoto = std::make_unique<QImage>(std::move(photo));
+    workspace.m_strPhotoPath = QFileInfo(path).absoluteFilePath();
+    workspace.m_nPhotoFlags = flags ? int(*flags) : -1;
+    workspace.resetForNewPhoto();
+    return true;
+}
+
+bool PhotoLoader::openProgressive(Workspace& workspace, const QString& path, QSize shownPixels)
+{
+    workspace.clearPhoto();
+    ProgressivePhoto photo(path, shownPixels);
+    if (photo.previewDivisor() == 1) {
+        QImage full = photo.takeFull();
+        if (!full.isNull())
+            workspace.m_pPhoto = std::make_unique<QImage>(std::move(full));
+    } else {
+        workspace.setPendingPhoto(photo.fullSize(), photo.preview(), photo.releaseFull());
+    }
+    const std::optional<unsigned char> flags = photo.recordFlags();
     workspace.m_strPhotoPath = QFileInfo(path).absoluteFilePath();
     workspace.m_nPhotoFlags = flags ? int(*flags) : -1;
     workspace.resetForNewPhoto();

@@ -30,4 +30,8 @@ public:
     // decoded; see PictureReader) and resets the simulation. Succeeds even without a
     // picture.
     static bool open(Workspace& workspace, const QString& path);
+    // The same in two steps (see ProgressivePhoto): the workspace at once holds the
+    // full size and a preview for panes of at most `shownPixels` device pixels, and
+    // takes over the full picture when its decode finishes.
+    static bool openProgressive(Workspace& workspace, const QString& path, QSize shownPixels);
 };

@@ -51,6 +51,7 @@ int ProgressivePhoto::divisorFor(QSize stored, QSize shownPixels)
 ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
 {
     const std::optional<unsigned char> flags = PhotoLoader::recordFlags(path);
+    m_flags = flags;
     QSize stored;
     {
         PictureReader header(path);

@@ -28,12 +28,18 @@ public:
     // (rounded up); null when the file cannot be read.
     const QImage& preview() const { return m_preview; }
     int previewDivisor() const { return m_divisor; }
+    // The photo database's orientation flags for the photograph, applied to both
+    // pictures; none when it has no record (its EXIF orientation is used then).
+    std::optional<unsigned char> recordFlags() const { return m_flags; }
 
     // Whether takeFull() would return without waiting.
     bool fullReady() const;
     // The full picture, waiting for its decode when needed; null when it failed or
     // was already taken.
     QImage takeFull();
+    // Hands the full decode to a new owner (whose future then joins the thread when
+    // it is dropped); takeFull() returns null afterwards.
+    std::future<QImage> releaseFull() { return std::move(m_full); }
 
     // The divisor (1, 2, 4 or 8) for a picture of `stored` pixels first shown at
     // `shownPixels`; either size may be turned a quarter.
@@ -43,5 +49,6 @@ private:
     QSize m_fullSize;
     QImage m_preview;
     int m_divisor = 1;
+    std::optional<unsigned char> m_flags;
     std::future<QImage> m_full;
 };

@@ -3,6 +3,7 @@
 #include "core/image/picturereader.h"
 #include "core/simulation/qcoloradjust.h"
 
+#include <QDataStream>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTransform>
@@ -367,9 +368,9 @@ void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, 
     const QSize pixels = (QSizeF(target.size()) * ratio).toSize();
     if (pixels.width() > 0 && pixels.height() > 0 && pixels.width() < m_pImage.width()
         && pixels.height() < m_pImage.height()) {
-        painter->drawImage(target, scaledForDrawing(pixels));
+        drawPicture(painter, target, scaledForDrawing(pixels));
     } else {
-        painter->drawImage(target, m_pImage);
+        drawPicture(painter, target, m_pImage);
     }
 
     if (!m_bSelected || !active)
@@ -392,6 +393,63 @@ void QBracket::Draw(QPainter* painter, int x, int y, int w, int h, double zoom, 
     handlePen.setJoinStyle(Qt::MiterJoin);
     painter->setPen(handlePen);
     painter->drawRect(QRectF(handleX - 5, handleY - 5, 10, 10));
+}
+
+void QBracket::drawPicture(QPainter* painter, const QRect& target, const QImage& picture) const
+{
+    const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+    // Logical to device pixels, the screen's pixel ratio included.
+    const QTransform device = painter->deviceTransform();
+    // Unturned pictures are copied by the painter anyway; other composition modes
+    // would not give the same pixels in two steps.
+    if (device.type() < QTransform::TxRotate
+        || painter->compositionMode() != QPainter::CompositionMode_SourceOver
+        || painter->opacity() != 1.0) {
+        painter->drawImage(target, picture);
+        return;
+    }
+    // The picture's corner is put on the nearest device pixel, a shift of under half
+    // a pixel: every position then draws the same pixels, so a drag reuses them.
+    const QPointF origin = device.map(QPointF(target.topLeft()));
+    const QPoint whole(qRound(origin.x()), qRound(origin.y()));
+    const QTransform snapped
+        = device * QTransform::fromTranslate(whole.x() - origin.x(), whole.y() - origin.y());
+    QByteArray key;
+    {
+        QDataStream writer(&key, QIODevice::WriteOnly);
+        writer << picture.cacheKey() << target.size() << device.m11() << device.m12()
+               << device.m21() << device.m22() << int(painter->renderHints());
+    }
+    if (key != m_turnedKey || m_turnedCache.isNull()) {
+        m_turnedCache = QImage();
+        m_turnedKey.clear();
+        // Relative to the snapped corner, so that the cache does not depend on
+        // where it was first drawn.
+        const QTransform local = snapped * QTransform::fromTranslate(-whole.x(), -whole.y());
+        const QRect bounds = local.mapRect(QRectF(target)).toAlignedRect().adjusted(-2, -2, 2, 2);
+        QImage turned(bounds.size(), QImage::Format_ARGB32_Premultiplied);
+        if (turned.isNull()) { // no memory for it: straight onto the pane
+            painter->drawImage(target, picture);
+            return;
+        }
+        // Drawn onto transparent black, each pixel is exactly what the painter
+        // would blend onto the pane, and blending it later gives the same bytes.
+        turned.fill(0);
+        QPainter drawer(&turned);
+        drawer.setRenderHints(painter->renderHints());
+        drawer.setWorldTransform(local * QTransform::fromTranslate(-bounds.x(), -bounds.y()));
+        drawer.drawImage(target, picture);
+        drawer.end();
+        turned.setDevicePixelRatio(ratio);
+        m_turnedCache = turned;
+        m_turnedKey = key;
+        m_turnedAt = bounds.topLeft();
+    }
+    const QPoint at = whole + m_turnedAt;
+    painter->save();
+    painter->resetTransform();
+    painter->drawImage(QPointF(at) / ratio, m_turnedCache);
+    painter->restore();
 }
 
 const QImage& QBracket::scaledForDrawing(QSize target) const

@@ -5,6 +5,7 @@
 #include "core/simulation/bracketop.h"
 #include "core/simulation/qcoloradjust.h"
 
+#include <QByteArray>
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
@@ -179,6 +180,16 @@ private:
     mutable qint64 m_baseDrawCacheKey = 0;
     std::optional<std::array<QColorAdjust::Table, 3>> m_previewTables;
     const QImage& scaledForDrawing(QSize target) const;
+
+    // The turned picture as the painter would draw it, kept in device pixels with
+    // its corner on a whole device pixel: a drag frame copies it instead of
+    // resampling the picture through a turned transform. Its key is the drawn
+    // picture, its target size and the device transform's turn and scale;
+    // m_turnedAt is its top-left relative to the picture's snapped corner.
+    mutable QImage m_turnedCache;
+    mutable QByteArray m_turnedKey;
+    mutable QPoint m_turnedAt;
+    void drawPicture(QPainter* painter, const QRect& target, const QImage& picture) const;
 
     bool onPicture(int x, int y) const;
     // Makes m_pImage an unshared buffer of the base's size, ready to be overwritten;

@@ -13,6 +13,8 @@
 #include <QString>
 
 #include <array>
+#include <functional>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -45,9 +47,31 @@ public:
     // The pane layout, fit mode and info-tip mode are kept.
     void resetForNewPhoto();
 
-    bool hasPhoto() const { return m_pPhoto != nullptr; }
-    int photoWidth() const { return m_pPhoto ? m_pPhoto->width() : 0; }
-    int photoHeight() const { return m_pPhoto ? m_pPhoto->height() : 0; }
+    bool hasPhoto() const { return m_pPhoto != nullptr || !m_pendingPreview.isNull(); }
+    // The full photograph's size, known from the start even while it is decoded.
+    int photoWidth() const { return m_pPhoto ? m_pPhoto->width() : m_pendingSize.width(); }
+    int photoHeight() const { return m_pPhoto ? m_pPhoto->height() : m_pendingSize.height(); }
+
+    // Holds a photograph whose full picture is still being decoded elsewhere:
+    // `fullSize` in photograph pixels, `preview` a smaller copy of the same picture
+    // for drawing meanwhile, `full` the decode. Replaces any photograph.
+    void setPendingPhoto(QSize fullSize, QImage preview, std::future<QImage> full);
+    // Drops the photograph, waiting for a decode still running.
+    void clearPhoto();
+    // Whether the full picture has not been taken over yet.
+    bool fullPhotoPending() const { return !m_pendingPreview.isNull(); }
+    // Takes over the full picture when its decode has finished; true when the
+    // photograph is now complete.
+    bool adoptFullPhotoIfReady();
+    // The full photograph, waiting for its decode (and telling m_onWaitForPhoto)
+    // when needed; null when there is none. Geometry, saving, printing and zoom
+    // use this one.
+    const QImage* photo();
+    // What a pane draws: the full photograph, or its preview while that is decoded.
+    const QImage& drawablePhoto() const;
+
+    // Called with true before and false after waiting for a full decode.
+    std::function<void(bool waiting)> m_onWaitForPhoto;
 
     bool m_bLayoutReady = false;
     // The photograph in photograph pixels, RGB32, already oriented; null when none
@@ -72,4 +96,11 @@ public:
     bool m_bPanesCreated = false;
     bool m_bFirstPaintDone = false;
     PaneLayout m_layout;
+
+private:
+    void adoptFullPhoto(QImage full);
+
+    QSize m_pendingSize;
+    QImage m_pendingPreview;
+    std::future<QImage> m_pendingFull;
 };

@@ -2,17 +2,40 @@
 
 #include "core/host/photocatalog.h"
 #include "core/photo/photoloader.h"
+#include "core/text/strings.h"
 #include "ui/frame/cmainframe.h"
 #include "ui/frame/consultationcommands.h"
-#include "core/text/strings.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStatusBar>
+#include <QtMath>
 
 CKestrinDoc::CKestrinDoc(CMainFrame* frame, QObject* parent)
     : QObject(parent)
     , m_frame(frame)
 {
+    // Polled rather than signalled: the decode thread knows nothing of Qt objects,
+    // and a few milliseconds of delay are invisible next to the decode itself.
+    m_fullPhotoPoll.setInterval(15);
+    connect(&m_fullPhotoPoll, &QTimer::timeout, this, &CKestrinDoc::checkFullPhoto);
+    if (m_frame)
+        m_frame->workspace().m_onWaitForPhoto = [](bool waiting) {
+            if (waiting)
+                QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+            else
+                QGuiApplication::restoreOverrideCursor();
+        };
+}
+
+void CKestrinDoc::checkFullPhoto()
+{
+    if (!m_frame || m_frame->workspace().adoptFullPhotoIfReady()) {
+        m_fullPhotoPoll.stop();
+        if (m_frame)
+            m_frame->invalidatePanes();
+    }
 }
 
 bool CKestrinDoc::OnOpenDocument(const QString& path)
@@ -25,7 +48,15 @@ bool CKestrinDoc::OnOpenDocument(const QString& path)
         m_pathName = QFileInfo(path).absoluteFilePath();
         return true;
     }
-    PhotoLoader::open(m_frame->workspace(), path);
+    // No pane is ever larger than the window, nor the window than its screen.
+    QSize shown = m_frame->size();
+    if (const QScreen* screen = m_frame->screen())
+        shown = shown.expandedTo(QSize(1, 1)).boundedTo(screen->size());
+    const qreal ratio = m_frame->devicePixelRatioF();
+    PhotoLoader::openProgressive(m_frame->workspace(), path,
+        QSize(qCeil(shown.width() * ratio), qCeil(shown.height() * ratio)));
+    if (m_frame->workspace().fullPhotoPending())
+        m_fullPhotoPoll.start();
     m_pathName = QFileInfo(path).absoluteFilePath();
     m_frame->setPhotoPath(m_pathName);
     m_frame->setWindowTitle(

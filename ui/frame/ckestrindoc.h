@@ -1,9 +1,12 @@
 // The document: opens the photograph or saved consultation named on the command
-// line into the frame's workspace. It keeps no simulation data of its own.
+// line into the frame's workspace, showing a quick preview of a photograph at
+// once and the full picture when its decode finishes. It keeps no simulation
+// data of its own.
 #pragma once
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 class CMainFrame;
 
@@ -23,6 +26,10 @@ public:
     QString pathName() const { return m_pathName; }
 
 private:
+    // Takes over the full picture once decoded and repaints the panes with it.
+    void checkFullPhoto();
+
     CMainFrame* m_frame;
+    QTimer m_fullPhotoPoll;
     QString m_pathName;
 };

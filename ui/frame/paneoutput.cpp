@@ -32,7 +32,8 @@ void dropSharedPrinter()
     sharedPrinter = nullptr;
 }
 
-bool hasPhoto(const CMainFrame* frame) { return frame && frame->workspace().hasPhoto(); }
+// Every output needs the full photograph, so this waits for its decode when needed.
+bool hasPhoto(CMainFrame* frame) { return frame && frame->workspace().photo() != nullptr; }
 
 const QString SaveFolderSection = QStringLiteral("BRACKET");
 const QString SaveFolderKey = QStringLiteral("SAVEDIR");

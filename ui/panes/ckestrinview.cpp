@@ -621,7 +621,8 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     KeyWriter writer(key);
     writer << ratio << viewport()->size() << m_geometry.viewScale << m_geometry.offsetX
            << m_geometry.offsetY << m_geometry.scroll.posX << m_geometry.scroll.posY
-           << ws.m_pPhoto->cacheKey() << palette().color(QPalette::Dark).rgba() << layers.still;
+           << ws.drawablePhoto().cacheKey() << palette().color(QPalette::Dark).rgba()
+           << layers.still;
     if (layers.still > 0) {
         key += m_outlineKey;
         const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
@@ -750,14 +751,15 @@ CKestrinView::BracketLayers CKestrinView::bracketLayers(const Workspace& ws, QPa
     // offset, never during a drag, and intersecting paths is not cheap.
     QByteArray key;
     KeyWriter writer(key);
-    writer << m_geometry.offsetX << m_geometry.offsetY << ws.m_pPhoto->size()
+    writer << m_geometry.offsetX << m_geometry.offsetY << QSize(ws.photoWidth(), ws.photoHeight())
            << ws.m_clip.GetPath().elementCount();
     for (const QPoint& p : ws.m_clip.GetPoints())
         writer << p;
     if (key != m_outlineKey) {
         QPainterPath region;
         region.setFillRule(Qt::OddEvenFill);
-        region.addRect(QRect(photoToDrawing(QPoint(0, 0)), ws.m_pPhoto->size()));
+        region.addRect(
+            QRect(photoToDrawing(QPoint(0, 0)), QSize(ws.photoWidth(), ws.photoHeight())));
         const QTransform placement = m_geometry.photoToDrawingTransform();
         ws.m_clip.IntersectClip(region, &placement);
         m_outlineRegion = region;
@@ -797,7 +799,7 @@ void CKestrinView::paintBrackets(QPainter& painter, const Workspace& ws, int fir
     }
 }
 
-void CKestrinView::paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed)
+void CKestrinView::paintPhotograph(QPainter& painter, Workspace& ws, const QRect& exposed)
 {
     const double scale = m_geometry.viewScale;
     const qreal ratio = painter.device()->devicePixelRatioF();
@@ -805,7 +807,12 @@ void CKestrinView::paintPhotograph(QPainter& painter, const Workspace& ws, const
     // pane shows a small part of the picture, drawn straight from the original.
     const qint64 limit = qMax<qint64>(
         qint64(4 * ratio * ratio * viewport()->width() * viewport()->height()), 4LL << 20);
-    const QImage& cached = m_photoCache.scaled(*ws.m_pPhoto, scale, ratio, limit);
+    // While the full picture is decoded the preview stands in for it, scaled to the
+    // full picture's drawn size; the geometry is the full picture's throughout.
+    const QImage& drawable = ws.drawablePhoto();
+    const double drawableScale
+        = ws.photoWidth() > 0 ? scale * ws.photoWidth() / drawable.width() : scale;
+    const QImage& cached = m_photoCache.scaled(drawable, drawableScale, ratio, limit);
     if (!cached.isNull()) {
         painter.save();
         // The cache is already at the pane's scale in device pixels; its position is
@@ -819,14 +826,17 @@ void CKestrinView::paintPhotograph(QPainter& painter, const Workspace& ws, const
         return;
     }
     // Only the source pixels under the exposed area, unsmoothed: the pane repaints
-    // on every mouse move of a drag.
+    // on every mouse move of a drag. At such a zoom only the full picture will do.
+    const QImage* photo = ws.photo();
+    if (!photo)
+        return;
     const QRectF source = m_geometry.clientToPhoto(QRectF(exposed))
                               .adjusted(-1, -1, 1, 1)
-                              .intersected(QRectF(ws.m_pPhoto->rect()));
-    const QRect sourceRect = source.toAlignedRect().intersected(ws.m_pPhoto->rect());
+                              .intersected(QRectF(photo->rect()));
+    const QRect sourceRect = source.toAlignedRect().intersected(photo->rect());
     if (sourceRect.isEmpty())
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawImage(QRect(photoToDrawing(sourceRect.topLeft()), sourceRect.size()), *ws.m_pPhoto,
-        sourceRect);
+    painter.drawImage(
+        QRect(photoToDrawing(sourceRect.topLeft()), sourceRect.size()), *photo, sourceRect);
 }

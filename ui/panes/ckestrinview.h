@@ -128,7 +128,7 @@ private:
     void setDrawingView(QPainter& painter) const;
     static void reportFirstFrame();
     BracketLayers bracketLayers(const Workspace& ws, QPainter& painter);
-    void paintPhotograph(QPainter& painter, const Workspace& ws, const QRect& exposed);
+    void paintPhotograph(QPainter& painter, Workspace& ws, const QRect& exposed);
     void paintClipOutline(QPainter& painter, const Workspace& ws);
     void paintBrackets(QPainter& painter, const Workspace& ws, int first, int end);
 
