@@ -97,10 +97,15 @@ bool CatalogueLines::SetField(int index, int field, const QString& text)
     return true;
 }
 
+// The file keeps ending as it did, with or without a final line break: the
+// last line's end passes to whichever line becomes last.
 void CatalogueLines::Remove(int index)
 {
-    if (index >= 0 && index < Count())
-        m_lines.remove(index);
+    if (index < 0 || index >= Count())
+        return;
+    if (index == Count() - 1 && index > 0)
+        m_lines[index - 1].end = m_lines[index].end;
+    m_lines.remove(index);
 }
 
 bool CatalogueLines::Append(const QString& text)
@@ -109,8 +114,10 @@ bool CatalogueLines::Append(const QString& text)
     if (!Encode(text, m_encoding, line.bytes))
         return false;
     line.end = lineEnd();
-    if (!m_lines.isEmpty() && m_lines.last().end.isEmpty())
+    if (!m_lines.isEmpty() && m_lines.last().end.isEmpty()) {
         m_lines.last().end = line.end;
+        line.end.clear();
+    }
     m_lines.append(line);
     return true;
 }
