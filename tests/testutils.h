@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSettings>
+#include <QStringEncoder>
 #include <QString>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -156,6 +157,15 @@ inline QVector<int> ints(const QString& text)
     for (const QString& part : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         values << part.toInt();
     return values;
+}
+
+// The text as a Windows machine writes it for the practice's files.
+inline QByteArray cp932(const QString& text) { return QStringEncoder("CP932").encode(text); }
+
+// One of the project's programs in the build folder's app/.
+inline QString programPath(const QString& name)
+{
+    return qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/" + name;
 }
 
 // Where tests save pictures for a person to look at; empty when nobody asked.

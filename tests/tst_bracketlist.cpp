@@ -220,7 +220,7 @@ private slots:
         auto panel = shownPanel();
         panel->SortByColumn(0); // descending: C-lingual, B-metal, A-ceramic
         panel->List()->selectRow(1);
-        const QString tool = qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/kestrin-gallery";
+        const QString tool = testutils::programPath("kestrin-gallery");
         QCOMPARE(QProcess::execute(tool, { "edit", "bracket0001.png", "--wire", "TMA .019" }), 0);
         QCOMPARE(QProcess::execute(tool, { "delete", "bracket0004.png" }), 0);
         QTRY_COMPARE(column(panel->List()->model(), 2), QString("TMA .019 SS .016"));

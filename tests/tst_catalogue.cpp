@@ -8,15 +8,14 @@
 
 #include <QCoreApplication>
 #include <QProcess>
-#include <QStringEncoder>
 #include <QtConcurrent/QtConcurrentRun>
 #include <QtTest>
 
 #include <sys/stat.h>
 
-namespace {
-QByteArray cp932(const QString& text) { return QStringEncoder("CP932").encode(text); }
+using testutils::cp932;
 
+namespace {
 // An old catalogue as a Windows machine leaves it: CP932 with CR LF, a line whose
 // picture is missing (naming a number a new picture must not take), an eighth
 // field, "Inner", no final line break. "NiTi ﾜｲﾔｰ" is valid UTF-8 on its own.
@@ -273,7 +272,7 @@ void TestCatalogue::tool()
     testutils::writeBytes(gallery() + "fake.png", "GIF89a\x01\0\x01\0\0\0\0;");
     QProcess tool;
     tool.setWorkingDirectory(gallery());
-    tool.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/kestrin-gallery",
+    tool.start(testutils::programPath("kestrin-gallery"),
         QStringList { "--gallery", gallery() } + args.split('|'));
     QVERIFY(tool.waitForFinished(20000));
     QCOMPARE(tool.exitCode(), exitCode);

@@ -40,12 +40,17 @@ class TestFrame : public QObject {
     {
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, client(view(), photo));
     }
-    // A closed triangle, then `panes` panes.
-    void clipAndPanes(int panes)
+    // An open triangle being defined, by clicks.
+    void clickTriangle()
     {
         command(Cmd::ClipDefine);
         for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(200, 250) })
             clickPhoto(p);
+    }
+    // A closed triangle, then `panes` panes.
+    void clipAndPanes(int panes)
+    {
+        clickTriangle();
         command(Cmd::ClipOk);
         command(panes == 4 ? Cmd::Panes4 : Cmd::Panes2);
     }
@@ -94,9 +99,7 @@ private slots:
 
     void focusFollowsTheActivePane()
     {
-        command(Cmd::ClipDefine);
-        for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(200, 250) })
-            clickPhoto(p);
+        clickTriangle();
         QMenu* menu = view()->clipMenu(); // shown and dismissed
         menu->popup(view()->mapToGlobal(QPoint(20, 20)));
         QTRY_VERIFY(menu->isVisible());
@@ -138,9 +141,7 @@ private slots:
 
     void clipPointStopsAtThePaneEdge()
     {
-        command(Cmd::ClipDefine);
-        for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(200, 250) })
-            clickPhoto(p);
+        clickTriangle();
         QWidget* viewport = view()->viewport();
         const QPoint from = client(view(), QPoint(100, 100)), to(-60, from.y());
         QTest::mousePress(viewport, Qt::LeftButton, {}, from);

@@ -15,7 +15,6 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QStringEncoder>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -23,13 +22,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+using testutils::cp932;
 using testutils::modeOf;
 using testutils::readAll;
 using testutils::writeBytes;
 
 namespace {
-
-QByteArray cp932(const QString& text) { return QStringEncoder("CP932").encode(text); }
 
 bool writePicture(const QString& path) { return writeBytes(path, "composite bytes"); }
 
@@ -149,8 +147,7 @@ private slots:
         QCOMPARE(HostDialogs::tempFolderProblem().isEmpty(), trusted);
         QCOMPARE(HostDialogs::currentPatient(), QString());
         QProcess tool;
-        tool.start(qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/molvex-photodb",
-            { "set-patient", "P-1" });
+        tool.start(testutils::programPath("molvex-photodb"), { "set-patient", "P-1" });
         QCOMPARE(tool.waitForFinished(20000) && tool.exitCode() == 0, trusted);
         QCOMPARE(HostTools::fileExists(temp + "PatientID.TMP"), trusted);
         QCOMPARE(PhotoRegistration::registerComposite(writePicture).isEmpty(), !trusted);
