@@ -16,8 +16,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSettings>
-#include <QStringEncoder>
 #include <QString>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -167,9 +167,6 @@ inline QString programPath(const QString& name)
 {
     return qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/" + name;
 }
-
-// Where tests save pictures for a person to look at; empty when nobody asked.
-inline QString renderDir() { return QString::fromLocal8Bit(qgetenv("KESTRIN_RENDER_DIR")); }
 
 // A bracket-like picture: transparent surround, opaque core whose pixels encode
 // their position.

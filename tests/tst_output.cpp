@@ -56,321 +56,312 @@ class TestOutput : public QObject {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-    void panePlacement_data();
-    void panePlacement();
-    void whatEachPaneShows();
-    void bandsEqualTheWhole_data();
-    void bandsEqualTheWhole();
-    void saveJpeg_data();
-    void saveJpeg();
-    void printLayout_data();
-    void printLayout();
-    void registration_data();
-    void registration();
+    void init()
+    {
+        m_host = std::make_unique<IsolatedHost>();
+        // The pixels here are the panes' own; the simulation label is tested apart.
+        QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
+            .setValue("BRACKET/SimulationStamp", 0);
+    }
+    void cleanup() { m_host.reset(); }
+
+    void panePlacement_data()
+    {
+        QTest::addColumn<QSize>("photo");
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<int>("cols");
+        QTest::addColumn<QPoint>("lastPane"); // composite pixel of the last pane's corner
+        QTest::addColumn<QSize>("composite");
+        // clang-format off
+        QTest::newRow("335x257, four") << QSize(335, 257) << 2 << 2 << QPoint(368, 282) << QSize(703, 539);
+        QTest::newRow("333x251, two") << QSize(333, 251) << 1 << 2 << QPoint(366, 0) << QSize(699, 251);
+        QTest::newRow("401x301, four") << QSize(401, 301) << 2 << 2 << QPoint(441, 331) << QSize(842, 632);
+        QTest::newRow("one") << QSize(37, 23) << 1 << 1 << QPoint(0, 0) << QSize(37, 23);
+        // clang-format on
+    }
+
+    void panePlacement()
+    {
+        QFETCH(QSize, photo);
+        QFETCH(int, rows);
+        QFETCH(int, cols);
+        QFETCH(QPoint, lastPane);
+        QFETCH(QSize, composite);
+        Workspace ws;
+        setPhoto(ws, positionImage(photo.width(), photo.height()));
+        const CompositeRenderer renderer(
+            ws, QVector<int>({ 3, 2, 1, 0 }).mid(0, rows * cols), rows, cols);
+        QVERIFY(renderer.isValid());
+        QCOMPARE(renderer.size(), composite);
+        QCOMPARE(renderer.panePixel(rows - 1, cols - 1), lastPane);
+        const QImage whole = renderer.render().convertToFormat(QImage::Format_ARGB32);
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c) {
+                const QPoint at(c * lastPane.x(), r * lastPane.y());
+                QVERIFY(sameImage(whole.copy(QRect(at, photo)),
+                    positionImage(photo.width(), photo.height(), QImage::Format_ARGB32)));
+                if (c > 0) // the gap ends right before the pane
+                    QCOMPARE(whole.pixel(at.x() - 1, at.y()), 0u);
+                if (r > 0)
+                    QCOMPARE(whole.pixel(at.x(), at.y() - 1), 0u);
+            }
+        QVERIFY(!CompositeRenderer(ws, { 0, 1 }, 2, 2).isValid());
+        QVERIFY(!CompositeRenderer(ws, { 0, 4 }, 1, 2).isValid());
+        QVERIFY(CompositeRenderer(ws, { 0, 4 }, 1, 2).render().isNull());
+    }
+
+    void whatEachPaneShows()
+    {
+        Workspace ws;
+        scene(ws, m_host->dir.path());
+        const CompositeRenderer renderer(ws, { 0, 1, 2, 3 }, 2, 2);
+        const QImage whole = renderer.render();
+        // Photograph points: inside the clip on the large bracket, on the small one,
+        // outside the clip but on the large bracket, far outside.
+        const QPoint inside(200, 170), small(131, 101), outside(115, 25), corner(3, 3);
+        const QRgb expected[4][4] = {
+            { kPhoto, kPhoto, kPhoto, kPhoto }, // slot 0: no brackets
+            { kRed, kGreen, kPhoto, kPhoto },
+            { kPhoto, kPhoto, kPhoto, kPhoto }, // slot 2: not for output
+            { kRed, kRed, kPhoto, kPhoto },
+        };
+        for (int pane = 0; pane < 4; ++pane) {
+            const QPoint origin = renderer.panePixel(pane / 2, pane % 2);
+            int i = 0;
+            for (const QPoint p : { inside, small, outside, corner }) {
+                const QRgb got = whole.pixel(origin + p);
+                QVERIFY2(near(got, expected[pane][i++]),
+                    qPrintable(QString("pane %1 point %2: %3").arg(pane).arg(i).arg(got, 8, 16)));
+            }
+        }
+        ws.m_bClipClosed = false; // an open clip shows no brackets at all
+        const QImage open = CompositeRenderer(ws, { 1 }, 1, 1).render();
+        QVERIFY(near(open.pixel(inside), kPhoto) && near(open.pixel(small), kPhoto));
+    }
+
+    void bandsEqualTheWhole_data()
+    {
+        QTest::addColumn<int>("band");
+        for (int rows : { 1, 7, 64, 100, 539 })
+            QTest::addRow("%d rows", rows) << rows;
+    }
+
+    // The same rows whatever the band height, with a buffer that still holds junk.
+    void bandsEqualTheWhole()
+    {
+        QFETCH(int, band);
+        Workspace ws;
+        scene(ws, m_host->dir.path());
+        const CompositeRenderer renderer(ws, { 0, 1, 2, 3 }, 2, 2);
+        const QImage whole = renderer.render();
+        QImage buffer(whole.width(), band, QImage::Format_ARGB32_Premultiplied);
+        buffer.fill(0xFF123456);
+        for (int top = 0; top < whole.height(); top += band) {
+            renderer.renderBand(buffer, top);
+            const int rows = qMin(band, whole.height() - top);
+            QVERIFY2(
+                buffer.copy(0, 0, whole.width(), rows) == whole.copy(0, top, whole.width(), rows),
+                qPrintable(QString("band at %1").arg(top)));
+        }
+    }
+
+    void saveJpeg_data()
+    {
+        QTest::addColumn<QString>("name"); // below the temporary folder
+        QTest::addColumn<QString>("written"); // empty when the save must fail
+        QTest::addColumn<int>("limit"); // file size limit, 0 for none
+        QTest::addColumn<int>("stopAfter"); // bands before the progress callback stops it, -1 never
+        auto row = [](const char* tag, const char* name, const char* written, int limit, int stop) {
+            QTest::newRow(tag) << QString(name) << QString(written) << limit << stop;
+        };
+        row(".jpg added", "out", "out.jpg", 0, -1);
+        row("any case kept", "OUT.JpG", "OUT.JpG", 0, -1);
+        row(".jpeg is not .jpg", "out.jpeg", "out.jpeg.jpg", 0, -1);
+        row("old file replaced", "old.jpg", "old.jpg", 0, -1);
+        row("abandoned keeps the old file", "old.jpg", "", 0, 3);
+        row("disk full mid-way keeps the old file", "old.jpg", "", 20000, -1);
+        row("disk full within the write buffer", "old.jpg", "", 100, -1);
+        row("folder under the name", "folder.jpg", "", 0, -1);
+        row("parent is a file", "old.jpg/x.jpg", "", 0, -1);
+    }
+
+    void saveJpeg()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, written);
+        QFETCH(int, limit);
+        QFETCH(int, stopAfter);
+        const QString dir = m_host->path("out");
+        QVERIFY(QDir().mkpath(dir + "/folder.jpg") && writeBytes(dir + "/old.jpg", "previous"));
+        Workspace ws;
+        scene(ws, m_host->dir.path());
+        *ws.m_pPhoto = positionImage(335, 257); // about 10 kB as JPEG
+        if (limit > 1000) // noise does not compress: the JPEG passes the limit mid-way
+            QRandomGenerator(1).fillRange(
+                reinterpret_cast<quint32*>(ws.m_pPhoto->bits()), 335 * 257);
+        const CompositeRenderer renderer(ws, { 1, 3 }, 1, 2);
+        int bands = 0;
+        // Lifted again before anything else is written.
+        auto full = limit ? std::make_unique<FileSizeLimit>(rlim_t(limit)) : nullptr;
+        const bool ok = CompositeWriter::saveComposite(
+            renderer, dir + "/" + name, [&] { return ++bands != stopAfter; });
+        full.reset();
+        QCOMPARE(ok, !written.isEmpty());
+        if (written != "old.jpg")
+            QCOMPARE(readAll(dir + "/old.jpg"), QByteArray("previous"));
+        QCOMPARE(
+            leftovers(dir), QSet<QString>({ "folder.jpg", "old.jpg", ok ? written : "old.jpg" }));
+        if (ok) {
+            QCOMPARE(bands,
+                (renderer.size().height() + CompositeWriter::BandRows - 1)
+                    / CompositeWriter::BandRows);
+            // Against the platform's plain save of the whole picture with its defaults.
+            QVERIFY(sameImage(QImageReader(dir + "/" + written, "jpeg").read(),
+                QImage::fromData(encoded(renderer.render(), "jpeg"), "jpeg"), 1));
+            // Rendering the next band while encoding this one changes no byte of the file.
+            QBuffer whole;
+            whole.open(QIODevice::WriteOnly);
+            JpegBandEncoder encoder(&whole);
+            const QImage picture = renderer.render();
+            QVERIFY(encoder.begin(picture.width(), picture.height())
+                && encoder.writeRows(picture, picture.height()) && encoder.finish());
+            QCOMPARE(readAll(dir + "/" + written), whole.data());
+        }
+    }
+
+    void printLayout_data()
+    {
+        QTest::addColumn<QSize>("photo");
+        QTest::addColumn<QSize>("grid"); // columns x rows
+        QTest::addColumn<QSize>("page"); // printable pixels, portrait
+        QTest::addColumn<int>("dpi");
+        QTest::addColumn<int>("orientation"); // QPageLayout::Orientation
+        QTest::addColumn<QSize>("printed"); // the grid on paper, columns x rows
+        const int portrait = QPageLayout::Portrait, landscape = QPageLayout::Landscape;
+        // clang-format off
+        QTest::newRow("one")          << QSize(335, 257) << QSize(1, 1) << QSize(1187, 1703) << 150 << landscape << QSize(1, 1);
+        QTest::newRow("one portrait") << QSize(257, 335) << QSize(1, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 1);
+        QTest::newRow("two stacked")  << QSize(335, 257) << QSize(2, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 2);
+        QTest::newRow("two tall")     << QSize(257, 335) << QSize(2, 1) << QSize(1187, 1703) << 150 << landscape << QSize(2, 1);
+        QTest::newRow("four, 72 dpi") << QSize(335, 257) << QSize(2, 2) << QSize(571, 803) << 72 << landscape << QSize(2, 2);
+        QTest::newRow("four tall")    << QSize(257, 335) << QSize(2, 2) << QSize(1187, 1703) << 150 << portrait << QSize(2, 2);
+        // clang-format on
+    }
+
+    void printLayout()
+    {
+        QFETCH(QSize, photo);
+        QFETCH(QSize, grid);
+        QFETCH(QSize, page);
+        QFETCH(int, dpi);
+        QFETCH(int, orientation);
+        QFETCH(QSize, printed);
+        Workspace ws;
+        scene(ws, m_host->dir.path(), photo);
+        QCOMPARE(int(PrintLayout::bestOrientation(photo, grid.height(), grid.width(), page, dpi)),
+            orientation);
+        if (orientation == QPageLayout::Landscape)
+            page.transpose();
+        QCOMPARE(PrintLayout::bestGrid(photo, grid.height(), grid.width(), page, dpi), printed);
+        const int rows = printed.height(), cols = printed.width();
+        const QVector<int> paneSlots = QVector<int>({ 3, 1, 0, 2 }).mid(0, rows * cols);
+        const PrintLayout layout(ws, paneSlots, rows, cols, page, dpi, "P-17    2026/03/09");
+        QVERIFY(layout.isValid());
+        QVERIFY(layout.captionPixelSize() * 72.0 / dpi >= 10
+            && layout.headerPixelSize() * 72.0 / dpi >= 10);
+        // The grid fills the page one way or the other, gaps included, and stays on it.
+        const QRect last(layout.paneOrigin(rows - 1, cols - 1), layout.pictureSize());
+        const QRect gridArea(
+            layout.paneOrigin(0, 0), layout.captionRect(rows - 1, cols - 1).bottomRight());
+        QVERIFY(QRect(QPoint(), page).contains(gridArea)
+            && gridArea.top() >= layout.headerRect().bottom());
+        QVERIFY(gridArea.width() > page.width() * 0.95 || gridArea.bottom() > page.height() * 0.95);
+        QVERIFY(gridArea.bottom() > page.height() * 3 / 4); // no empty lower half
+        QVERIFY(qAbs(gridArea.left() - (page.width() - 1 - gridArea.right())) <= 1); // centred
+        if (cols > 1)
+            QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x()
+                    - layout.pictureSize().width(),
+                layout.gap());
+        QVERIFY(
+            layout.gap() > dpi / 8 && last.bottom() < layout.captionRect(rows - 1, cols - 1).top());
+
+        QImage sheet(page, QImage::Format_RGB32);
+        sheet.fill(Qt::white);
+        QPainter painter(&sheet);
+        layout.paint(&painter);
+        painter.end();
+        const auto inkBox = [&sheet](const QRect& area) {
+            QRect box;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    if (qGray(sheet.pixel(x, y)) < 128)
+                        box |= QRect(x, y, 1, 1);
+            return box;
+        };
+        QVERIFY(!inkBox(layout.headerRect()).isEmpty());
+        for (int pane = 0; pane < rows * cols; ++pane) {
+            const int r = pane / cols, c = pane % cols;
+            const QTransform t = layout.photoTransform(r, c);
+            const auto at
+                = [&](int x, int y) { return sheet.pixel(t.map(QPointF(x, y)).toPoint()); };
+            // Slots 1 and 3 show a red bracket over the middle.
+            QVERIFY2(near(at(165, 125), paneSlots[pane] % 2 ? kRed : kPhoto, 12)
+                    && near(at(115, 25), kPhoto, 12)
+                    && near(at(photo.width() - 2, photo.height() - 2), kPhoto, 12),
+                qPrintable(QString("pane %1").arg(pane)));
+            // The caption: only a working pane with a bracket has one, centred under it.
+            const QRect caption = inkBox(layout.captionRect(r, c));
+            QCOMPARE(!caption.isEmpty(), paneSlots[pane] != 0);
+            if (!caption.isEmpty())
+                QVERIFY(qAbs(caption.center().x() - layout.captionRect(r, c).center().x()) <= 2
+                    && caption.height() >= layout.captionPixelSize() / 2);
+        }
+        // A page too short for the header and a caption, a slot out of range or no
+        // photograph prints nothing rather than garbage.
+        QVERIFY(!PrintLayout(ws, { 0 }, 1, 1, QSize(page.width(), dpi / 3), dpi, "").isValid());
+        QVERIFY(!PrintLayout(ws, { 0, 4 }, 1, 2, page, dpi, "").isValid());
+        QVERIFY(!PrintLayout(Workspace(), { 0 }, 1, 1, page, dpi, "").isValid());
+        QCOMPARE(PrintLayout::headerText(" P-17 ", QDate(2026, 3, 9)),
+            QString("患者ID: P-17    2026/03/09"));
+        QCOMPARE(PrintLayout::headerText("", QDate(2026, 3, 9)), QString("2026/03/09"));
+    }
+
+    void registration_data()
+    {
+        QTest::addColumn<QString>("patient"); // empty: none chosen
+        QTest::addColumn<bool>("saves");
+        QTest::newRow("registered") << "P-0042\n" << true;
+        QTest::newRow("no patient") << "" << true;
+        QTest::newRow("failed save taken back") << "P-0042" << false;
+    }
+
+    void registration()
+    {
+        QFETCH(QString, patient);
+        QFETCH(bool, saves);
+        if (!patient.isEmpty())
+            QVERIFY(writeBytes(HostDialogs::tempFolder() + "PatientID.TMP", patient.toUtf8()));
+        QString asked;
+        const QString path = PhotoRegistration::registerComposite([&](const QString& target) {
+            asked = target;
+            return saves && QFile(target).open(QIODevice::WriteOnly);
+        });
+        const bool registered = !patient.isEmpty() && saves;
+        // Never a made-up place: nothing asked for without a patient.
+        QVERIFY(path.isEmpty() != registered && asked.isEmpty() == patient.isEmpty());
+        QCOMPARE(QFile::exists(HostDialogs::tempFolder() + "ImgADD.TMP"), registered);
+        PhotoCatalog catalog;
+        const auto records = catalog.open(PhotoCatalog::ReadOnly) == 0 ? catalog.list()
+                                                                       : decltype(catalog.list())();
+        QCOMPARE(records.size(), registered ? 1 : 0);
+        if (registered)
+            QVERIFY(path.startsWith(m_host->path("store") + "/P-0042/") && path.endsWith(".jpg")
+                && records[0].path == path && records[0].patientId == "P-0042");
+    }
 
 private:
     std::unique_ptr<IsolatedHost> m_host;
 };
-
-void TestOutput::init()
-{
-    m_host = std::make_unique<IsolatedHost>();
-    // The pixels here are the panes' own; the simulation label is tested apart.
-    QSettings(m_host->path("Molvex.ini"), QSettings::IniFormat)
-        .setValue("BRACKET/SimulationStamp", 0);
-}
-void TestOutput::cleanup() { m_host.reset(); }
-
-void TestOutput::panePlacement_data()
-{
-    QTest::addColumn<QSize>("photo");
-    QTest::addColumn<int>("rows");
-    QTest::addColumn<int>("cols");
-    QTest::addColumn<QPoint>("lastPane"); // composite pixel of the last pane's corner
-    QTest::addColumn<QSize>("composite");
-    QTest::newRow("335x257, four")
-        << QSize(335, 257) << 2 << 2 << QPoint(368, 282) << QSize(703, 539);
-    QTest::newRow("333x251, two") << QSize(333, 251) << 1 << 2 << QPoint(366, 0) << QSize(699, 251);
-    QTest::newRow("401x301, four")
-        << QSize(401, 301) << 2 << 2 << QPoint(441, 331) << QSize(842, 632);
-    QTest::newRow("one") << QSize(37, 23) << 1 << 1 << QPoint(0, 0) << QSize(37, 23);
-}
-
-void TestOutput::panePlacement()
-{
-    QFETCH(QSize, photo);
-    QFETCH(int, rows);
-    QFETCH(int, cols);
-    QFETCH(QPoint, lastPane);
-    QFETCH(QSize, composite);
-    Workspace ws;
-    setPhoto(ws, positionImage(photo.width(), photo.height()));
-    const CompositeRenderer renderer(
-        ws, QVector<int>({ 3, 2, 1, 0 }).mid(0, rows * cols), rows, cols);
-    QVERIFY(renderer.isValid());
-    QCOMPARE(renderer.size(), composite);
-    QCOMPARE(renderer.panePixel(rows - 1, cols - 1), lastPane);
-    const QImage whole = renderer.render().convertToFormat(QImage::Format_ARGB32);
-    QCOMPARE(whole.size(), composite);
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < cols; ++c) {
-            const QPoint at(c * lastPane.x(), r * lastPane.y());
-            QVERIFY(sameImage(whole.copy(QRect(at, photo)),
-                positionImage(photo.width(), photo.height(), QImage::Format_ARGB32)));
-            if (c > 0) // the gap ends right before the pane
-                QCOMPARE(whole.pixel(at.x() - 1, at.y()), 0u);
-            if (r > 0)
-                QCOMPARE(whole.pixel(at.x(), at.y() - 1), 0u);
-        }
-    QVERIFY(!CompositeRenderer(ws, { 0, 1 }, 2, 2).isValid());
-    QVERIFY(!CompositeRenderer(ws, { 0, 4 }, 1, 2).isValid());
-    QVERIFY(CompositeRenderer(ws, { 0, 4 }, 1, 2).render().isNull());
-}
-
-void TestOutput::whatEachPaneShows()
-{
-    Workspace ws;
-    scene(ws, m_host->dir.path());
-    const CompositeRenderer renderer(ws, { 0, 1, 2, 3 }, 2, 2);
-    const QImage whole = renderer.render();
-    // Photograph points: inside the clip on the large bracket, on the small one,
-    // outside the clip but on the large bracket, far outside.
-    const QPoint inside(200, 170), small(131, 101), outside(115, 25), corner(3, 3);
-    const QRgb expected[4][4] = {
-        { kPhoto, kPhoto, kPhoto, kPhoto }, // slot 0: no brackets
-        { kRed, kGreen, kPhoto, kPhoto },
-        { kPhoto, kPhoto, kPhoto, kPhoto }, // slot 2: not for output
-        { kRed, kRed, kPhoto, kPhoto },
-    };
-    for (int pane = 0; pane < 4; ++pane) {
-        const QPoint origin = renderer.panePixel(pane / 2, pane % 2);
-        int i = 0;
-        for (const QPoint p : { inside, small, outside, corner }) {
-            const QRgb got = whole.pixel(origin + p);
-            QVERIFY2(near(got, expected[pane][i++]),
-                qPrintable(QString("pane %1 point %2: %3").arg(pane).arg(i).arg(got, 8, 16)));
-        }
-    }
-    ws.m_bClipClosed = false; // an open clip shows no brackets at all
-    const QImage open = CompositeRenderer(ws, { 1 }, 1, 1).render();
-    QVERIFY(near(open.pixel(inside), kPhoto) && near(open.pixel(small), kPhoto));
-}
-
-void TestOutput::bandsEqualTheWhole_data()
-{
-    QTest::addColumn<int>("band");
-    for (int rows : { 1, 7, 64, 100, 539 })
-        QTest::addRow("%d rows", rows) << rows;
-}
-
-// The same rows whatever the band height, with a buffer that still holds junk.
-void TestOutput::bandsEqualTheWhole()
-{
-    QFETCH(int, band);
-    Workspace ws;
-    scene(ws, m_host->dir.path());
-    const CompositeRenderer renderer(ws, { 0, 1, 2, 3 }, 2, 2);
-    const QImage whole = renderer.render();
-    QImage buffer(whole.width(), band, QImage::Format_ARGB32_Premultiplied);
-    buffer.fill(0xFF123456);
-    for (int top = 0; top < whole.height(); top += band) {
-        renderer.renderBand(buffer, top);
-        const int rows = qMin(band, whole.height() - top);
-        QVERIFY2(buffer.copy(0, 0, whole.width(), rows) == whole.copy(0, top, whole.width(), rows),
-            qPrintable(QString("band at %1").arg(top)));
-    }
-}
-
-void TestOutput::saveJpeg_data()
-{
-    QTest::addColumn<QString>("name"); // below the temporary folder
-    QTest::addColumn<QString>("written"); // empty when the save must fail
-    QTest::addColumn<int>("limit"); // file size limit, 0 for none
-    QTest::addColumn<int>("stopAfter"); // bands before the progress callback stops it, -1 never
-    auto row = [](const char* tag, const char* name, const char* written, int limit, int stop) {
-        QTest::newRow(tag) << QString(name) << QString(written) << limit << stop;
-    };
-    row(".jpg added", "out", "out.jpg", 0, -1);
-    row("any case kept", "OUT.JpG", "OUT.JpG", 0, -1);
-    row(".jpeg is not .jpg", "out.jpeg", "out.jpeg.jpg", 0, -1);
-    row("old file replaced", "old.jpg", "old.jpg", 0, -1);
-    row("abandoned keeps the old file", "old.jpg", "", 0, 3);
-    row("disk full mid-way keeps the old file", "old.jpg", "", 20000, -1);
-    row("disk full within the write buffer", "old.jpg", "", 100, -1);
-    row("folder under the name", "folder.jpg", "", 0, -1);
-    row("parent is a file", "old.jpg/x.jpg", "", 0, -1);
-}
-
-void TestOutput::saveJpeg()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, written);
-    QFETCH(int, limit);
-    QFETCH(int, stopAfter);
-    const QString dir = m_host->path("out");
-    QVERIFY(QDir().mkpath(dir + "/folder.jpg") && writeBytes(dir + "/old.jpg", "previous"));
-    Workspace ws;
-    scene(ws, m_host->dir.path());
-    *ws.m_pPhoto = positionImage(335, 257); // about 10 kB as JPEG
-    if (limit > 1000) // noise does not compress: the JPEG passes the limit mid-way
-        QRandomGenerator(1).fillRange(reinterpret_cast<quint32*>(ws.m_pPhoto->bits()), 335 * 257);
-    const CompositeRenderer renderer(ws, { 1, 3 }, 1, 2);
-    int bands = 0;
-    // Lifted again before anything else is written.
-    auto full = limit ? std::make_unique<FileSizeLimit>(rlim_t(limit)) : nullptr;
-    const bool ok = CompositeWriter::saveComposite(
-        renderer, dir + "/" + name, [&] { return ++bands != stopAfter; });
-    full.reset();
-    QCOMPARE(ok, !written.isEmpty());
-    if (written != "old.jpg")
-        QCOMPARE(readAll(dir + "/old.jpg"), QByteArray("previous"));
-    QCOMPARE(leftovers(dir), QSet<QString>({ "folder.jpg", "old.jpg", ok ? written : "old.jpg" }));
-    if (ok) {
-        QCOMPARE(bands,
-            (renderer.size().height() + CompositeWriter::BandRows - 1) / CompositeWriter::BandRows);
-        // Against the platform's plain save of the whole picture with its defaults.
-        QVERIFY(sameImage(QImageReader(dir + "/" + written, "jpeg").read(),
-            QImage::fromData(encoded(renderer.render(), "jpeg"), "jpeg"), 1));
-        // Rendering the next band while encoding this one changes no byte of the file.
-        QBuffer whole;
-        whole.open(QIODevice::WriteOnly);
-        JpegBandEncoder encoder(&whole);
-        const QImage picture = renderer.render();
-        QVERIFY(encoder.begin(picture.width(), picture.height())
-            && encoder.writeRows(picture, picture.height()) && encoder.finish());
-        QCOMPARE(readAll(dir + "/" + written), whole.data());
-    }
-}
-
-void TestOutput::printLayout_data()
-{
-    QTest::addColumn<QSize>("photo");
-    QTest::addColumn<QSize>("grid"); // columns x rows
-    QTest::addColumn<QSize>("page"); // printable pixels, portrait
-    QTest::addColumn<int>("dpi");
-    QTest::addColumn<int>("orientation"); // QPageLayout::Orientation
-    QTest::addColumn<QSize>("printed"); // the grid on paper, columns x rows
-    const int portrait = QPageLayout::Portrait, landscape = QPageLayout::Landscape;
-    // clang-format off
-    QTest::newRow("one")          << QSize(335, 257) << QSize(1, 1) << QSize(1187, 1703) << 150 << landscape << QSize(1, 1);
-    QTest::newRow("one portrait") << QSize(257, 335) << QSize(1, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 1);
-    QTest::newRow("two stacked")  << QSize(335, 257) << QSize(2, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 2);
-    QTest::newRow("two tall")     << QSize(257, 335) << QSize(2, 1) << QSize(1187, 1703) << 150 << landscape << QSize(2, 1);
-    QTest::newRow("four, 72 dpi") << QSize(335, 257) << QSize(2, 2) << QSize(571, 803) << 72 << landscape << QSize(2, 2);
-    QTest::newRow("four tall")    << QSize(257, 335) << QSize(2, 2) << QSize(1187, 1703) << 150 << portrait << QSize(2, 2);
-    // clang-format on
-}
-
-void TestOutput::printLayout()
-{
-    QFETCH(QSize, photo);
-    QFETCH(QSize, grid);
-    QFETCH(QSize, page);
-    QFETCH(int, dpi);
-    QFETCH(int, orientation);
-    QFETCH(QSize, printed);
-    Workspace ws;
-    scene(ws, m_host->dir.path(), photo);
-    QCOMPARE(int(PrintLayout::bestOrientation(photo, grid.height(), grid.width(), page, dpi)),
-        orientation);
-    if (orientation == QPageLayout::Landscape)
-        page.transpose();
-    QCOMPARE(PrintLayout::bestGrid(photo, grid.height(), grid.width(), page, dpi), printed);
-    const int rows = printed.height(), cols = printed.width();
-    const QVector<int> paneSlots = QVector<int>({ 3, 1, 0, 2 }).mid(0, rows * cols);
-    const PrintLayout layout(ws, paneSlots, rows, cols, page, dpi, "P-17    2026/03/09");
-    QVERIFY(layout.isValid());
-    QVERIFY(layout.captionPixelSize() * 72.0 / dpi >= 10
-        && layout.headerPixelSize() * 72.0 / dpi >= 10);
-    // The grid fills the page one way or the other, gaps included, and stays on it.
-    const QRect last(layout.paneOrigin(rows - 1, cols - 1), layout.pictureSize());
-    const QRect gridArea(
-        layout.paneOrigin(0, 0), layout.captionRect(rows - 1, cols - 1).bottomRight());
-    QVERIFY(
-        QRect(QPoint(), page).contains(gridArea) && gridArea.top() >= layout.headerRect().bottom());
-    QVERIFY(gridArea.width() > page.width() * 0.95 || gridArea.bottom() > page.height() * 0.95);
-    QVERIFY(gridArea.bottom() > page.height() * 3 / 4); // no empty lower half
-    QVERIFY(qAbs(gridArea.left() - (page.width() - 1 - gridArea.right())) <= 1); // centred
-    if (cols > 1)
-        QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x()
-                - layout.pictureSize().width(),
-            layout.gap());
-    QVERIFY(layout.gap() > dpi / 8 && last.bottom() < layout.captionRect(rows - 1, cols - 1).top());
-
-    QImage sheet(page, QImage::Format_RGB32);
-    sheet.fill(Qt::white);
-    QPainter painter(&sheet);
-    layout.paint(&painter);
-    painter.end();
-    const auto inkBox = [&sheet](const QRect& area) {
-        QRect box;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (qGray(sheet.pixel(x, y)) < 128)
-                    box |= QRect(x, y, 1, 1);
-        return box;
-    };
-    QVERIFY(!inkBox(layout.headerRect()).isEmpty());
-    for (int pane = 0; pane < rows * cols; ++pane) {
-        const int r = pane / cols, c = pane % cols;
-        const QTransform t = layout.photoTransform(r, c);
-        const auto at = [&](int x, int y) { return sheet.pixel(t.map(QPointF(x, y)).toPoint()); };
-        // Slots 1 and 3 show a red bracket over the middle.
-        QVERIFY2(near(at(165, 125), paneSlots[pane] % 2 ? kRed : kPhoto, 12)
-                && near(at(115, 25), kPhoto, 12)
-                && near(at(photo.width() - 2, photo.height() - 2), kPhoto, 12),
-            qPrintable(QString("pane %1").arg(pane)));
-        // The caption: only a working pane with a bracket has one, centred under it.
-        const QRect caption = inkBox(layout.captionRect(r, c));
-        QCOMPARE(!caption.isEmpty(), paneSlots[pane] != 0);
-        if (!caption.isEmpty())
-            QVERIFY(qAbs(caption.center().x() - layout.captionRect(r, c).center().x()) <= 2
-                && caption.height() >= layout.captionPixelSize() / 2);
-    }
-    // A page too short for the header and a caption, a slot out of range or no
-    // photograph prints nothing rather than garbage.
-    QVERIFY(!PrintLayout(ws, { 0 }, 1, 1, QSize(page.width(), dpi / 3), dpi, "").isValid());
-    QVERIFY(!PrintLayout(ws, { 0, 4 }, 1, 2, page, dpi, "").isValid());
-    QVERIFY(!PrintLayout(Workspace(), { 0 }, 1, 1, page, dpi, "").isValid());
-    QCOMPARE(PrintLayout::headerText(" P-17 ", QDate(2026, 3, 9)),
-        QString("患者ID: P-17    2026/03/09"));
-    QCOMPARE(PrintLayout::headerText("", QDate(2026, 3, 9)), QString("2026/03/09"));
-}
-
-void TestOutput::registration_data()
-{
-    QTest::addColumn<QString>("patient"); // empty: none chosen
-    QTest::addColumn<bool>("saves");
-    QTest::newRow("registered") << "P-0042\n" << true;
-    QTest::newRow("no patient") << "" << true;
-    QTest::newRow("failed save taken back") << "P-0042" << false;
-}
-
-void TestOutput::registration()
-{
-    QFETCH(QString, patient);
-    QFETCH(bool, saves);
-    if (!patient.isEmpty())
-        QVERIFY(writeBytes(HostDialogs::tempFolder() + "PatientID.TMP", patient.toUtf8()));
-    QString asked;
-    const QString path = PhotoRegistration::registerComposite([&](const QString& target) {
-        asked = target;
-        return saves && QFile(target).open(QIODevice::WriteOnly);
-    });
-    const bool registered = !patient.isEmpty() && saves;
-    // Never a made-up place: nothing asked for without a patient.
-    QVERIFY(path.isEmpty() != registered && asked.isEmpty() == patient.isEmpty());
-    QCOMPARE(QFile::exists(HostDialogs::tempFolder() + "ImgADD.TMP"), registered);
-    PhotoCatalog catalog;
-    const auto records
-        = catalog.open(PhotoCatalog::ReadOnly) == 0 ? catalog.list() : decltype(catalog.list())();
-    QCOMPARE(records.size(), registered ? 1 : 0);
-    if (registered)
-        QVERIFY(path.startsWith(m_host->path("store") + "/P-0042/") && path.endsWith(".jpg")
-            && records[0].path == path && records[0].patientId == "P-0042");
-}
 
 QTEST_MAIN(TestOutput)
 #include "tst_output.moc"

@@ -69,6 +69,17 @@ QByteArray withExifOrientation(const QByteArray& jpeg, int orientation)
     return orientation ? jpeg.left(2) + exif + jpeg.mid(2) : jpeg;
 }
 
+// Writes a w x h JPEG with EXIF orientation `exif` and, for flags >= 0, a record in
+// the photo database turning it by `flags`.
+bool writePhoto(const QString& path, int w, int h, int exif, int flags)
+{
+    PhotoCatalog catalog;
+    return writeBytes(path, withExifOrientation(encoded(positionImage(w, h), "jpeg"), exif))
+        && (flags < 0
+            || (catalog.open(PhotoCatalog::ReadWrite) == 0
+                && catalog.addPhoto(path, uchar(flags), {}) > 0));
+}
+
 } // namespace
 
 class TestPictureReader : public QObject {
@@ -182,11 +193,7 @@ private slots:
         const QImage stored = positionImage(v[0], v[1]);
         const QImage shown = stored.transformed(QTransform().rotate(v[4]));
         const QString path = m_host->path("front.jpg");
-        QVERIFY(writeBytes(path, withExifOrientation(encoded(stored, "jpeg"), v[2])));
-        PhotoCatalog catalog;
-        QVERIFY(v[3] < 0
-            || (catalog.open(PhotoCatalog::ReadWrite) == 0
-                && catalog.addPhoto(path, uchar(v[3]), {}) > 0));
+        QVERIFY(writePhoto(path, v[0], v[1], v[2], v[3]));
         Workspace ws;
         QVERIFY(
             PhotoLoader::open(ws, path) && ws.hasPhoto() && ws.m_pPhoto->size() == shown.size());
@@ -199,8 +206,8 @@ private slots:
         QCOMPARE(progressive.fullSize(), shown.size());
         QCOMPARE(progressive.previewDivisor(), 8);
         // libjpeg rounds the scaled sizes up.
-        QCOMPARE(progressive.preview().size(),
-            QSize((shown.width() + 7) / 8, (shown.height() + 7) / 8));
+        QCOMPARE(
+            progressive.preview().size(), QSize((shown.width() + 7) / 8, (shown.height() + 7) / 8));
         QVERIFY(sameImage(progressive.preview().scaled(4, 4), shown.scaled(4, 4), 24));
         QTRY_VERIFY(progressive.fullReady());
         QCOMPARE(progressive.takeFull(), *ws.m_pPhoto);
@@ -226,12 +233,7 @@ private slots:
     {
         QFETCH(QVector<int>, v);
         const QString path = m_host->path("early.jpg");
-        QVERIFY(writeBytes(
-            path, withExifOrientation(encoded(positionImage(v[0], v[1]), "jpeg"), v[2])));
-        PhotoCatalog catalog;
-        QVERIFY(v[3] < 0
-            || (catalog.open(PhotoCatalog::ReadWrite) == 0
-                && catalog.addPhoto(path, uchar(v[3]), {}) > 0));
+        QVERIFY(writePhoto(path, v[0], v[1], v[2], v[3]));
         const auto act = [&](Workspace& ws) {
             closeClip(ws, { { 70, 50 }, { 640, 90 }, { 610, 700 }, { 90, 650 } });
             addBracket(ws, m_host->path(""), 0, { 301, 203 }, 0xFFE61E1E, { 333, 377 }, 30);

@@ -114,12 +114,12 @@ private slots:
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QStringList>("paths");
         QTest::addColumn<QStringList>("patients");
-        QTest::newRow("all") << "" << QStringList { "c", "a", "d", "b", "none" }
-                             << QStringList { "P-2", "p-1", "P-10" };
-        QTest::newRow("case and spaces")
-            << " P-1" << QStringList { "a", "d", "b" } << QStringList { "p-1", "P-10" };
+        // clang-format off
+        QTest::newRow("all") << "" << QStringList { "c", "a", "d", "b", "none" } << QStringList { "P-2", "p-1", "P-10" };
+        QTest::newRow("case and spaces") << " P-1" << QStringList { "a", "d", "b" } << QStringList { "p-1", "P-10" };
         QTest::newRow("one patient") << "2" << QStringList { "c", "none" } << QStringList { "P-2" };
         QTest::newRow("nobody") << "x" << QStringList {} << QStringList {};
+        // clang-format on
     }
     void photosNewestFirst()
     {
@@ -178,18 +178,12 @@ private slots:
         QTest::addColumn<QString>("patient");
         QTest::addColumn<QString>("photo");
         QTest::addColumn<QString>("name");
-        QTest::newRow("patient") << " 0042 "
-                                 << "/x/smile.jpg"
-                                 << "0042_20260309.jpg";
-        QTest::newRow("patient with a slash") << "A/7:b"
-                                              << "/x/s.jpg"
-                                              << "A_7_b_20260309.jpg";
-        QTest::newRow("no patient") << ""
-                                    << "/x/smile.v2.JPG"
-                                    << "smile.v2_kestrin.jpg";
-        QTest::newRow("nothing") << ""
-                                 << ""
-                                 << "kestrin.jpg";
+        // clang-format off
+        QTest::newRow("patient") << " 0042 " << "/x/smile.jpg" << "0042_20260309.jpg";
+        QTest::newRow("patient with a slash") << "A/7:b" << "/x/s.jpg" << "A_7_b_20260309.jpg";
+        QTest::newRow("no patient") << "" << "/x/smile.v2.JPG" << "smile.v2_kestrin.jpg";
+        QTest::newRow("nothing") << "" << "" << "kestrin.jpg";
+        // clang-format on
     }
     void saveAsSuggestsAName()
     {
@@ -208,7 +202,9 @@ private slots:
         closeFrame();
         QVERIFY(start(host.path("p.png"))->windowState() & Qt::WindowMaximized);
         closeFrame();
-        QCOMPARE(QSettings(host.path("Molvex.ini"), QSettings::IniFormat).value("Recent File List/File1").toString(),
+        QCOMPARE(QSettings(host.path("Molvex.ini"), QSettings::IniFormat)
+                     .value("Recent File List/File1")
+                     .toString(),
             QFileInfo(host.path("p.png")).absoluteFilePath());
     }
 
@@ -220,13 +216,16 @@ private slots:
         CKestrinView* view = app()->mainFrame()->pane(0, 0);
         QTRY_VERIFY(view->isVisible() && view->viewport()->width() > 100);
         const QSize client = view->viewport()->size();
-        QTRY_VERIFY(qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
+        QTRY_VERIFY(
+            qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
         // The very first paint of the process lays grey over the photograph's
         // unscaled rectangle; every later one shows the shadow background round it.
         QCOMPARE(view->viewport()->grab().toImage().pixel(2, 2), qRgb(0x80, 0x80, 0x80));
         const QImage shot = view->viewport()->grab().toImage();
-        const int drawnH = int(200 * view->viewScale()), top = int(view->offsetY() * view->viewScale());
-        QCOMPARE(shot.pixel(client.width() / 2, top / 2), view->palette().color(QPalette::Dark).rgb());
+        const int drawnH = int(200 * view->viewScale()),
+                  top = int(view->offsetY() * view->viewScale());
+        QCOMPARE(
+            shot.pixel(client.width() / 2, top / 2), view->palette().color(QPalette::Dark).rgb());
         const QColor centre = shot.pixel(client.width() / 2, top + drawnH / 2);
         QVERIFY(qAbs(centre.red() - 127) <= 3 && qAbs(centre.green() - 127) <= 3);
         closeFrame();
@@ -241,7 +240,8 @@ private slots:
         QCOMPARE(frame->pane(0, 0)->viewport()->grab().toImage().pixel(5, 5),
             frame->palette().color(QPalette::Dark).rgb());
         // The resources are in place: the window's icon and the buttons' drawings.
-        QVERIFY(!frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
+        QVERIFY(
+            !frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
         QVERIFY(!CAboutDlg(frame).findChild<QLabel*>()->pixmap().isNull());
         closeFrame();
     }
@@ -258,7 +258,8 @@ private slots:
         testutils::MessageBoxCloser closer;
         QTimer::singleShot(0, [] {}); // keep the event loop turning during start-up
         QVERIFY(start(host.path("p.png"))->workspace().hasPhoto());
-        QTRY_COMPARE(closer.texts.value(0).section('\n', 0, 0), QString("bracket.csvが見つかりません"));
+        QTRY_COMPARE(
+            closer.texts.value(0).section('\n', 0, 0), QString("bracket.csvが見つかりません"));
         closeFrame();
     }
 };
