@@ -156,12 +156,18 @@ void PhotoLoader::orient(QImage& photo, unsigned char flags)
     }
 }
 
-QImage PhotoLoader::read(const QString& path, int flags)
+QImage PhotoLoader::read(const QString& path, int flags, int divisor)
 {
     // The record's flags were set by the practice against the stored pixels, so
     // they replace the picture's own EXIF orientation rather than add to it.
     PictureReader reader(path);
     reader.setAutoTransform(flags < 0);
+    if (divisor > 1 && reader.canRead()) {
+        // libjpeg's scaled sizes, so that the decoder's output needs no second scaling.
+        const QSize stored = reader.size();
+        reader.setScaledSize(QSize((stored.width() + divisor - 1) / divisor,
+            (stored.height() + divisor - 1) / divisor));
+    }
     QImage photo = reader.read(QImage::Format_RGB32);
     if (!photo.isNull() && flags >= 0)
         orient(photo, static_cast<unsigned char>(flags));

@@ -24,7 +24,8 @@ public:
 
     // The photograph decoded on white and turned by the record flags `flags`, or
     // by its own EXIF orientation when flags is -1; null when it cannot be decoded.
-    static QImage read(const QString& path, int flags);
+    // A divisor of 2, 4 or 8 has a JPEG decoded at that fraction of its size.
+    static QImage read(const QString& path, int flags, int divisor = 1);
 
     // The whole opening: replaces the workspace's photograph (none when it cannot be
     // decoded; see PictureReader) and resets the simulation. Succeeds even without a

@@ -14,21 +14,7 @@ namespace {
 
 QImage decode(const QString& path, const std::optional<unsigned char>& flags, int divisor)
 {
-    PictureReader reader(path);
-    if (!reader.canRead())
-        return {};
-    // The record's flags replace the picture's own EXIF orientation.
-    reader.setAutoTransform(!flags);
-    if (divisor > 1) {
-        // libjpeg's scaled sizes, so that the decoder's output needs no second scaling.
-        const QSize stored = reader.size();
-        reader.setScaledSize(QSize((stored.width() + divisor - 1) / divisor,
-            (stored.height() + divisor - 1) / divisor));
-    }
-    QImage photo = reader.read(QImage::Format_RGB32);
-    if (!photo.isNull() && flags)
-        PhotoLoader::orient(photo, *flags);
-    return photo;
+    return PhotoLoader::read(path, flags ? int(*flags) : -1, divisor);
 }
 
 } // namespace
