@@ -294,9 +294,11 @@ int main(int argc, char** argv)
 {
     // Painting and the widget cases need widgets (on the offscreen platform unless a display is
     // chosen); everything else runs without them.
+    // Saving and registering need fonts too, for the label stamped on working panes.
     const bool paint = argc >= 2
         && (qstrcmp(argv[1], "paint") == 0 || qstrcmp(argv[1], "paint-child") == 0 || qstrcmp(argv[1], "gallery") == 0
-            || qstrcmp(argv[1], "slider") == 0);
+            || qstrcmp(argv[1], "slider") == 0 || qstrncmp(argv[1], "save", 4) == 0
+            || qstrncmp(argv[1], "register", 8) == 0);
     if (paint && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app(
