@@ -2,6 +2,7 @@
 
 #include "core/host/securefile.h"
 
+#include "core/output/bandrenderthread.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/jpegbandencoder.h"
 
@@ -10,25 +11,7 @@
 #include <QImageWriter>
 
 #include <algorithm>
-#include <future>
-#include <system_error>
 #include <sys/stat.h>
-
-namespace {
-
-// Renders the band on a thread of its own; without one (the system refused to start
-// it) the band is rendered when the future is waited for, on the caller's thread.
-std::future<void> startRendering(const CompositeRenderer& renderer, QImage& band, int top)
-{
-    const auto work = [&renderer, &band, top] { renderer.renderBand(band, top); };
-    try {
-        return std::async(std::launch::async, work);
-    } catch (const std::system_error&) {
-        return std::async(std::launch::deferred, work);
-    }
-}
-
-} // namespace
 
 int CompositeWriter::findEncoder(const QString& mimeType, QByteArray* format)
 {
@@ -63,12 +46,12 @@ bool CompositeWriter::saveComposite(
     if (findEncoder(QStringLiteral("image/jpeg")) < 0)
         return false;
     const QSize size = renderer.size();
-    // Two bands: libjpeg encodes one while the renderer fills the other on a second
-    // thread, so memory stays two bands whatever the picture's height.
+    // libjpeg encodes one band while a second thread renders the next ones, a few
+    // bands ahead so that a moment without the second core does not stall the
+    // encoder; memory stays those few bands whatever the picture's height.
     const int bandRows = std::min(BandRows, size.height());
-    QImage bands[2] = { QImage(size.width(), bandRows, QImage::Format_ARGB32_Premultiplied),
-        QImage(size.width(), bandRows, QImage::Format_ARGB32_Premultiplied) };
-    if (bands[0].isNull() || bands[1].isNull())
+    BandRenderThread bands(renderer, bandRows, RenderAheadBands + 1);
+    if (!bands.isValid())
         return false;
 
     // Written beside the target and renamed on commit, so the chosen name never
@@ -91,22 +74,16 @@ bool CompositeWriter::saveComposite(
     }
     // Only the render thread touches the renderer (it fills its overlays lazily, band
     // by band); only this thread touches the encoder, the file and progress.
-    renderer.renderBand(bands[0], 0);
-    int current = 0;
     for (int top = 0; top < size.height(); top += bandRows) {
-        const int rows = std::min(bandRows, size.height() - top);
-        const int next = top + bandRows;
-        std::future<void> rendering;
-        if (next < size.height())
-            rendering = startRendering(renderer, bands[1 - current], next);
-        const bool written = encoder.writeRows(bands[current], rows) && (!progress || progress());
-        if (rendering.valid())
-            rendering.wait(); // bands[] must outlive the rendering into it
+        const QImage* band = bands.next();
+        const bool written = band
+            && encoder.writeRows(*band, std::min(bandRows, size.height() - top))
+            && (!progress || progress());
+        bands.release();
         if (!written) {
             file.cancel();
             return false;
         }
-        current = 1 - current;
     }
     if (!encoder.finish()) {
         file.cancel();

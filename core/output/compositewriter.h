@@ -14,6 +14,8 @@ public:
     // Composite rows rendered and encoded per step: a multiple of the 16-row JPEG
     // block height, small enough to keep the band buffer a few megabytes.
     static constexpr int BandRows = 64;
+    // Bands rendered ahead of the one being encoded.
+    static constexpr int RenderAheadBands = 3;
 
     // Index of the image writer MIME type equal to mimeType (exact, case-sensitive),
     // with the matching writer format stored in *format when given; -1 when there
