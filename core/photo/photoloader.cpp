@@ -158,9 +158,14 @@ void PhotoLoader::orient(QImage& photo, unsigned char flags)
 
 QImage PhotoLoader::read(const QString& path, int flags, int divisor)
 {
+    PictureReader reader(path);
+    return read(reader, flags, divisor);
+}
+
+QImage PhotoLoader::read(PictureReader& reader, int flags, int divisor)
+{
     // The record's flags were set by the practice against the stored pixels, so
     // they replace the picture's own EXIF orientation rather than add to it.
-    PictureReader reader(path);
     reader.setAutoTransform(flags < 0);
     if (divisor > 1 && reader.canRead()) {
         // libjpeg's scaled sizes, so that the decoder's output needs no second scaling.

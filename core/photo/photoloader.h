@@ -8,6 +8,7 @@
 
 #include <optional>
 
+class PictureReader;
 class Workspace;
 
 class PhotoLoader {
@@ -26,6 +27,8 @@ public:
     // by its own EXIF orientation when flags is -1; null when it cannot be decoded.
     // A divisor of 2, 4 or 8 has a JPEG decoded at that fraction of its size.
     static QImage read(const QString& path, int flags, int divisor = 1);
+    // The same from a reader already opened on the file (its header read once).
+    static QImage read(PictureReader& reader, int flags, int divisor = 1);
 
     // The whole opening: replaces the workspace's photograph (none when it cannot be
     // decoded; see PictureReader) and resets the simulation. Succeeds even without a

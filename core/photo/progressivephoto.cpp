@@ -38,18 +38,17 @@ ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
 {
     const std::optional<unsigned char> flags = PhotoLoader::recordFlags(path);
     m_flags = flags;
-    QSize stored;
-    {
-        PictureReader header(path);
-        if (!header.canRead())
-            return;
-        stored = header.size();
-        // Only JPEG scales while decoding; any other format is read once, in full.
-        if (header.format() == "jpeg")
-            m_divisor = divisorFor(stored, shownPixels);
-    }
+    // The preview is decoded from this reader, so the file is opened and its header
+    // parsed once on the way to the first frame.
+    PictureReader reader(path);
+    if (!reader.canRead())
+        return;
+    const QSize stored = reader.size();
+    // Only JPEG scales while decoding; any other format is read once, in full.
+    if (reader.format() == "jpeg")
+        m_divisor = divisorFor(stored, shownPixels);
     if (m_divisor == 1) {
-        m_preview = decode(path, flags, 1);
+        m_preview = PhotoLoader::read(reader, flags ? int(*flags) : -1, 1);
         m_fullSize = m_preview.size();
         std::promise<QImage> done;
         done.set_value(m_preview);
@@ -68,7 +67,7 @@ ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
         // No thread to be had: the full picture is decoded when it is first asked for.
         m_full = std::async(std::launch::deferred, [path, flags] { return decode(path, flags, 1); });
     }
-    m_preview = decode(path, flags, m_divisor);
+    m_preview = PhotoLoader::read(reader, flags ? int(*flags) : -1, m_divisor);
     if (m_preview.isNull())
         return;
     // The preview shows which way the picture ended up turned.
