@@ -196,6 +196,13 @@ bool PhotoLoader::openProgressive(Workspace& workspace, const QString& path, QSi
 {
     workspace.clearPhoto();
     ProgressivePhoto photo(path, shownPixels);
+    return openProgressive(workspace, path, photo);
+}
+
+bool PhotoLoader::openProgressive(Workspace& workspace, const QString& path, ProgressivePhoto& photo)
+{
+    workspace.clearPhoto();
+    photo.startFullDecode();
     if (photo.previewDivisor() == 1) {
         QImage full = photo.takeFull();
         if (!full.isNull())

@@ -9,6 +9,7 @@
 #include <optional>
 
 class PictureReader;
+class ProgressivePhoto;
 class Workspace;
 
 class PhotoLoader {
@@ -38,4 +39,6 @@ public:
     // full size and a preview for panes of at most `shownPixels` device pixels, and
     // takes over the full picture when its decode finishes.
     static bool openProgressive(Workspace& workspace, const QString& path, QSize shownPixels);
+    // The same with the photograph at `path` already opened (its decode started).
+    static bool openProgressive(Workspace& workspace, const QString& path, ProgressivePhoto& photo);
 };

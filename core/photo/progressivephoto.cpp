@@ -35,14 +35,28 @@ int ProgressivePhoto::divisorFor(QSize stored, QSize shownPixels)
 }
 
 ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
+    : ProgressivePhoto(path, shownPixels, PhotoLoader::recordFlags(path), true)
 {
-    const std::optional<unsigned char> flags = PhotoLoader::recordFlags(path);
-    m_flags = flags;
+}
+
+ProgressivePhoto::ProgressivePhoto(
+    const QString& path, QSize shownPixels, std::optional<unsigned char> flags)
+    : ProgressivePhoto(path, shownPixels, flags, false)
+{
+}
+
+ProgressivePhoto::ProgressivePhoto(
+    const QString& path, QSize shownPixels, std::optional<unsigned char> flags, bool fullAtOnce)
+    : m_flags(flags)
+    , m_path(path)
+{
     // The preview is decoded from this reader, so the file is opened and its header
     // parsed once on the way to the first frame.
     PictureReader reader(path);
-    if (!reader.canRead())
+    if (!reader.canRead()) {
+        m_fullStarted = true; // nothing to decode
         return;
+    }
     const QSize stored = reader.size();
     // Only JPEG scales while decoding; any other format is read once, in full.
     if (reader.format() == "jpeg")
@@ -53,8 +67,26 @@ ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
         std::promise<QImage> done;
         done.set_value(m_preview);
         m_full = done.get_future();
+        m_fullStarted = true;
         return;
     }
+    if (fullAtOnce)
+        startFullDecode();
+    m_preview = PhotoLoader::read(reader, flags ? int(*flags) : -1, m_divisor);
+    if (m_preview.isNull())
+        return;
+    // The preview shows which way the picture ended up turned.
+    const bool turned = (m_preview.width() > m_preview.height()) != (stored.width() > stored.height());
+    m_fullSize = turned ? stored.transposed() : stored;
+}
+
+void ProgressivePhoto::startFullDecode()
+{
+    if (m_fullStarted)
+        return;
+    m_fullStarted = true;
+    const QString path = m_path;
+    const std::optional<unsigned char> flags = m_flags;
     const auto full = [path, flags] {
         // Below the preview's priority: on a busy processor the first frame comes
         // first; on an idle one each decode has a core of its own anyway.
@@ -67,12 +99,6 @@ ProgressivePhoto::ProgressivePhoto(const QString& path, QSize shownPixels)
         // No thread to be had: the full picture is decoded when it is first asked for.
         m_full = std::async(std::launch::deferred, [path, flags] { return decode(path, flags, 1); });
     }
-    m_preview = PhotoLoader::read(reader, flags ? int(*flags) : -1, m_divisor);
-    if (m_preview.isNull())
-        return;
-    // The preview shows which way the picture ended up turned.
-    const bool turned = (m_preview.width() > m_preview.height()) != (stored.width() > stored.height());
-    m_fullSize = turned ? stored.transposed() : stored;
 }
 
 ProgressivePhoto::~ProgressivePhoto()

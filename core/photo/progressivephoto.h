@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <future>
+#include <optional>
 
 class ProgressivePhoto {
 public:
@@ -17,6 +18,11 @@ public:
     // the preview is the smallest scaled decode at least half as large each way (a
     // moment of a slightly soft picture), or the full picture when none is smaller.
     ProgressivePhoto(const QString& path, QSize shownPixels);
+    // The same with the record's flags already looked up (PhotoLoader::recordFlags),
+    // so that the preview can be decoded on a thread that never opens the database.
+    // The full decode waits for startFullDecode(): started beside a window being
+    // built, it would take the processor from the first frame.
+    ProgressivePhoto(const QString& path, QSize shownPixels, std::optional<unsigned char> flags);
     // Waits for the full decode, so that no thread outlives the object.
     ~ProgressivePhoto();
     ProgressivePhoto(const ProgressivePhoto&) = delete;
@@ -32,6 +38,9 @@ public:
     // pictures; none when it has no record (its EXIF orientation is used then).
     std::optional<unsigned char> recordFlags() const { return m_flags; }
 
+    // Starts the full decode on another thread unless it is under way or done.
+    void startFullDecode();
+
     // Whether takeFull() would return without waiting.
     bool fullReady() const;
     // The full picture, waiting for its decode when needed; null when it failed or
@@ -46,9 +55,14 @@ public:
     static int divisorFor(QSize stored, QSize shownPixels);
 
 private:
+    ProgressivePhoto(
+        const QString& path, QSize shownPixels, std::optional<unsigned char> flags, bool fullAtOnce);
+
     QSize m_fullSize;
     QImage m_preview;
     int m_divisor = 1;
     std::optional<unsigned char> m_flags;
+    QString m_path;
+    bool m_fullStarted = false;
     std::future<QImage> m_full;
 };

@@ -75,10 +75,13 @@ bool CKestrinApp::InitInstance(const QStringList& arguments)
     if (path.isEmpty())
         return false;
 
+    // The decode needs nothing of the window: it runs on another core while the
+    // window is built.
+    auto started = CKestrinDoc::startOpening(path);
     m_doc.reset();
     m_frame = std::make_unique<CMainFrame>();
     m_doc = std::make_unique<CKestrinDoc>(m_frame.get());
-    if (!m_doc->OnOpenDocument(path))
+    if (!m_doc->OnOpenDocument(path, std::move(started)))
         return false;
     addToRecentFiles(m_doc->pathName());
     connect(m_frame.get(), &CMainFrame::photoChosen, this, &CKestrinApp::openPhoto);

@@ -2,6 +2,7 @@
 
 #include "core/host/photocatalog.h"
 #include "core/photo/photoloader.h"
+#include "core/photo/progressivephoto.h"
 #include "core/text/strings.h"
 #include "ui/frame/cmainframe.h"
 #include "ui/frame/consultationcommands.h"
@@ -11,6 +12,17 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QtMath>
+
+#include <system_error>
+
+namespace {
+
+bool isConsultation(const QString& path)
+{
+    return path.endsWith(QStringLiteral(".kestrin"), Qt::CaseInsensitive);
+}
+
+} // namespace
 
 CKestrinDoc::CKestrinDoc(CMainFrame* frame, QObject* parent)
     : QObject(parent)
@@ -38,11 +50,31 @@ void CKestrinDoc::checkFullPhoto()
     }
 }
 
-bool CKestrinDoc::OnOpenDocument(const QString& path)
+std::future<std::unique_ptr<ProgressivePhoto>> CKestrinDoc::startOpening(const QString& path)
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (isConsultation(path) || !screen)
+        return {};
+    // No pane is ever larger than the screen: the preview covers whatever window
+    // is then built. The record is looked up here, on the thread that owns the
+    // database connection and reports why a record could not be read.
+    const QSize shown(qCeil(screen->size().width() * screen->devicePixelRatio()),
+        qCeil(screen->size().height() * screen->devicePixelRatio()));
+    const std::optional<unsigned char> flags = PhotoLoader::recordFlags(path);
+    try {
+        return std::async(std::launch::async,
+            [path, shown, flags] { return std::make_unique<ProgressivePhoto>(path, shown, flags); });
+    } catch (const std::system_error&) {
+        return {};
+    }
+}
+
+bool CKestrinDoc::OnOpenDocument(
+    const QString& path, std::future<std::unique_ptr<ProgressivePhoto>> started)
 {
     if (!m_frame)
         return false;
-    if (path.endsWith(QStringLiteral(".kestrin"), Qt::CaseInsensitive)) {
+    if (isConsultation(path)) {
         if (!ConsultationCommands::open(m_frame, path))
             return false;
         m_pathName = QFileInfo(path).absoluteFilePath();
@@ -53,8 +85,19 @@ bool CKestrinDoc::OnOpenDocument(const QString& path)
     if (const QScreen* screen = m_frame->screen())
         shown = shown.expandedTo(QSize(1, 1)).boundedTo(screen->size());
     const qreal ratio = m_frame->devicePixelRatioF();
-    PhotoLoader::openProgressive(m_frame->workspace(), path,
-        QSize(qCeil(shown.width() * ratio), qCeil(shown.height() * ratio)));
+    std::unique_ptr<ProgressivePhoto> photo;
+    if (started.valid()) {
+        try {
+            photo = started.get();
+        } catch (...) {
+            // Out of memory on the other thread: tried once more here, as any open.
+        }
+    }
+    if (photo)
+        PhotoLoader::openProgressive(m_frame->workspace(), path, *photo);
+    else
+        PhotoLoader::openProgressive(m_frame->workspace(), path,
+            QSize(qCeil(shown.width() * ratio), qCeil(shown.height() * ratio)));
     if (m_frame->workspace().fullPhotoPending())
         m_fullPhotoPoll.start();
     m_pathName = QFileInfo(path).absoluteFilePath();

@@ -8,7 +8,11 @@
 #include <QString>
 #include <QTimer>
 
+#include <future>
+#include <memory>
+
 class CMainFrame;
+class ProgressivePhoto;
 
 class CKestrinDoc : public QObject {
     Q_OBJECT
@@ -21,7 +25,14 @@ public:
     // no loadable picture: the workspace is then empty. A saved consultation
     // (".kestrin") opens with its photograph; it fails when it cannot be opened.
     // A photograph with a consultation in the patient's folder offers to resume it.
-    bool OnOpenDocument(const QString& path);
+    // `started`, from startOpening(path), is the photograph's decode already under
+    // way; without it the photograph is decoded here.
+    bool OnOpenDocument(const QString& path,
+        std::future<std::unique_ptr<ProgressivePhoto>> started = {});
+    // Starts decoding the photograph at `path` on another thread, before the window
+    // exists, for panes of at most the primary screen's size. Invalid for a saved
+    // consultation or when no thread can be had.
+    static std::future<std::unique_ptr<ProgressivePhoto>> startOpening(const QString& path);
 
     QString pathName() const { return m_pathName; }
 
