@@ -15,6 +15,9 @@
 #include <QPainter>
 #include <QtEndian>
 
+#include <future>
+#include <memory>
+
 #include <jpeglib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -220,11 +223,14 @@ private slots:
     {
         // Width, height, EXIF orientation, record flags (-1: none), how the full
         // picture arrives (0 taken over once decoded, 1 waited for by whoever needs
-        // it, 2 the window closed before it came).
+        // it, 2 the window closed before it came), whether the preview was decoded on
+        // another thread before the window existed (as at start-up).
         QTest::addColumn<QVector<int>>("v");
-        QTest::newRow("exif 6, taken over") << ints("1203 901  6 -1  0");
-        QTest::newRow("record 0x01 over exif 3, waited for") << ints("999 1301  3 1  1");
-        QTest::newRow("closed while decoding") << ints("1203 901  0 -1  2");
+        QTest::newRow("exif 6, taken over") << ints("1203 901  6 -1  0  0");
+        QTest::newRow("record 0x01 over exif 3, waited for") << ints("999 1301  3 1  1  0");
+        QTest::newRow("closed while decoding") << ints("1203 901  0 -1  2  0");
+        QTest::newRow("started early, exif 6") << ints("1203 901  6 -1  0  1");
+        QTest::newRow("started early, record 0x01, waited for") << ints("999 1301  3 1  1  1");
     }
 
     // A clip and a paste made while only the preview is there land where they land
@@ -244,7 +250,13 @@ private slots:
         auto early = std::make_unique<Workspace>();
         int waits = 0;
         early->m_onWaitForPhoto = [&](bool waiting) { waits += waiting; };
-        QVERIFY(PhotoLoader::openProgressive(*early, path, QSize(v[0], v[1]) / 8));
+        std::unique_ptr<ProgressivePhoto> started;
+        if (v[5])
+            started = std::async(std::launch::async, [&, flags = PhotoLoader::recordFlags(path)] {
+                return std::make_unique<ProgressivePhoto>(path, QSize(v[0], v[1]) / 8, flags);
+            }).get();
+        QVERIFY(started ? PhotoLoader::openProgressive(*early, path, *started)
+                        : PhotoLoader::openProgressive(*early, path, QSize(v[0], v[1]) / 8));
         QVERIFY(early->fullPhotoPending() && early->hasPhoto());
         QCOMPARE(QSize(early->photoWidth(), early->photoHeight()), plain.m_pPhoto->size());
         act(*early);
