@@ -77,12 +77,7 @@ private slots:
         m_frame->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
     }
-    void cleanup()
-    {
-        m_doc.reset();
-        m_frame.reset();
-        m_host.reset();
-    }
+    void cleanup() { m_doc.reset(), m_frame.reset(), m_host.reset(); }
 
     void paneIsTheFlippedPane_data()
     {
@@ -111,10 +106,8 @@ private slots:
         const QImage before = shown();
         command(Cmd::MirrorView);
         QVERIFY(view()->horizontalScrollBar()->invertedAppearance());
-        const QImage after = shown();
-        QCOMPARE(after.size(), before.size());
         QFETCH(int, ties);
-        QVERIFY(differing(after, flipped(before)) <= ties);
+        QVERIFY(differing(shown(), flipped(before)) <= ties);
         // The choice is remembered for the next window.
         CMainFrame next;
         QVERIFY(next.workspace().m_bMirrorView);
@@ -150,7 +143,7 @@ private slots:
         command(Cmd::MirrorView);
         QVERIFY(testutils::sameImage(dragged, shown()));
         QTest::mouseRelease(view()->viewport(), Qt::LeftButton, {}, at + QPoint(37, 5));
-        QVERIFY2(qAbs(start.x() - b.GetPos().x() - 37 / zoom) <= 1, qPrintable(QString::number(b.GetPos().x())));
+        QVERIFY(qAbs(start.x() - b.GetPos().x() - 37 / zoom) <= 1);
         QVERIFY(qAbs(b.GetPos().y() - start.y() - 5 / zoom) <= 1);
         const QPoint moved = b.GetPos();
         QTest::keyClick(view(), Qt::Key_Right);
