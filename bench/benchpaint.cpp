@@ -205,19 +205,26 @@ double paintFigures(const QString& prefix, double goalFactor)
     // first paint, whose grey lies only outside the photograph): within the
     // photograph they must be the same pixels.
     dragged->viewport()->repaint();
-    const QImage composed = dragged->viewport()->grab().toImage();
-    ws.m_bFirstPaintDone = false;
-    const QImage direct = dragged->viewport()->grab().toImage();
-    const QRect photoArea = QRectF(QPointF(dragged->offsetX(), dragged->offsetY()) * dragged->viewScale(),
-        QSizeF(ws.photoWidth(), ws.photoHeight()) * dragged->viewScale())
-                                .toAlignedRect()
-                                .adjusted(1, 1, -1, -1);
-    qint64 differing = 0;
-    for (int y = 0; y < composed.height(); ++y)
-        for (int x = 0; x < composed.width(); ++x)
-            differing += photoArea.contains(QPoint(x, y) / ratio)
-                && composed.pixel(x, y) != direct.pixel(x, y);
-    bench::figure(prefix + "drag_frame_differing", double(differing), "pixels (goal 0)");
+    // Pixels of the photograph where the last frame and a fresh paint differ.
+    const auto differingPixels = [&] {
+        const QImage composed = dragged->viewport()->grab().toImage();
+        ws.m_bFirstPaintDone = false;
+        const QImage direct = dragged->viewport()->grab().toImage();
+        QRect photoArea
+            = QRectF(QPointF(dragged->offsetX(), dragged->offsetY()) * dragged->viewScale(),
+                QSizeF(ws.photoWidth(), ws.photoHeight()) * dragged->viewScale())
+                  .toAlignedRect()
+                  .adjusted(1, 1, -1, -1);
+        if (ws.m_bMirrorView)
+            photoArea.moveLeft(dragged->viewport()->width() - 1 - photoArea.right());
+        qint64 differing = 0;
+        for (int y = 0; y < composed.height(); ++y)
+            for (int x = 0; x < composed.width(); ++x)
+                differing += photoArea.contains(QPoint(x, y) / ratio)
+                    && composed.pixel(x, y) != direct.pixel(x, y);
+        return double(differing);
+    };
+    bench::figure(prefix + "drag_frame_differing", differingPixels(), "pixels (goal 0)");
     // A drag that moved nothing would time nothing.
     bench::figure(prefix + "drag_reach", farthest.x() + farthest.y(), "photograph px");
     const double dragMs = bench::median(drag);
@@ -227,6 +234,30 @@ double paintFigures(const QString& prefix, double goalFactor)
     bench::figure(prefix + "drag_ratio", bench::median(dragRatio),
         QStringLiteral("x the copy (goal %1)").arg(dragGoal));
     worst = std::max(worst, bench::median(dragRatio) / dragGoal);
+    // The same drag in the mirror view, whose changed areas go through the mirror.
+    ws.m_bMirrorView = true;
+    frame.applyZoom();
+    dragged->viewport()->repaint();
+    pointer = ws.m_slot[size_t(slot)].arBrackets[1].m_rcInner.center();
+    BracketActions::move(ws, slot, pointer, false, false, dragged->viewScale());
+    BracketActions::press(ws, slot, pointer, dragged->viewScale());
+    std::vector<double> mirroredRatio;
+    for (int i = 0; i < runs * 2; ++i) {
+        ++step;
+        pointer += QPoint(step % 20 < 10 ? 7 : -7, step % 6 < 3 ? 3 : -3);
+        const double ms = bench::elapsedMs([&] {
+            BracketActions::move(ws, slot, pointer, false, true, dragged->viewScale());
+            dragged->viewport()->repaint(dragged->movedBracketsArea());
+        });
+        mirroredRatio.push_back(
+            ms / bench::elapsedMs([&] { std::memcpy(to.data(), from.data(), from.size()); }));
+    }
+    BracketActions::releaseInside(ws, slot);
+    dragged->viewport()->repaint();
+    bench::figure(prefix + "mirrored_drag_frame_differing", differingPixels(), "pixels (goal 0)");
+    bench::figure(prefix + "mirrored_drag_ratio", bench::median(mirroredRatio), "x the copy");
+    ws.m_bMirrorView = false;
+    frame.applyZoom();
     bench::figure(prefix + "device_pixel_ratio", ratio, "");
     bench::figure(prefix + "pane_width", paneSize.width(), "px");
     bench::figure(prefix + "pane_height", paneSize.height(), "px");

@@ -86,6 +86,8 @@ private slots:
         QTest::newRow("far corner") << 1.0 << QPoint(1501, 603) << 2.0 << QPointF(499, 399) << QPoint(3501, 1605) << true;
         QTest::newRow("out, held at the top") << 1.0 << QPoint(0, 603) << 0.5 << QPointF(0, 0) << QPoint(0, 101) << false;
         QTest::newRow("out until it fits") << 1.0 << QPoint(1500, 600) << 0.25 << QPointF(400, 300) << QPoint(0, 0) << false;
+        // Mirrored: the pointer 13.5 from the left edge is 486.5 from the drawing's.
+        QTest::newRow("mirrored, 0.477 to 0.75") << -0.477 << QPoint(101, 37) << 0.75 << QPointF(13.5, 390.25) << QPoint(437, 282) << true;
         // clang-format on
     }
 
@@ -98,10 +100,11 @@ private slots:
         const bool fit = from == 0.0;
         const int clientW = fit ? 1000 : 500, clientH = fit ? 700 : 400;
         PaneGeometry g;
-        g.setScale(from, 2001, 1003, fit, clientW, clientH);
+        g.mirrored = from < 0; // a negative zoom stands for the same zoom, mirrored
+        g.setScale(qAbs(from), 2001, 1003, fit, clientW, clientH);
         g.scroll.posX = scroll.x();
         g.scroll.posY = scroll.y();
-        const QRectF under = g.clientToPhoto(QRectF(anchor, QSizeF(1, 1)));
+        const QRectF under = g.clientToPhoto(QRectF(anchor, QSizeF(0, 0))); // the exact point
         g.zoomAbout(zoom, 2001, 1003, clientW, clientH, anchor);
         QCOMPARE(g.viewScale, zoom);
         QTEST(QPoint(g.scroll.posX, g.scroll.posY), "pos");
@@ -133,11 +136,15 @@ private slots:
         QTest::addColumn<double>("scale");
         QTest::addColumn<QPoint>("offset");
         QTest::addColumn<QPoint>("scroll");
-        QTest::newRow("identity") << 1.0 << QPoint(0, 0) << QPoint(0, 0);
-        QTest::newRow("fit 0.477, centred") << 0.477 << QPoint(31, 7) << QPoint(0, 0);
-        QTest::newRow("zoom 1.75, scrolled") << 1.75 << QPoint(0, 0) << QPoint(213, 97);
-        QTest::newRow("zoom 3, offset and scroll") << 3.0 << QPoint(10, 0) << QPoint(0, 55);
-        QTest::newRow("zoom 0.25") << 0.25 << QPoint(401, 233) << QPoint(0, 0);
+        QTest::addColumn<int>("mirrorW"); // mirrored about a pane this wide; 0: not
+        QTest::newRow("identity") << 1.0 << QPoint(0, 0) << QPoint(0, 0) << 0;
+        QTest::newRow("fit 0.477, centred") << 0.477 << QPoint(31, 7) << QPoint(0, 0) << 0;
+        QTest::newRow("zoom 1.75, scrolled") << 1.75 << QPoint(0, 0) << QPoint(213, 97) << 0;
+        QTest::newRow("zoom 3, offset and scroll") << 3.0 << QPoint(10, 0) << QPoint(0, 55) << 0;
+        QTest::newRow("zoom 0.25") << 0.25 << QPoint(401, 233) << QPoint(0, 0) << 0;
+        QTest::newRow("mirrored 0.477, centred") << 0.477 << QPoint(31, 7) << QPoint(0, 0) << 61;
+        QTest::newRow("mirrored 1.75, scrolled") << 1.75 << QPoint(0, 0) << QPoint(213, 97) << 503;
+        QTest::newRow("mirrored 3, offset and scroll") << 3.0 << QPoint(10, 0) << QPoint(0, 55) << 64;
     }
 
     void conversionsRoundTrip()
@@ -151,16 +158,21 @@ private slots:
         g.offsetY = offset.y();
         g.scroll.posX = scroll.x();
         g.scroll.posY = scroll.y();
+        QFETCH(int, mirrorW);
+        g.mirrored = mirrorW > 0;
+        g.clientW = mirrorW;
         const QPointF eps(1e-9, 1e-9);
         for (int y = 0; y < 40; y += 3) {
             for (int x = 0; x < 60; x += 2) {
                 const QPoint c(x, y);
-                // Each client pixel lies in the cell of the photograph pixel it maps to.
+                // Each client pixel lies in the cell of the photograph pixel it maps to;
+                // mirrored, the cell runs leftwards and holds the pixel's right edge.
                 const QPoint p = g.clientToPhoto(c);
                 const QPointF lo = g.photoToClient(QPointF(p));
                 const QPointF hi = g.photoToClient(QPointF(p + QPoint(1, 1)));
-                QVERIFY2(lo.x() <= x + eps.x() && lo.y() <= y + eps.y() && x < hi.x() + eps.x()
-                        && y < hi.y() + eps.y(),
+                const bool inX = g.mirrored ? hi.x() - eps.x() < x + 1 && x + 1 <= lo.x() + eps.x()
+                                            : lo.x() <= x + eps.x() && x < hi.x() + eps.x();
+                QVERIFY2(inX && lo.y() <= y + eps.y() && y < hi.y() + eps.y(),
                     qPrintable(QStringLiteral("client (%1, %2)").arg(x).arg(y)));
                 // The exact pairs are inverses of each other.
                 const QPointF d = g.clientToDrawing(QPointF(c) + QPointF(0.3, 0.6));
@@ -175,6 +187,11 @@ private slots:
         QVERIFY(
             qAbs(back.left() - area.left()) < 1e-9 && qAbs(back.bottom() - area.bottom()) < 1e-9);
         QVERIFY(qAbs(g.clientToPhoto(area).width() - area.width() / scale) < 1e-9);
+        // The mirror turns the pane about its centre line.
+        const QPointF photo = g.clientToPhoto(area).topLeft();
+        const QPointF unmirrored = g.clientMirror().map(g.photoToClient(photo));
+        g.mirrored = false;
+        QVERIFY(QLineF(unmirrored, g.photoToClient(photo)).length() < 1e-9);
     }
 };
 

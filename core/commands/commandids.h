@@ -57,5 +57,6 @@ enum : int {
     NextPane = 57680,
     PrevPane = 57681,
     ViewStatusBar = 59393,
+    MirrorView = 32850,
 };
 } // namespace Cmd

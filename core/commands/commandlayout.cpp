@@ -17,7 +17,8 @@ const std::vector<MenuItem>& CommandLayout::menuBar()
         { "ﾌﾞﾗｹｯﾄ(&B)",
             { Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate, Cmd::BracketDelete, 0,
                 Cmd::Brightness, Cmd::ColorBalance, 0, Cmd::ShowInfo } },
-        { "表示(&V)", { Cmd::ViewStatusBar, Cmd::BracketView, Cmd::BracketTool } },
+        { "表示(&V)",
+            { Cmd::ViewStatusBar, Cmd::BracketView, Cmd::BracketTool, 0, Cmd::MirrorView } },
         { "ﾍﾙﾌﾟ(&H)", { Cmd::AppAbout } },
     };
     return menus;

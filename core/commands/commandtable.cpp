@@ -2,11 +2,14 @@
 
 #include "core/commands/commandenv.h"
 #include "core/commands/commandids.h"
+#include "core/host/profile.h"
 #include "core/simulation/bracketop.h"
 #include "core/text/strings.h"
 #include "core/workspace/clipactions.h"
 #include "core/workspace/workspace.h"
 #include "core/workspace/workspacecommands.h"
+
+#include <QCoreApplication>
 
 namespace {
 
@@ -250,6 +253,18 @@ const QVector<CommandRow>& CommandTable::rows()
             neighbourPane<1> },
         { Cmd::PrevPane, {}, {}, QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr, false, always,
             neighbourPane<-1> },
+        { Cmd::MirrorView, QCoreApplication::translate("CommandTable", "鏡像表示(&M)"),
+            QCoreApplication::translate(
+                "CommandTable", "画面を左右反転して鏡に映したように表示\n鏡像表示"),
+            {}, nullptr, true, [](Ws ws, Ctx) { return on(true, ws.m_bMirrorView); },
+            [](CommandEnv& e) {
+                Workspace& ws = e.workspace();
+                ws.m_bMirrorView = !ws.m_bMirrorView;
+                Profile::writeInt(QStringLiteral("BRACKET"), QStringLiteral("MirrorView"),
+                    ws.m_bMirrorView ? 1 : 0);
+                // Each shown pane takes the mirror into its geometry as it is scaled.
+                e.scaleChanged();
+            } },
     };
     return table;
 }

@@ -5,11 +5,12 @@
 #include <QPainter>
 
 CompositeRenderer::CompositeRenderer(
-    const Workspace& ws, const QVector<int>& paneSlots, int rows, int cols)
+    const Workspace& ws, const QVector<int>& paneSlots, int rows, int cols, bool mirrored)
     : m_ws(ws)
     , m_slots(paneSlots)
     , m_rows(rows)
     , m_cols(cols)
+    , m_mirrored(mirrored)
     , m_stamp(QSize(ws.photoWidth(), ws.photoHeight()), QDate::currentDate())
 {
     if (!isValid())
@@ -79,6 +80,28 @@ CompositeRenderer::Overlay CompositeRenderer::overlayFor(int row, int col) const
     return overlay;
 }
 
+QRect CompositeRenderer::shownArea(int pane) const
+{
+    const QRect& area = m_overlays[pane].area;
+    if (!m_mirrored || area.isEmpty())
+        return area;
+    const int left = panePixel(pane / m_cols, pane % m_cols).x();
+    return QRect(2 * left + m_ws.photoWidth() - area.x() - area.width(), area.y(), area.width(),
+        area.height());
+}
+
+void CompositeRenderer::drawMirroredRows(QPainter& painter, QPoint corner, const QRect& rows) const
+{
+    // Only the band's rows are turned, so memory stays that of a band.
+    const QImage& photo = *m_ws.m_pPhoto;
+    const QRect shown = QRect(corner, photo.size()) & rows;
+    if (shown.isEmpty())
+        return;
+    const QImage turned
+        = photo.copy(shown.translated(-corner.x(), -corner.y())).mirrored(true, false);
+    painter.drawImage(QPoint(shown.x(), shown.y() - rows.y()), turned);
+}
+
 void CompositeRenderer::renderOverlay(int pane) const
 {
     const Overlay& overlay = m_overlays[pane];
@@ -97,6 +120,9 @@ void CompositeRenderer::renderOverlay(int pane) const
     // Each bracket replaces the transform with its own turn, then the placement.
     for (const QBracket& bracket : m_ws.m_slot[size_t(m_slots[pane])].arBrackets)
         bracket.DrawForOutput(&painter, 1.0, place);
+    painter.end();
+    if (m_mirrored)
+        overlay.pixels = overlay.pixels.mirrored(true, false);
 }
 
 void CompositeRenderer::renderBand(QImage& band, int top) const
@@ -116,7 +142,10 @@ void CompositeRenderer::renderBand(QImage& band, int top) const
         if (!QRect(corner, photo.size()).intersects(rows))
             continue;
         // The photograph is opaque, so this is a copy of the rows in the band.
-        painter.drawImage(corner - QPoint(0, top), photo);
+        if (m_mirrored)
+            drawMirroredRows(painter, corner, rows);
+        else
+            painter.drawImage(corner - QPoint(0, top), photo);
         painter.setTransform(QTransform::fromTranslate(corner.x(), corner.y() - top));
         m_stamp.paint(&painter, m_slots[pane] != 0);
         painter.resetTransform();
@@ -127,7 +156,7 @@ void CompositeRenderer::renderBand(QImage& band, int top) const
         if (overlay.area.intersects(rows)) {
             if (overlay.pixels.isNull())
                 renderOverlay(pane);
-            painter.drawImage(overlay.area.topLeft() - QPoint(0, top), overlay.pixels);
+            painter.drawImage(shownArea(pane).topLeft() - QPoint(0, top), overlay.pixels);
         }
         if (overlay.area.bottom() < rows.bottom())
             overlay.pixels = QImage();

@@ -12,6 +12,7 @@
 #include <QSize>
 #include <QVector>
 
+class QPainter;
 class Workspace;
 
 // Composite pixels: pane (row, col) has its top-left corner at
@@ -26,12 +27,15 @@ class Workspace;
 // at whole pixels, so a band comes out exactly as the same rows of the whole
 // picture, wherever the bands are cut. Not for use from several threads.
 // Working panes carry the simulation label in their corner (see StampPainter).
+// A mirrored composite has each pane's picture turned left to right, as the mirror
+// view shows it; the label is not turned, so that it still reads.
 class CompositeRenderer {
 public:
     // paneSlots: the slot number of each shown pane, row by row, rows x cols of
     // them (1 x 1, 1 x 2 or 2 x 2). The workspace must outlive the renderer and stay
     // unchanged while it renders.
-    CompositeRenderer(const Workspace& ws, const QVector<int>& paneSlots, int rows, int cols);
+    CompositeRenderer(const Workspace& ws, const QVector<int>& paneSlots, int rows, int cols,
+        bool mirrored = false);
 
     // A photograph is loaded and the slots match the grid.
     bool isValid() const;
@@ -60,12 +64,18 @@ private:
         mutable QImage pixels; // rendered on first use
     };
     Overlay overlayFor(int row, int col) const;
+    // Where the overlay lands in the composite: its area, turned within the pane
+    // when mirrored.
+    QRect shownArea(int pane) const;
+    // Composite rows `rows` of one pane's photograph, turned left to right.
+    void drawMirroredRows(QPainter& painter, QPoint corner, const QRect& rows) const;
     void renderOverlay(int pane) const;
 
     const Workspace& m_ws;
     QVector<int> m_slots;
     int m_rows;
     int m_cols;
+    bool m_mirrored;
     // The clip area in photograph pixels: the photograph's rectangle cut by the
     // outline; empty unless the clip is closed.
     QPainterPath m_clipArea;

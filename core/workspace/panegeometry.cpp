@@ -12,6 +12,7 @@ int centring(int client, double scale, int photo) { return int(client / scale - 
 
 void PaneGeometry::updateScrollSizes(int photoW, int photoH, double zoom, int clientW, int clientH)
 {
+    this->clientW = clientW;
     const int posX = scroll.posX, posY = scroll.posY;
     const int oldCx = scroll.totalCx, oldCy = scroll.totalCy;
     const int scaledW = int(photoW * zoom);
@@ -37,7 +38,7 @@ void PaneGeometry::zoomAbout(
     const QPointF kept = clientToDrawing(anchor) - offset(); // exact photograph position
     viewScale = zoom;
     updateScrollSizes(photoW, photoH, zoom, clientW, clientH);
-    const QPointF pos = (kept + offset()) * zoom - anchor;
+    const QPointF pos = (kept + offset()) * zoom - facing(anchor);
     const auto place = [](double want, bool shown, int total, int client) {
         return shown ? qBound(0, int(std::lround(want)), qMax(0, total - client)) : 0;
     };
@@ -55,6 +56,7 @@ void PaneGeometry::setScale(double zoom, int photoW, int photoH, bool fit, int c
 {
     if (fit && (clientW <= 0 || clientH <= 0))
         return; // a collapsed pane has nothing to fit into
+    this->clientW = clientW;
     viewScale = zoom;
     if (!fit) {
         updateScrollSizes(photoW, photoH, zoom, clientW, clientH);
@@ -77,29 +79,33 @@ void PaneGeometry::setScale(double zoom, int photoW, int photoH, bool fit, int c
 
 QPointF PaneGeometry::clientToDrawing(QPointF client) const
 {
-    return (client + scrollPos()) / viewScale;
+    return (facing(client) + scrollPos()) / viewScale;
 }
 
 QPointF PaneGeometry::drawingToClient(QPointF drawing) const
 {
-    return drawing * viewScale - scrollPos();
+    return facing(drawing * viewScale - scrollPos());
 }
 
 QRectF PaneGeometry::clientToDrawing(const QRectF& client) const
 {
-    return QRectF(clientToDrawing(client.topLeft()), client.size() / viewScale);
+    return QRectF(clientToDrawing(client.topLeft()), clientToDrawing(client.bottomRight()))
+        .normalized();
 }
 
 QRectF PaneGeometry::drawingToClient(const QRectF& drawing) const
 {
-    return QRectF(drawingToClient(drawing.topLeft()), drawing.size() * viewScale);
+    return QRectF(drawingToClient(drawing.topLeft()), drawingToClient(drawing.bottomRight()))
+        .normalized();
 }
 
 QPoint PaneGeometry::clientToPhoto(QPoint client) const
 {
     // Truncated before the offset is taken off, so a click left of the picture at
-    // a large scale still lands on the pixel column the user sees there.
-    const QPointF d = clientToDrawing(QPointF(client));
+    // a large scale still lands on the pixel column the user sees there. The pixel
+    // is taken by its corner nearest the drawing's origin: its right edge when
+    // mirrored.
+    const QPointF d = clientToDrawing(QPointF(client) + QPointF(mirrored ? 1 : 0, 0));
     return drawingToPhoto(QPoint(int(d.x()), int(d.y())));
 }
 
@@ -121,5 +127,10 @@ QRectF PaneGeometry::photoToClient(const QRectF& photo) const
 QTransform PaneGeometry::drawingToClientTransform() const
 {
     return QTransform::fromScale(viewScale, viewScale)
-        * QTransform::fromTranslate(-scroll.posX, -scroll.posY);
+        * QTransform::fromTranslate(-scroll.posX, -scroll.posY) * clientMirror();
+}
+
+QTransform PaneGeometry::clientMirror() const
+{
+    return mirrored ? QTransform(-1, 0, 0, 1, clientW, 0) : QTransform();
 }

@@ -8,7 +8,9 @@
 //   photo       pixels of the (oriented) photograph
 //
 // Each conversion has its inverse beside it. Input goes client -> photo through the
-// truncating rule; painting goes photo -> drawing -> client.
+// truncating rule; painting goes photo -> drawing -> client. In a mirrored pane the
+// client -> drawing step also turns x about the pane's vertical centre line, so
+// paint and input, which both go through it, see the same mirror.
 #pragma once
 
 #include <QPoint>
@@ -43,7 +45,9 @@ public:
     // ignores `zoom`; otherwise the same as updateScrollSizes at `zoom`.
     void setScale(double zoom, int photoW, int photoH, bool fit, int clientW, int clientH);
 
-    // Client <-> drawing: drawing = (client + scroll position) / viewScale.
+    // Client <-> drawing: drawing = (client + scroll position) / viewScale, with
+    // client x read as clientW - x first in a mirrored pane. Rects come back
+    // normalised, so a mirrored rect still has a positive width.
     QPointF clientToDrawing(QPointF client) const;
     QPointF drawingToClient(QPointF drawing) const;
     QRectF clientToDrawing(const QRectF& client) const;
@@ -61,7 +65,8 @@ public:
     // the offset. photoToClient gives the client position of a photograph pixel's
     // top-left corner, so every client pixel lies in the cell of the photograph
     // pixel it maps to: photoToClient(p) <= c < photoToClient(p + 1) for every c
-    // inside the viewport.
+    // inside the viewport. Mirrored, that corner shows at the cell's right edge and
+    // the rule holds for the pixel's right edge c + 1, from the other side.
     QPoint clientToPhoto(QPoint client) const;
     QPointF photoToClient(QPointF photo) const;
     // The exact (untruncated) photograph area under a client area, and back.
@@ -70,14 +75,27 @@ public:
 
     // The transform a painter needs to draw in drawing coordinates on the client.
     QTransform drawingToClientTransform() const;
+    // Client pixels as they would be unmirrored, and back (its own inverse): the
+    // identity unless mirrored.
+    QTransform clientMirror() const;
 
     double viewScale = 1.0;
     // Centring offset in photograph pixels; 0 on an axis where the scaled picture
     // is larger than the client area.
     int offsetX = 0, offsetY = 0;
     Scroll scroll;
+    // Mirror view: the pane shows the drawing turned about its vertical centre
+    // line. clientW is the viewport width it turns about; the sizing functions
+    // keep it current.
+    bool mirrored = false;
+    int clientW = 0;
 
 private:
     QPointF scrollPos() const { return QPointF(scroll.posX, scroll.posY); }
     QPointF offset() const { return QPointF(offsetX, offsetY); }
+    // Client x read through the mirror, when there is one; its own inverse.
+    QPointF facing(QPointF client) const
+    {
+        return mirrored ? QPointF(clientW - client.x(), client.y()) : client;
+    }
 };

@@ -93,6 +93,9 @@ public:
     QClip m_clip;
     bool m_bFitSize = true;
     bool m_bShowInfo = true;
+    // Every pane shows the photograph mirrored, as patients know their face;
+    // output keeps the true orientation unless asked otherwise.
+    bool m_bMirrorView = false;
     bool m_bPanesCreated = false;
     bool m_bFirstPaintDone = false;
     PaneLayout m_layout;

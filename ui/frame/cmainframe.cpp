@@ -68,6 +68,8 @@ CMainFrame::CMainFrame(QWidget* parent)
     connect(
         m_wndBrackList, &QBrackListDiag::thumbDoubleClicked, this, &CMainFrame::onThumbDoubleClick);
     m_ws.m_bLayoutReady = true;
+    m_ws.m_bMirrorView
+        = Profile::getInt(QStringLiteral("BRACKET"), QStringLiteral("MirrorView"), 0) != 0;
     hideClipBar();
     updateActions();
     // Tool-bar buttons follow state changes made outside any command too.

@@ -9,10 +9,13 @@
 #include "core/text/strings.h"
 #include "ui/frame/cmainframe.h"
 
+#include <QCheckBox>
+#include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPainter>
@@ -81,20 +84,27 @@ void PaneOutput::saveAs(CMainFrame* frame)
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("jpg"));
     dialog.setNameFilters({ QStringLiteral("JPG File(*.jpg)"), QStringLiteral("ALL File(*.*)") });
+    // Off whatever the view shows: a saved composite is taken for the patient's
+    // true face unless the user asks for the mirrored one.
+    auto* mirrored = new QCheckBox(QCoreApplication::translate("PaneOutput", "鏡像で保存"));
+    mirrored->setObjectName(QStringLiteral("saveMirrored"));
+    if (auto* grid = qobject_cast<QGridLayout*>(dialog.layout()))
+        grid->addWidget(mirrored, grid->rowCount(), 0, 1, grid->columnCount());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     const QString path = dialog.selectedFiles().constFirst();
     Profile::writeString(SaveFolderSection, SaveFolderKey, QFileInfo(path).absolutePath());
-    saveComposite(frame, path);
+    saveComposite(frame, path, true, mirrored->isChecked());
 }
 
-bool PaneOutput::saveComposite(CMainFrame* frame, const QString& path, bool reportFailure)
+bool PaneOutput::saveComposite(
+    CMainFrame* frame, const QString& path, bool reportFailure, bool mirrored)
 {
     if (!hasPhoto(frame))
         return false;
     int rows = 0, cols = 0;
     const QVector<int> paneSlots = shownSlots(frame, &rows, &cols);
-    const CompositeRenderer renderer(frame->workspace(), paneSlots, rows, cols);
+    const CompositeRenderer renderer(frame->workspace(), paneSlots, rows, cols, mirrored);
 
     // The save runs on this thread; only a long one earns the busy cursor, so that
     // a quick save does not flicker it.

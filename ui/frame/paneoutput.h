@@ -30,7 +30,10 @@ public:
         const QString& patientId, const QString& photoPath, const QDate& day);
     static void saveAs(CMainFrame* frame);
     // Shows the save failure message on failure, unless the caller reports it.
-    static bool saveComposite(CMainFrame* frame, const QString& path, bool reportFailure = true);
+    // `mirrored` turns each pane left to right (the label still reads); the
+    // database and the printer always get the true orientation.
+    static bool saveComposite(CMainFrame* frame, const QString& path, bool reportFailure = true,
+        bool mirrored = false);
     static void registerComposite(CMainFrame* frame);
 
     static void print(CMainFrame* frame, bool withDialog);

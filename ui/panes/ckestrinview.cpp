@@ -74,6 +74,15 @@ void CKestrinView::dropEvent(QDropEvent* event)
         event->acceptProposedAction();
 }
 
+int CKestrinView::photoArrowKey(int key) const
+{
+    // An arrow moves the bracket the way it points on screen, which in a mirrored
+    // pane is the other way across the photograph.
+    if (!m_geometry.mirrored)
+        return key;
+    return key == Qt::Key_Left ? Qt::Key_Right : key == Qt::Key_Right ? Qt::Key_Left : key;
+}
+
 PaneHost* CKestrinView::frame() const { return dynamic_cast<PaneHost*>(window()); }
 
 Workspace* CKestrinView::workspace() const
@@ -152,8 +161,18 @@ void CKestrinView::settleBars(int photoW, int photoH, double zoom)
     }
 }
 
+void CKestrinView::followMirror()
+{
+    const Workspace* ws = workspace();
+    m_geometry.mirrored = ws && ws->m_bMirrorView;
+    m_geometry.clientW = viewport()->width();
+    // The bar's handle then sits over the part of the photograph on screen.
+    horizontalScrollBar()->setInvertedAppearance(m_geometry.mirrored);
+}
+
 void CKestrinView::updateScrollSizes(int photoW, int photoH, double zoom)
 {
+    followMirror();
     readScrollPositions();
     m_geometry.updateScrollSizes(photoW, photoH, zoom, viewport()->width(), viewport()->height());
     settleBars(photoW, photoH, zoom);
@@ -162,6 +181,7 @@ void CKestrinView::updateScrollSizes(int photoW, int photoH, double zoom)
 
 void CKestrinView::setScale(double zoom, int photoW, int photoH, bool fit)
 {
+    followMirror();
     readScrollPositions();
     if (!fit) {
         const int w = viewport()->width(), h = viewport()->height();
@@ -204,6 +224,7 @@ void CKestrinView::resizeEvent(QResizeEvent* event)
 {
     m_photoCache.clear();
     QAbstractScrollArea::resizeEvent(event);
+    followMirror();
     OnSize(viewport()->width(), viewport()->height());
 }
 
@@ -368,7 +389,7 @@ void CKestrinView::keyPressEvent(QKeyEvent* event)
         f->updateActions();
     } else if (isWorking()
         && BracketActions::key(
-            *ws, slot(), event->key(), event->modifiers() & Qt::ShiftModifier)) {
+            *ws, slot(), photoArrowKey(event->key()), event->modifiers() & Qt::ShiftModifier)) {
         // Taken here, so the arrows do not also scroll the pane.
         viewport()->update();
         event->accept();
@@ -575,10 +596,14 @@ void CKestrinView::reportFirstFrame()
 
 void CKestrinView::setDrawingView(QPainter& painter) const
 {
-    // The scroll position shifts the whole view, outside the world transform that
-    // each bracket replaces with its own.
+    // The scroll position and the mirror shift and turn the whole view, outside the
+    // world transform that each bracket replaces with its own.
     const QRect client = viewport()->rect();
-    painter.setViewport(client.translated(-m_geometry.scroll.posX, -m_geometry.scroll.posY));
+    QRect view = client.translated(-m_geometry.scroll.posX, -m_geometry.scroll.posY);
+    if (m_geometry.mirrored)
+        view = QRect(
+            client.width() + m_geometry.scroll.posX, view.y(), -client.width(), client.height());
+    painter.setViewport(view);
     painter.setWindow(client);
 }
 
@@ -622,7 +647,7 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     writer << ratio << viewport()->size() << m_geometry.viewScale << m_geometry.offsetX
            << m_geometry.offsetY << m_geometry.scroll.posX << m_geometry.scroll.posY
            << ws.drawablePhoto().cacheKey() << palette().color(QPalette::Dark).rgba()
-           << layers.still;
+           << layers.still << m_geometry.mirrored;
     if (layers.still > 0) {
         key += m_outlineKey;
         const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
@@ -817,8 +842,11 @@ void CKestrinView::paintPhotograph(QPainter& painter, Workspace& ws, const QRect
         painter.save();
         // The cache is already at the pane's scale in device pixels; its position is
         // rounded to a device pixel so the copy is never resampled.
-        const QPointF corner = m_geometry.photoToClient(QPointF(0, 0));
+        // Mirrored, the copy goes through the mirror from where it would be unmirrored.
+        const QPointF corner
+            = m_geometry.clientMirror().map(m_geometry.photoToClient(QPointF(0, 0)));
         painter.resetTransform();
+        painter.setTransform(m_geometry.clientMirror());
         painter.drawImage(QPointF(std::round(corner.x() * ratio) / ratio,
                               std::round(corner.y() * ratio) / ratio),
             cached);

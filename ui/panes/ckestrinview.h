@@ -102,6 +102,11 @@ private:
     // they leave, until neither bar changes.
     void settleBars(int photoW, int photoH, double zoom);
     void OnSize(int cx, int cy);
+    // Takes the workspace's mirror view into the geometry, at the viewport's width.
+    void followMirror();
+    // The arrow key that moves a bracket across the photograph the way `key`
+    // points on screen.
+    int photoArrowKey(int key) const;
 
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
     void stopTip();
