@@ -168,12 +168,19 @@ inline QString programPath(const QString& name)
     return qEnvironmentVariable("KESTRIN_BINARY_DIR") + "/app/" + name;
 }
 
+// A w x h picture of one colour.
+inline QImage filled(QSize size, const QColor& colour, QImage::Format format = QImage::Format_RGB32)
+{
+    QImage image(size, format);
+    image.fill(colour);
+    return image;
+}
+
 // A bracket-like picture: transparent surround, opaque core whose pixels encode
 // their position.
 inline QImage bracketPicture(int w, int h)
 {
-    QImage image(w, h, QImage::Format_ARGB32);
-    image.fill(Qt::transparent);
+    QImage image = filled({ w, h }, Qt::transparent, QImage::Format_ARGB32);
     const QRect core(QPoint(w / 8, h / 8), QPoint(w * 7 / 8 - 1, h * 7 / 8 - 1));
     QPainter(&image).drawImage(
         core.topLeft(), positionImage(w, h, QImage::Format_ARGB32).copy(core));
@@ -215,8 +222,7 @@ inline QString solidPicture(const QString& dir, int w, int h, QRgb colour)
 {
     const QString path
         = QStringLiteral("%1/solid%2x%3-%4.png").arg(dir).arg(w).arg(h).arg(colour, 8, 16);
-    QImage picture(w, h, QImage::Format_ARGB32);
-    picture.fill(colour);
+    const QImage picture = filled({ w, h }, colour, QImage::Format_ARGB32);
     if (!QFile::exists(path) && !picture.save(path))
         qFatal("cannot write %s", qPrintable(path));
     return path;

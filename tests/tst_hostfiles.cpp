@@ -178,6 +178,8 @@ private slots:
         QTest::newRow("store") << int(R::StoreFailed) << int(SecureFile::OtherError);
         QTest::newRow("taken names, group mode") << int(R::Registered) << int(SecureFile::NoError);
         QTest::newRow("repeat") << int(R::Cancelled) << int(SecureFile::NoError);
+        QTest::newRow("no patient") << int(R::NoPatient) << int(SecureFile::NoError);
+        QTest::newRow("save fails") << int(R::SaveFailed) << int(SecureFile::OtherError);
     }
 
     void registrationIsAllOrNothing()
@@ -195,7 +197,8 @@ private slots:
                 QVERIFY(QFile::link(m_host->path("elsewhere/x.jpg"),
                     QDateTime::currentDateTime().addSecs(s).toString(name)));
         }
-        QVERIFY(HostDialogs::writeMarker("PatientID.TMP", "P-5") == SecureFile::NoError);
+        QVERIFY(setup == "no patient"
+            || HostDialogs::writeMarker("PatientID.TMP", "P-5") == SecureFile::NoError);
         if (setup == "repeat")
             QVERIFY(PhotoRegistration::registerPicture(writePicture).ok());
         if (setup == "damaged" || setup == "store")
@@ -211,8 +214,10 @@ private slots:
                                        : setup != "locked"
                         || (q.exec("BEGIN EXCLUSIVE") && q.exec("CREATE TABLE t (x)")));
             const QByteArray dbBefore = setup == "damaged" || setup == "foreign" ? readAll(db) : "";
-            const auto result
-                = PhotoRegistration::registerPicture(writePicture, [] { return false; });
+            // A failed save is taken back: no picture, no record, no word to the host.
+            const auto result = PhotoRegistration::registerPicture(
+                [&](const QString& path) { return writePicture(path) && setup != "save fails"; },
+                [] { return false; });
             QCOMPARE(int(result.outcome), outcome);
             QCOMPARE(int(result.kind), kind);
             QCOMPARE(result.message.isEmpty(), setup == "repeat");
@@ -224,6 +229,8 @@ private slots:
             q.exec("ROLLBACK");
         }
         QSqlDatabase::removeDatabase("other");
+        QCOMPARE(QFile::exists(HostDialogs::tempFolder() + "ImgADD.TMP"),
+            outcome == PhotoRegistration::Registered || setup == "repeat");
         const QStringList files = QDir(m_host->path("store/P-5")).entryList(QDir::Files);
         QCOMPARE(files.size(), setup == "repeat" || group ? 1 : 0);
         QVERIFY(files.isEmpty()

@@ -1,12 +1,9 @@
-// The saved, printed and registered composite: pane placement at odd photograph
-// sizes, what each pane shows, bands against the whole picture, the JPEG file
-// and its failures, the printed page, and registering with the host.
-#include "core/host/hostdialogs.h"
-#include "core/host/photocatalog.h"
+// The saved and printed composite: pane placement at odd photograph sizes, what
+// each pane shows, the JPEG file written band by band and its failures, and the
+// printed page.
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
 #include "core/output/jpegbandencoder.h"
-#include "core/output/photoregistration.h"
 #include "core/output/printlayout.h"
 #include "testutils.h"
 
@@ -25,19 +22,13 @@ bool near(QRgb a, QRgb b, int tolerance = 6)
     return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
         && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
 }
-QImage plain(QSize size)
-{
-    QImage photo(size, QImage::Format_RGB32);
-    photo.fill(kPhoto);
-    return photo;
-}
 // A 335 x 257 photograph (w * 1.1 = 368.5, h * 1.1 = 282.7: truncation and
 // rounding part ways); a clip well inside it; slot 1 a large red bracket turned
 // by 30 degrees with a small green one on it, slot 2 an inner red one, slot 3 a
 // red one at 147.
 void scene(Workspace& ws, const QString& dir, QSize size = { 335, 257 })
 {
-    setPhoto(ws, plain(size));
+    setPhoto(ws, filled(size, kPhoto));
     closeClip(ws, { { 80, 60 }, { 250, 60 }, { 250, 190 }, { 80, 190 } });
     addBracket(ws, dir, 1, { 220, 170 }, kRed, { 165, 125 }, 30);
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 131, 101 });
@@ -86,13 +77,12 @@ private slots:
         QFETCH(int, rows);
         QFETCH(int, cols);
         QFETCH(QPoint, lastPane);
-        QFETCH(QSize, composite);
         Workspace ws;
         setPhoto(ws, positionImage(photo.width(), photo.height()));
         const CompositeRenderer renderer(
             ws, QVector<int>({ 3, 2, 1, 0 }).mid(0, rows * cols), rows, cols);
         QVERIFY(renderer.isValid());
-        QCOMPARE(renderer.size(), composite);
+        QTEST(renderer.size(), "composite");
         QCOMPARE(renderer.panePixel(rows - 1, cols - 1), lastPane);
         const QImage whole = renderer.render().convertToFormat(QImage::Format_ARGB32);
         for (int r = 0; r < rows; ++r)
@@ -139,32 +129,6 @@ private slots:
         QVERIFY(near(open.pixel(inside), kPhoto) && near(open.pixel(small), kPhoto));
     }
 
-    void bandsEqualTheWhole_data()
-    {
-        QTest::addColumn<int>("band");
-        for (int rows : { 1, 7, 64, 100, 539 })
-            QTest::addRow("%d rows", rows) << rows;
-    }
-
-    // The same rows whatever the band height, with a buffer that still holds junk.
-    void bandsEqualTheWhole()
-    {
-        QFETCH(int, band);
-        Workspace ws;
-        scene(ws, m_host->dir.path());
-        const CompositeRenderer renderer(ws, { 0, 1, 2, 3 }, 2, 2);
-        const QImage whole = renderer.render();
-        QImage buffer(whole.width(), band, QImage::Format_ARGB32_Premultiplied);
-        buffer.fill(0xFF123456);
-        for (int top = 0; top < whole.height(); top += band) {
-            renderer.renderBand(buffer, top);
-            const int rows = qMin(band, whole.height() - top);
-            QVERIFY2(
-                buffer.copy(0, 0, whole.width(), rows) == whole.copy(0, top, whole.width(), rows),
-                qPrintable(QString("band at %1").arg(top)));
-        }
-    }
-
     void saveJpeg_data()
     {
         QTest::addColumn<QString>("name"); // below the temporary folder
@@ -199,7 +163,8 @@ private slots:
         if (limit > 1000) // noise does not compress: the JPEG passes the limit mid-way
             QRandomGenerator(1).fillRange(
                 reinterpret_cast<quint32*>(ws.m_pPhoto->bits()), 335 * 257);
-        const CompositeRenderer renderer(ws, { 1, 3 }, 1, 2);
+        // Bands end inside panes and in the gap between their rows.
+        const CompositeRenderer renderer(ws, { 1, 3, 0, 2 }, 2, 2);
         int bands = 0;
         // Lifted again before anything else is written.
         auto full = limit ? std::make_unique<FileSizeLimit>(rlim_t(limit)) : nullptr;
@@ -285,8 +250,7 @@ private slots:
         QVERIFY(
             layout.gap() > dpi / 8 && last.bottom() < layout.captionRect(rows - 1, cols - 1).top());
 
-        QImage sheet(page, QImage::Format_RGB32);
-        sheet.fill(Qt::white);
+        QImage sheet = filled(page, Qt::white);
         QPainter painter(&sheet);
         layout.paint(&painter);
         painter.end();
@@ -324,39 +288,6 @@ private slots:
         QCOMPARE(PrintLayout::headerText(" P-17 ", QDate(2026, 3, 9)),
             QString("患者ID: P-17    2026/03/09"));
         QCOMPARE(PrintLayout::headerText("", QDate(2026, 3, 9)), QString("2026/03/09"));
-    }
-
-    void registration_data()
-    {
-        QTest::addColumn<QString>("patient"); // empty: none chosen
-        QTest::addColumn<bool>("saves");
-        QTest::newRow("registered") << "P-0042\n" << true;
-        QTest::newRow("no patient") << "" << true;
-        QTest::newRow("failed save taken back") << "P-0042" << false;
-    }
-
-    void registration()
-    {
-        QFETCH(QString, patient);
-        QFETCH(bool, saves);
-        if (!patient.isEmpty())
-            QVERIFY(writeBytes(HostDialogs::tempFolder() + "PatientID.TMP", patient.toUtf8()));
-        QString asked;
-        const QString path = PhotoRegistration::registerComposite([&](const QString& target) {
-            asked = target;
-            return saves && QFile(target).open(QIODevice::WriteOnly);
-        });
-        const bool registered = !patient.isEmpty() && saves;
-        // Never a made-up place: nothing asked for without a patient.
-        QVERIFY(path.isEmpty() != registered && asked.isEmpty() == patient.isEmpty());
-        QCOMPARE(QFile::exists(HostDialogs::tempFolder() + "ImgADD.TMP"), registered);
-        PhotoCatalog catalog;
-        const auto records = catalog.open(PhotoCatalog::ReadOnly) == 0 ? catalog.list()
-                                                                       : decltype(catalog.list())();
-        QCOMPARE(records.size(), registered ? 1 : 0);
-        if (registered)
-            QVERIFY(path.startsWith(m_host->path("store") + "/P-0042/") && path.endsWith(".jpg")
-                && records[0].path == path && records[0].patientId == "P-0042");
     }
 
 private:

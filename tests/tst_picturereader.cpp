@@ -104,9 +104,7 @@ private slots:
         QImage wide = pattern.convertToFormat(QImage::Format_RGBA64);
         wide.setPixelColor(3, 1, QColor::fromRgba64(0x8000, 0x4000, 0x2000, 0x8000));
         QTest::newRow("16-bit png") << encoded(wide, "png") << wide << 1;
-        QImage orange(9, 6, QImage::Format_RGB32);
-        orange.fill(0xFFFF8000);
-        QTest::newRow("cmyk jpeg") << cmykJpeg() << orange << 6;
+        QTest::newRow("cmyk jpeg") << cmykJpeg() << filled({ 9, 6 }, 0xFFFF8000) << 6;
         QImage palette = pattern.convertToFormat(QImage::Format_Indexed8);
         palette.setColor(1, qRgba(0, 0, 0, 0));
         palette.setColor(2, qRgba(255, 0, 0, 96));
@@ -124,8 +122,7 @@ private slots:
         QVERIFY(sameImage(PictureReader(path).read(QImage::Format_ARGB32),
             expected.convertToFormat(QImage::Format_ARGB32), tolerance));
         // The photograph is shown over white.
-        QImage overWhite(expected.size(), QImage::Format_RGB32);
-        overWhite.fill(Qt::white);
+        QImage overWhite = filled(expected.size(), Qt::white);
         QPainter(&overWhite).drawImage(0, 0, expected);
         Workspace ws;
         QVERIFY(PhotoLoader::open(ws, path) && ws.hasPhoto()
@@ -340,8 +337,8 @@ private slots:
         // The drawing lands where the rectangle says, and nowhere else.
         ImageKit kit;
         kit.setImage(positionImage(v[8], v[9], QImage::Format_ARGB32)); // blue 128 throughout
-        QImage canvas(frame.right() + 2, frame.bottom() + 2, QImage::Format_ARGB32);
-        canvas.fill(Qt::white);
+        QImage canvas
+            = filled({ frame.right() + 2, frame.bottom() + 2 }, Qt::white, QImage::Format_ARGB32);
         QPainter painter(&canvas);
         QCOMPARE(kit.drawFitted(painter, frame, scale), fitted.topLeft());
         painter.end();

@@ -43,8 +43,7 @@ private slots:
         QFETCH(double, scale);
         QBracket b = bracket(picture, { 151, 148 }, angle, scale);
         b.SetSelected(false);
-        QImage image(320, 320, QImage::Format_ARGB32);
-        image.fill(Qt::white);
+        QImage image = testutils::filled({ 320, 320 }, Qt::white, QImage::Format_ARGB32);
         QPainter painter(&image);
         b.Draw(
             &painter, b.m_ptPos.x(), b.m_ptPos.y(), b.m_size.width(), b.m_size.height(), 1.0, true);
@@ -106,16 +105,12 @@ private slots:
     {
         QFETCH(QPoint, point);
         QFETCH(bool, ctrl);
-        QFETCH(int, op);
-        QFETCH(int, part);
-        QFETCH(bool, selected);
-        QFETCH(int, cursor);
         QBracket b = bracket({ 30, 40 }, { 151, 148 });
         std::optional<Qt::CursorShape> chosen;
-        QCOMPARE(int(b.HitTest(point.x(), point.y(), ctrl, &chosen)), op);
-        QCOMPARE(b.m_nHitPart, part);
-        QCOMPARE(b.m_bSelected, selected);
-        QCOMPARE(chosen ? int(*chosen) : -1, cursor);
+        QTEST(int(b.HitTest(point.x(), point.y(), ctrl, &chosen)), "op");
+        QTEST(b.m_nHitPart, "part");
+        QTEST(b.m_bSelected, "selected");
+        QTEST(chosen ? int(*chosen) : -1, "cursor");
     }
 
     void handleGrabbableAtEveryZoom_data()
@@ -303,8 +298,7 @@ private slots:
         copy.CommitColorBalance(0x808080 + 1);
         QCOMPARE(copy.m_pImage.pixel(25, 25), qRgb(39, 76, 229));
         QCOMPARE(b.m_pImage.pixel(25, 25), qRgb(45, 90, 255));
-        QCOMPARE(qAlpha(copy.m_pImage.pixel(0, 0)),
-            0); // the surround stays transparent
+        QCOMPARE(qAlpha(copy.m_pImage.pixel(0, 0)), 0); // the surround stays transparent
     }
 
     void markersWidenTheClip()
@@ -327,8 +321,7 @@ private slots:
         b.AddMarkersToClip(&painter, inside, 100, 100, 100, 100, 1.0);
         QVERIFY(!inside.contains(QPointF(150, 190)));
         b.m_dAngle = 0; // at an untidy zoom the decorations start on truncated device pixels
-        QImage shown(400, 400, QImage::Format_ARGB32);
-        shown.fill(Qt::white);
+        QImage shown = testutils::filled({ 400, 400 }, Qt::white, QImage::Format_ARGB32);
         QPainter pane(&shown);
         b.Draw(&pane, 101, 100, 100, 100, 1.5, true);
         pane.end();
@@ -356,8 +349,7 @@ private slots:
         QFETCH(double, zoom);
         QFETCH(double, ratio);
         const auto draw = [&](const QBracket& b) {
-            QImage image(QSize(400, 400) * ratio, QImage::Format_RGB32);
-            image.fill(Qt::white);
+            QImage image = testutils::filled(QSize(400, 400) * ratio, Qt::white);
             image.setDevicePixelRatio(ratio);
             QPainter painter(&image);
             b.Draw(&painter, b.m_ptPos.x(), b.m_ptPos.y(), b.m_size.width(), b.m_size.height(),
