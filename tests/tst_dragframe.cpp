@@ -59,6 +59,7 @@ private slots:
             at += QPoint(step % 4 < 2 ? 9 : -4, step % 3 ? -5 : 7);
             send(QEvent::MouseMove, Qt::LeftButton);
         }
+        QVERIFY(view->movedBracketsArea() != viewport->rect()); // a step repaints less than the pane
         send(QEvent::MouseButtonRelease, Qt::NoButton);
         const QImage shown = viewport->grab().toImage();
         ws.m_bFirstPaintDone = false; // every layer afresh, grey outside the photograph
