@@ -479,6 +479,7 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
             clientToPhoto(PaneGeometry::clampToClient(
                 event->position().toPoint(), viewport()->width(), viewport()->height())),
             m_geometry.viewScale);
+        f->invalidatePanes(); // the picked point is drawn highlighted
         f->updateActions();
         return;
     }
