@@ -5,8 +5,6 @@
 #include "ui/frame/cmainframe.h"
 #include "ui/panes/ckestrinview.h"
 
-#include <cmath>
-
 class TestDragFrame : public QObject {
     Q_OBJECT
 
