@@ -217,10 +217,14 @@ double paintFigures(const QString& prefix, double goalFactor)
                   .adjusted(1, 1, -1, -1);
         if (ws.m_bMirrorView)
             photoArea.moveLeft(dragged->viewport()->width() - 1 - photoArea.right());
+        // A device pixel belongs to the client pixel it lies in. Rounding its
+        // position instead would count, at ratio 2, the half pixel just outside the
+        // photograph's corner (which is rounded to a device pixel), where the two
+        // greys differ.
         qint64 differing = 0;
         for (int y = 0; y < composed.height(); ++y)
             for (int x = 0; x < composed.width(); ++x)
-                differing += photoArea.contains(QPoint(x, y) / ratio)
+                differing += photoArea.contains(QPoint(int(x / ratio), int(y / ratio)))
                     && composed.pixel(x, y) != direct.pixel(x, y);
         return double(differing);
     };

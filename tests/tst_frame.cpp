@@ -22,6 +22,15 @@ namespace {
 const QRgb PhotoColour = qRgb(40, 160, 60);
 const QRgb BracketColour = qRgb(230, 30, 30);
 constexpr double kPi = 3.141592653589793;
+
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
 } // namespace
 
 class TestFrame : public QObject {
@@ -245,6 +254,22 @@ private slots:
         menu->actions().first()->trigger();
         QVERIFY(ws.m_bClipClosed && !ws.m_bClipEditing && !m_frame->clipBar()->isVisible());
         QVERIFY(m_frame->action(Cmd::Panes2)->isEnabled());
+    }
+
+    // A click on a point of the closed outline picks it; the release alone shows it.
+    void pickedPointShowsAtOnce()
+    {
+        clickTriangle();
+        command(Cmd::ClipClose);
+        PaintCounter counter;
+        view()->viewport()->installEventFilter(&counter);
+        const QPoint point = client(view(), QPoint(300, 100));
+        QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, point);
+        QTRY_VERIFY(counter.paints > 0);
+        counter.paints = 0;
+        QTest::mouseRelease(view()->viewport(), Qt::LeftButton, {}, point);
+        QCOMPARE(m_frame->workspace().m_nClipPoint, 1);
+        QTRY_VERIFY(counter.paints > 0);
     }
 
     void referencePaneStaysBare()

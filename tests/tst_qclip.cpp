@@ -174,6 +174,14 @@ void TestQClip::intersectAndDraw()
     // Box edges at (10 + x - 6) * 1.5 and (y + 6) * 1.5; point 2 is highlighted.
     QCOMPARE(image.pixel(165, 9), 0xFFBFFBC3);
     QCOMPARE(image.pixel(6, 105), 0xFFBFBFFF);
+    // Zoomed out, the markers keep the hit box's five screen pixels: point 3 is at
+    // (52.5, 17.5), its highlighted box edge 5 pixels to the right.
+    image.fill(Qt::gray);
+    painter.begin(&image);
+    painter.scale(0.25, 0.25);
+    clip.Draw(&painter, QTransform::fromTranslate(10, 0), 3);
+    painter.end();
+    QCOMPARE(image.pixel(57, 21), 0xFFBFBFFF);
 }
 
 QTEST_GUILESS_MAIN(TestQClip)

@@ -223,8 +223,10 @@ void QClip::Draw(QPainter* painter, const QTransform& placement, int highlight) 
     }
 
     // Markers show the hit box the pointer will find, so they grow with it when
-    // the view shrinks, and their pens stay at least two screen pixels wide.
-    const double scale = std::sqrt(std::abs(placement.determinant()));
+    // the view shrinks, and their pens stay at least two screen pixels wide. The
+    // zoom is in the painter's transform as much as in the placement (a pane passes
+    // its offset alone), so it is read from both.
+    const double scale = std::sqrt(std::abs(painter->worldTransform().determinant()));
     const int half = HitHalf(scale);
     const double penUnit = scale > 0.0 && scale < 1.0 ? 1.0 / scale : 1.0;
     const QPen normal = markerPen(0xFFBFFBC3, 2.0 * penUnit);

@@ -500,6 +500,7 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
             clientToPhoto(PaneGeometry::clampToClient(
                 event->position().toPoint(), viewport()->width(), viewport()->height())),
             m_geometry.viewScale);
+        f->invalidatePanes(); // the picked point is drawn highlighted
         f->updateActions();
         return;
     }
@@ -699,6 +700,19 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
         paintBrackets(painter, ws, layers.still, layers.count);
         return;
     }
+    // A clip edge through a turned shape moves some of the edge pixels the
+    // rasteriser fills inside it, so decorations drawn in part would differ from a
+    // paint of the whole pane: the area grows to hold every decorated bracket it
+    // reaches. Pictures come from a cache aligned to device pixels; a clip only
+    // cuts those.
+    for (bool grown = !dirty.isEmpty(); grown;) {
+        grown = false;
+        for (const DrawnBracket& drawn : live)
+            if (drawn.decorated && drawn.area.intersects(dirty) && !dirty.contains(drawn.area)) {
+                dirty |= drawn.area;
+                grown = true;
+            }
+    }
     dirty &= viewport()->rect();
     if (!dirty.isEmpty()) {
         // One clip for putting back and drawing, so that both cover the same device
@@ -754,6 +768,7 @@ std::vector<CKestrinView::DrawnBracket> CKestrinView::liveBrackets(
         DrawnBracket drawn;
         KeyWriter writer(drawn.key);
         writeBracket(writer, bracket, active);
+        drawn.decorated = bracket.m_bSelected && active;
         // The canvas turns about its centre, so it stays within the circle through
         // its corners; the handle and its decorations may reach beyond, and the
         // decorations keep their screen size (a few pixels) at every zoom.

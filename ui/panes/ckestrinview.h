@@ -124,6 +124,7 @@ private:
     struct DrawnBracket {
         QByteArray key;
         QRect area;
+        bool decorated = false; // shows its centre, handle and the line between
     };
     std::vector<DrawnBracket> liveBrackets(const Workspace& ws, const BracketLayers& layers) const;
     // Copies `area` (client coordinates) of a picture held in device pixels.
