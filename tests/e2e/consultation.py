@@ -25,6 +25,7 @@ PHOTO = os.path.join(SOURCE, "samples", "smile.jpg")
 work = tempfile.mkdtemp(prefix="kestrin-e2e-")
 layout_file = os.path.join(work, "layout.json")
 saved = os.path.join(work, "result.jpg")
+kept = os.path.join(work, "kept.kestrin")
 printed = os.path.join(work, "printed.pdf")
 display = ":%d" % random.randint(150, 250)
 
@@ -160,6 +161,28 @@ def menu_command(key):
     xdo("key", "alt+f")
     layout(lambda l: l["popup"] == "QMenu")
     xdo("key", key)
+
+
+def save_through_dialog(keys, path):
+    """Saves through the real file dialog that keys open, to a new file at path."""
+    focus_frame()
+    xdo("key", keys)
+    layout(lambda l: l["modal"] == "QFileDialog")
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", "20", path)
+    xdo("key", "Return")
+    deadline = time.time() + 30
+    while time.time() < deadline and not os.path.exists(path):
+        time.sleep(0.2)
+    if not os.path.exists(path):
+        fail("nothing was saved to " + path)
+    layout(lambda l: not l["modal"])
+
+
+def same_bytes(path, what):
+    with open(saved, "rb") as a, open(path, "rb") as b:
+        if a.read() != b.read():
+            fail(what + " differs from the composite saved before undo")
 
 
 def pane_of(l, slot):
@@ -315,6 +338,34 @@ try:
             fail("the composite was not saved")
         layout(lambda l: not l["modal"])
 
+    # Undo the last five steps with Ctrl+Z and take them again with Ctrl+Y (the
+    # last with Ctrl+Shift+Z): each bracket value returns, then comes back.
+    l = layout(lambda l: not l["modal"])
+    adjusted = bracket(l, 1)
+    if l["undoName"] != "明るさ・コントラスト":
+        fail("the brightness dialog is not the step to undo: %r" % l["undoName"])
+    states = [
+        lambda l: l["redoName"] == "明るさ・コントラスト",
+        lambda l: bracket(l, 1)["w"] == before["w"],
+        lambda l: bracket(l, 1)["angle"] == moved["angle"],
+        lambda l: bracket(l, 1)["x"] == b["x"],
+        lambda l: not any(x["slot"] == 3 for x in l["brackets"]),
+    ]
+    for state in states:
+        focus_frame()
+        xdo("key", "ctrl+z")
+        layout(state)
+    shoot("11-undone")
+    for i, state in enumerate(reversed(states)):
+        focus_frame()
+        xdo("key", "ctrl+shift+z" if i == 4 else "ctrl+y")
+        layout(lambda l, s=state: not s(l))
+    l = layout(lambda l: bracket(l, 1) == adjusted and not l["canRedo"])
+    redone = os.path.join(work, "redone.jpg")
+    save_through_dialog("ctrl+s", redone)
+    same_bytes(redone, "the composite saved after redo")
+    save_through_dialog("ctrl+shift+s", kept)
+
     # Printing: four panes, then printer set-up and the preview.
     print_page(4)
     menu_command("r")
@@ -371,6 +422,26 @@ try:
         changed = sum(1 for x, y in inside if differs(pixel(image, ox + x, oy + y), pixel(photo, x, y), 40))
         if changed < 20:
             fail("slot %d shows no bracket inside the clip" % slot)
+    # The kept consultation reopens from the command line as it was saved, and
+    # exports without a display to the same bytes.
+    os.remove(layout_file)
+    app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), kept], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    processes.append(app)
+    layout(lambda l: {x["slot"] for x in l["brackets"]} == {1, 2, 3} and len(l["panes"]) == 4)
+    reopened = os.path.join(work, "reopened.jpg")
+    save_through_dialog("ctrl+s", reopened)
+    same_bytes(reopened, "the composite of the reopened consultation")
+    menu_command("x")
+    app.wait(timeout=20)
+    exported = os.path.join(work, "exported.jpg")
+    bare = {k: v for k, v in env.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
+    done = subprocess.run([os.path.join(BUILD, "app", "kestrin"), "--export", kept, exported], env=bare,
+                          capture_output=True, text=True, timeout=120)
+    if done.returncode != 0:
+        fail("the export failed: " + done.stderr)
+    same_bytes(exported, "the exported composite")
+
     ini = configparser.RawConfigParser()
     ini.read(env["MOLVEX_INI"])
     if ini.get("BRACKET", "WINZOOM", fallback=None) not in ("0", "1"):
