@@ -26,12 +26,11 @@ const std::vector<MenuItem>& CommandLayout::menuBar()
 
 const QVector<int>& CommandLayout::toolBar()
 {
-    static const QVector<int> ids = { Cmd::FileSaveAs, 0, Cmd::FilePrint, 0, Cmd::Undo,
-        Cmd::Redo, 0, Cmd::ZoomOut,
-        Cmd::ZoomIn, Cmd::FitSize, 0, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4, Cmd::PrevImage,
-        Cmd::NextImage, 0, Cmd::ClipDefine, 0, Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate,
-        Cmd::Brightness, Cmd::ColorBalance, Cmd::BracketDelete, 0, Cmd::ShowInfo, 0,
-        Cmd::AppAbout };
+    static const QVector<int> ids = { Cmd::FileSaveAs, 0, Cmd::FilePrint, 0, Cmd::Undo, Cmd::Redo,
+        0, Cmd::ZoomOut, Cmd::ZoomIn, Cmd::FitSize, 0, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4,
+        Cmd::PrevImage, Cmd::NextImage, 0, Cmd::ClipDefine, 0, Cmd::ModeScale, Cmd::ModeMove,
+        Cmd::ModeRotate, Cmd::Brightness, Cmd::ColorBalance, Cmd::BracketDelete, 0, Cmd::ShowInfo,
+        0, Cmd::AppAbout };
     return ids;
 }
 

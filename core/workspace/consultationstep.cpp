@@ -27,8 +27,8 @@ QString ConsultationStep::name(Kind kind)
     return QCoreApplication::translate("Undo", names[kind]);
 }
 
-ConsultationStep::ConsultationStep(Workspace& ws, Kind kind, ConsultationSnapshot before,
-    ConsultationSnapshot after, int mergeKey)
+ConsultationStep::ConsultationStep(
+    Workspace& ws, Kind kind, ConsultationSnapshot before, ConsultationSnapshot after, int mergeKey)
     : QUndoCommand(name(kind))
     , m_ws(ws)
     , m_kind(kind)

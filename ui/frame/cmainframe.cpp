@@ -453,8 +453,8 @@ void CMainFrame::onThumbDoubleClick(int)
     const int index = m_wndBrackList->SelectedIndex();
     const int sideFlag = m_wndBrackList->SelectedSideFlag();
     m_ws.m_history.begin();
-    const bool replaced = WorkspaceCommands::replaceOnDoubleClick(m_ws, activeSlot(), path,
-        sideFlag != 0, index, m_wndBrackList->BracketNameAt(index));
+    const bool replaced = WorkspaceCommands::replaceOnDoubleClick(
+        m_ws, activeSlot(), path, sideFlag != 0, index, m_wndBrackList->BracketNameAt(index));
     m_ws.m_history.end(ConsultationStep::Replace);
     if (!replaced) {
         activePane()->pasteBracket(index, path, 0, 0, 0, 0, 0, sideFlag);

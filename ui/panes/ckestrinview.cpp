@@ -401,7 +401,8 @@ void CKestrinView::keyPressEvent(QKeyEvent* event)
         f->updateActions();
     } else if (isWorking() && selected) {
         const int id = paneSlot.arBrackets[size_t(paneSlot.nSelected)].m_nId;
-        const bool turn = event->key() == Qt::Key_BracketLeft || event->key() == Qt::Key_BracketRight;
+        const bool turn
+            = event->key() == Qt::Key_BracketLeft || event->key() == Qt::Key_BracketRight;
         ws->m_history.begin();
         const bool taken = BracketActions::key(
             *ws, slot(), event->key(), event->modifiers() & Qt::ShiftModifier);
@@ -468,9 +469,12 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     const BracketActions::PasteResult result = BracketActions::paste(*ws, slot(), listIndex,
         picturePath, clientToPhoto(client), name, sideFlag, &closedNow);
     // A refused paste may still have closed the outline.
-    ws->m_history.end(result == BracketActions::PasteResult::Replaced ? ConsultationStep::Replace
-            : result == BracketActions::PasteResult::Created        ? ConsultationStep::Paste
-                                                                    : ConsultationStep::ClipClose);
+    ConsultationStep::Kind step = ConsultationStep::ClipClose;
+    if (result == BracketActions::PasteResult::Created)
+        step = ConsultationStep::Paste;
+    else if (result == BracketActions::PasteResult::Replaced)
+        step = ConsultationStep::Replace;
+    ws->m_history.end(step);
     if (result == BracketActions::PasteResult::NoClip) {
         if (closedNow) {
             f->invalidatePanes();
