@@ -105,8 +105,7 @@ private slots:
         env.apply(steps);
         for (const CommandRow& row : CommandTable::rows()) {
             const CommandState s = row.rule(env.ws, env.context);
-            // The steps run handlers directly, so no undo step is ever recorded here.
-            const bool isOff = off.contains(row.id) || row.id == Undo || row.id == Redo;
+            const bool isOff = off.contains(row.id) || row.id == Undo || row.id == Redo; // no step recorded
             QVERIFY2(s.enabled == !isOff && s.checked == checked.contains(row.id)
                     && (row.checkable || !s.checked),
                 qPrintable(QString::number(row.id)));
