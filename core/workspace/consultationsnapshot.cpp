@@ -35,7 +35,6 @@ ConsultationSnapshot ConsultationSnapshot::capture(const Workspace& ws)
         // A restored bracket starts no drag and shows no hover part.
         for (QBracket& b : saved.brackets) {
             b.m_ptDragStart.reset();
-            b.m_bHit = false;
             b.m_nHitPart = 0;
         }
     }
