@@ -5,6 +5,7 @@
 ConsultationHistory::ConsultationHistory(Workspace& ws)
     : m_ws(ws)
 {
+    m_stack.setUndoLimit(MaxSteps);
 }
 
 void ConsultationHistory::begin()
@@ -13,17 +14,17 @@ void ConsultationHistory::begin()
         m_before = ConsultationSnapshot::capture(m_ws);
 }
 
-bool ConsultationHistory::end(ConsultationStep::Kind kind, int mergeKey)
+void ConsultationHistory::end(ConsultationStep::Kind kind, int mergeKey)
 {
-    if (m_depth == 0 || --m_depth > 0 || !m_before)
-        return false;
+    // m_before is held exactly while a change is open.
+    if (m_depth == 0 || --m_depth > 0)
+        return;
     ConsultationSnapshot before = std::move(*m_before);
     m_before.reset();
     ConsultationSnapshot after = ConsultationSnapshot::capture(m_ws);
-    if (after == before)
-        return false;
-    m_stack.push(new ConsultationStep(m_ws, kind, std::move(before), std::move(after), mergeKey));
-    return true;
+    if (after != before)
+        m_stack.push(
+            new ConsultationStep(m_ws, kind, std::move(before), std::move(after), mergeKey));
 }
 
 bool ConsultationHistory::undo()

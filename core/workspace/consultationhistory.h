@@ -15,6 +15,10 @@ class Workspace;
 
 class ConsultationHistory {
 public:
+    // Oldest steps are forgotten beyond this: each adjusted picture a step keeps
+    // may hold a megabyte, and no consultation is taken back this far.
+    static constexpr int MaxSteps = 100;
+
     explicit ConsultationHistory(Workspace& ws);
     ConsultationHistory(const ConsultationHistory&) = delete;
     ConsultationHistory& operator=(const ConsultationHistory&) = delete;
@@ -24,9 +28,8 @@ public:
     void begin();
     // The change is over: when anything differs from the state at the outermost
     // begin(), pushes one step of `kind`. A `mergeKey` >= 0 folds it into the
-    // previous step of the same kind and key. True when a step was pushed or
-    // merged; false inside a nested pair, without a begin, or for no change.
-    bool end(ConsultationStep::Kind kind, int mergeKey = -1);
+    // previous step of the same kind and key. Nothing without a begin.
+    void end(ConsultationStep::Kind kind, int mergeKey = -1);
     // A change is in progress (a drag, a dialog): undo and redo wait.
     bool busy() const { return m_depth > 0; }
 
