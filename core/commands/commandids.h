@@ -52,6 +52,8 @@ enum : int {
     FilePrint = 57607,
     FilePrintDirect = 57608,
     FilePrintPreview = 57609,
+    Undo = 57643,
+    Redo = 57644,
     AppAbout = 57664,
     AppExit = 57665,
     NextPane = 57680,

@@ -8,6 +8,7 @@ const std::vector<MenuItem>& CommandLayout::menuBar()
                 Cmd::RegisterPhoto, 0,
                 { "ブラケット", { Cmd::GalleryAdd, Cmd::GalleryEdit, Cmd::GalleryDelete } }, 0,
                 Cmd::FilePrint, Cmd::FilePrintPreview, Cmd::FilePrintSetup, 0, Cmd::AppExit } },
+        { "編集(&E)", { Cmd::Undo, Cmd::Redo } },
         { "作業領域(&W)",
             { Cmd::FitSize, { "画像数(&A)", { Cmd::Panes1, Cmd::Panes2, Cmd::Panes4 } },
                 Cmd::PrevImage, Cmd::NextImage } },
@@ -26,11 +27,11 @@ const std::vector<MenuItem>& CommandLayout::menuBar()
 
 const QVector<int>& CommandLayout::toolBar()
 {
-    static const QVector<int> ids = { Cmd::FileSaveAs, 0, Cmd::FilePrint, 0, Cmd::ZoomOut,
-        Cmd::ZoomIn, Cmd::FitSize, 0, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4, Cmd::PrevImage,
-        Cmd::NextImage, 0, Cmd::ClipDefine, 0, Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate,
-        Cmd::Brightness, Cmd::ColorBalance, Cmd::BracketDelete, 0, Cmd::ShowInfo, 0,
-        Cmd::AppAbout };
+    static const QVector<int> ids = { Cmd::FileSaveAs, 0, Cmd::FilePrint, 0, Cmd::Undo, Cmd::Redo,
+        0, Cmd::ZoomOut, Cmd::ZoomIn, Cmd::FitSize, 0, Cmd::Panes1, Cmd::Panes2, Cmd::Panes4,
+        Cmd::PrevImage, Cmd::NextImage, 0, Cmd::ClipDefine, 0, Cmd::ModeScale, Cmd::ModeMove,
+        Cmd::ModeRotate, Cmd::Brightness, Cmd::ColorBalance, Cmd::BracketDelete, 0, Cmd::ShowInfo,
+        0, Cmd::AppAbout };
     return ids;
 }
 
@@ -54,4 +55,13 @@ const QVector<int>& CommandLayout::clipMenu()
         Cmd::MenuClipDeleteLastPoint, Cmd::ClipDuplicatePoint, Cmd::ClipDeletePoint, 0,
         Cmd::MenuClipDelete };
     return ids;
+}
+
+const QVector<QPair<int, QKeySequence>>& CommandLayout::moreShortcuts()
+{
+    // Redo answers both keys that other programs use for it.
+    static const QVector<QPair<int, QKeySequence>> keys = {
+        { Cmd::Redo, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z) },
+    };
+    return keys;
 }

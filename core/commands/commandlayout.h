@@ -5,6 +5,8 @@
 
 #include "core/commands/commandids.h"
 
+#include <QKeySequence>
+#include <QPair>
 #include <QString>
 #include <QVector>
 
@@ -36,4 +38,6 @@ public:
     static const QVector<int>& zoomMenu();
     static const QVector<int>& clipBar();
     static const QVector<int>& clipMenu();
+    // Further shortcuts of commands, besides the one in each command's row.
+    static const QVector<QPair<int, QKeySequence>>& moreShortcuts();
 };

@@ -20,7 +20,7 @@ using Ctx = const CommandContext&;
 
 QString s(const char* utf8) { return QString::fromUtf8(utf8); }
 
-CommandState on(bool enabled, bool checked = false) { return { enabled, checked, {} }; }
+CommandState on(bool enabled, bool checked = false) { return { enabled, checked, {}, {} }; }
 
 // Entry count of the clip: the outline points plus the trailing entry.
 int clipEntries(Ws ws) { return ws.m_clip.GetCount(); }
@@ -90,6 +90,34 @@ void clipClose(CommandEnv& e)
         e.panesChanged();
 }
 
+// Undo and redo name the step they would take, in the menu and the tool tip.
+template <bool Redo> CommandState historyStep(Ws ws, Ctx)
+{
+    const ConsultationHistory& history = ws.m_history;
+    const QString name = Redo ? history.redoName() : history.undoName();
+    CommandState state = on(Redo ? history.canRedo() : history.canUndo());
+    if (name.isEmpty())
+        state.toolTip = Redo ? QCoreApplication::translate("Undo", "やり直し")
+                             : QCoreApplication::translate("Undo", "元に戻す");
+    else
+        state.toolTip = (Redo ? QCoreApplication::translate("Undo", "やり直し: %1")
+                              : QCoreApplication::translate("Undo", "元に戻す: %1"))
+                            .arg(name);
+    state.text = state.toolTip + (Redo ? QStringLiteral("(&R)") : QStringLiteral("(&U)"));
+    return state;
+}
+
+template <bool Redo> void takeHistoryStep(CommandEnv& e)
+{
+    Workspace& ws = e.workspace();
+    const int panes = ws.m_layout.paneCount();
+    if (!(Redo ? ws.m_history.redo() : ws.m_history.undo()))
+        return;
+    // The state taken back may be an outline still being edited, with its bar.
+    e.setBarVisible(Bar::Clip, ws.m_bClipEditing);
+    e.layoutChanged(ws.m_layout.paneCount() != panes);
+}
+
 } // namespace
 
 const QVector<CommandRow>& CommandTable::rows()
@@ -110,7 +138,7 @@ const QVector<CommandRow>& CommandTable::rows()
             [](Ws, Ctx c) {
                 return c.photoDatabaseProblem.isEmpty()
                     ? on(c.patientFileExists)
-                    : CommandState { false, false, c.photoDatabaseProblem };
+                    : CommandState { false, false, c.photoDatabaseProblem, {} };
             },
             run<Task::Register> },
         { Cmd::GalleryAdd, s("追加"), {}, {}, nullptr, false, always, run<Task::GalleryAdd> },
@@ -265,6 +293,12 @@ const QVector<CommandRow>& CommandTable::rows()
                 // Each shown pane takes the mirror into its geometry as it is scaled.
                 e.scaleChanged();
             } },
+        { Cmd::Undo, s("元に戻す(&U)"), s("直前の変更を元に戻す\n元に戻す"),
+            QKeySequence(Qt::CTRL | Qt::Key_Z), "undo", false, historyStep<false>,
+            takeHistoryStep<false> },
+        { Cmd::Redo, s("やり直し(&R)"), s("元に戻した変更をやり直す\nやり直し"),
+            QKeySequence(Qt::CTRL | Qt::Key_Y), "redo", false, historyStep<true>,
+            takeHistoryStep<true> },
     };
     return table;
 }

@@ -24,6 +24,7 @@ struct CommandState {
     bool enabled = true;
     bool checked = false;
     QString toolTip; // replaces the row's while set: why the command is off
+    QString text; // replaces the row's menu text while set: what the command would do
 };
 
 using CommandRule = CommandState (*)(const Workspace& ws, const CommandContext& context);

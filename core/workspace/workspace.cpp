@@ -30,6 +30,7 @@ void Workspace::resetForNewPhoto()
     m_dZoom = 1.0;
     m_nBracketSerial = 0;
     resetSlots();
+    m_history.clear();
 }
 
 void Workspace::setPendingPhoto(QSize fullSize, QImage preview, std::future<QImage> full)

@@ -7,6 +7,7 @@
 #include "core/simulation/bracketop.h"
 #include "core/simulation/qbracket.h"
 #include "core/simulation/qclip.h"
+#include "core/workspace/consultationhistory.h"
 #include "core/workspace/panelayout.h"
 
 #include <QImage>
@@ -43,8 +44,8 @@ public:
 
     // Releases every bracket of every slot and resets the per-slot values.
     void resetSlots();
-    // Clip emptied and its flags cleared, zoom 1.0, serial 0, all slots emptied.
-    // The pane layout, fit mode and info-tip mode are kept.
+    // Clip emptied and its flags cleared, zoom 1.0, serial 0, all slots emptied,
+    // undo history forgotten. The pane layout, fit mode and info-tip mode are kept.
     void resetForNewPhoto();
 
     bool hasPhoto() const { return m_pPhoto != nullptr || !m_pendingPreview.isNull(); }
@@ -99,6 +100,8 @@ public:
     bool m_bPanesCreated = false;
     bool m_bFirstPaintDone = false;
     PaneLayout m_layout;
+    // Every change to the clip, layout and brackets, for undo and redo.
+    ConsultationHistory m_history { *this };
 
 private:
     void adoptFullPhoto(QImage full);

@@ -162,6 +162,26 @@ def menu_command(key):
     xdo("key", key)
 
 
+def save_through_dialog(keys, name):
+    """Saves through the real file dialog that keys open, to a new file in work."""
+    path = os.path.join(work, name)
+    focus_frame()
+    xdo("key", keys)
+    layout(lambda l: l["modal"] == "QFileDialog")
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", "20", path)
+    xdo("key", "Return")
+    layout(lambda l: not l["modal"] and os.path.exists(path), timeout=30)
+    return path
+
+
+def same_as_saved(path):
+    """The composite has the bytes of the one saved before undo."""
+    with open(saved, "rb") as a:
+        if not os.path.exists(path) or open(path, "rb").read() != a.read():
+            fail(path + " is missing or differs from the composite saved before undo")
+
+
 def pane_of(l, slot):
     return next(p for p in l["panes"] if p["slot"] == slot)
 
@@ -315,6 +335,30 @@ try:
             fail("the composite was not saved")
         layout(lambda l: not l["modal"])
 
+    # Undo the last five steps with Ctrl+Z and take them again with Ctrl+Y (the
+    # last with Ctrl+Shift+Z): each bracket value returns, then comes back.
+    l = layout(lambda l: not l["modal"])
+    adjusted = bracket(l, 1)
+    states = [
+        lambda l: l["redoName"] == "明るさ・コントラスト",
+        lambda l: bracket(l, 1)["w"] == before["w"],
+        lambda l: bracket(l, 1)["angle"] == moved["angle"],
+        lambda l: bracket(l, 1)["x"] == b["x"],
+        lambda l: not any(x["slot"] == 3 for x in l["brackets"]),
+    ]
+    for state in states:
+        focus_frame()
+        xdo("key", "ctrl+z")
+        layout(state)
+    shoot("11-undone")
+    for i, state in enumerate(reversed(states)):
+        focus_frame()
+        xdo("key", "ctrl+shift+z" if i == 4 else "ctrl+y")
+        layout(lambda l, s=state: not s(l))
+    l = layout(lambda l: bracket(l, 1) == adjusted and not l["canRedo"])
+    same_as_saved(save_through_dialog("ctrl+s", "redone.jpg"))
+    kept = save_through_dialog("ctrl+shift+s", "kept.kestrin")
+
     # Printing: four panes, then printer set-up and the preview.
     print_page(4)
     menu_command("r")
@@ -371,6 +415,24 @@ try:
         changed = sum(1 for x, y in inside if differs(pixel(image, ox + x, oy + y), pixel(photo, x, y), 40))
         if changed < 20:
             fail("slot %d shows no bracket inside the clip" % slot)
+    # The kept consultation reopens from the command line as it was saved, and
+    # exports without a display to the same bytes.
+    os.remove(layout_file)
+    app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), kept], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    processes.append(app)
+    layout(lambda l: {x["slot"] for x in l["brackets"]} == {1, 2, 3} and len(l["panes"]) == 4)
+    same_as_saved(save_through_dialog("ctrl+s", "reopened.jpg"))
+    menu_command("x")
+    app.wait(timeout=20)
+    exported = os.path.join(work, "exported.jpg")
+    bare = {k: v for k, v in env.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
+    done = subprocess.run([os.path.join(BUILD, "app", "kestrin"), "--export", kept, exported], env=bare,
+                          capture_output=True, text=True, timeout=120)
+    if done.returncode != 0:
+        fail("the export failed: " + done.stderr)
+    same_as_saved(exported)
+
     ini = configparser.RawConfigParser()
     ini.read(env["MOLVEX_INI"])
     if ini.get("BRACKET", "WINZOOM", fallback=None) not in ("0", "1"):

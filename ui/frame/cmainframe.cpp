@@ -2,6 +2,7 @@
 
 #include "core/commands/commandids.h"
 #include "core/commands/commandlayout.h"
+#include "core/commands/commandsteps.h"
 #include "core/host/hostdialogs.h"
 #include "core/host/photocatalog.h"
 #include "core/host/hosttools.h"
@@ -362,6 +363,10 @@ void CMainFrame::createActions()
         if (!row.shortcut.isEmpty())
             addAction(action); // shortcuts work while menus are closed
     }
+    for (const auto& [id, key] : CommandLayout::moreShortcuts()) {
+        QAction* action = m_actions.value(id);
+        action->setShortcuts(action->shortcuts() << key);
+    }
 }
 
 void CMainFrame::createMenu(QMenu* menu, const std::vector<MenuItem>& items)
@@ -449,8 +454,11 @@ void CMainFrame::onThumbDoubleClick(int)
     const QString path = m_wndBrackList->SelectedPicturePath();
     const int index = m_wndBrackList->SelectedIndex();
     const int sideFlag = m_wndBrackList->SelectedSideFlag();
-    if (!WorkspaceCommands::replaceOnDoubleClick(m_ws, activeSlot(), path, sideFlag != 0, index,
-            m_wndBrackList->BracketNameAt(index))) {
+    m_ws.m_history.begin();
+    const bool replaced = WorkspaceCommands::replaceOnDoubleClick(
+        m_ws, activeSlot(), path, sideFlag != 0, index, m_wndBrackList->BracketNameAt(index));
+    m_ws.m_history.end(ConsultationStep::Replace);
+    if (!replaced) {
         activePane()->pasteBracket(index, path, 0, 0, 0, 0, 0, sideFlag);
         return;
     }
@@ -575,14 +583,15 @@ void CMainFrame::updateActions()
                                                     : row.toolTip());
         if (row.checkable)
             action->setChecked(state.checked);
+        if (!state.text.isEmpty())
+            action->setText(state.text);
     }
 }
 
 void CMainFrame::dispatch(int id)
 {
     // Disabled actions cannot trigger; the handlers still guard direct calls.
-    if (const CommandRow* row = CommandTable::find(id))
-        row->handler(*this);
+    CommandSteps::run(id, *this);
     updateActions();
 }
 

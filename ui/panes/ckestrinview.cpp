@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTimerEvent>
 #include <QWheelEvent>
@@ -270,6 +271,7 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
     const QPoint p
         = clientToPhoto(event->position().toPoint());
     if (ws->m_bClipEditing) {
+        beginDragStep(*ws, ConsultationStep::ClipMovePoint);
         ClipActions::press(*ws, p, m_geometry.viewScale);
         f->invalidatePanes();
         f->updateActions(); // a new point can enable closing the outline
@@ -277,9 +279,38 @@ void CKestrinView::mousePressEvent(QMouseEvent* event)
     }
     // Presses select; the mouse follows the drag even outside the pane, where
     // a release asks whether to clear the pane.
-    BracketActions::press(*ws, slot(), p, m_geometry.viewScale);
+    if (BracketActions::press(*ws, slot(), p, m_geometry.viewScale)) {
+        const int op = ws->m_slot[size_t(slot())].nDragOp;
+        beginDragStep(*ws,
+            op == OpScale        ? ConsultationStep::Scale
+                : op == OpRotate ? ConsultationStep::Rotate
+                                 : ConsultationStep::Move);
+    }
     viewport()->update();
     f->updateActions();
+}
+
+void CKestrinView::beginDragStep(Workspace& ws, ConsultationStep::Kind step)
+{
+    // A release that never came (the pane lost the mouse) ends the old step here.
+    endDragStep();
+    ws.m_history.begin();
+    m_dragStep = step;
+    m_clipEntriesAtPress = ws.m_clip.GetCount();
+}
+
+void CKestrinView::endDragStep()
+{
+    Workspace* ws = workspace();
+    if (!m_dragStep || !ws)
+        return;
+    ConsultationStep::Kind step = *m_dragStep;
+    m_dragStep.reset();
+    if (step == ConsultationStep::ClipMovePoint && ws->m_clip.GetCount() > m_clipEntriesAtPress)
+        step = ConsultationStep::ClipAddPoint;
+    ws->m_history.end(step);
+    if (PaneHost* f = frame())
+        f->updateActions();
 }
 
 void CKestrinView::stopTip()
@@ -384,16 +415,28 @@ void CKestrinView::keyPressEvent(QKeyEvent* event)
         // Show the scale cursor at once, without waiting for the mouse to move.
         bracketMove(viewport()->mapFromGlobal(QCursor::pos()), true, false);
     } else if (event->key() == Qt::Key_Delete && selected) {
+        ws->m_history.begin();
         WorkspaceCommands::deleteSelected(*ws, slot());
+        ws->m_history.end(ConsultationStep::Delete);
         viewport()->update();
         f->updateActions();
-    } else if (isWorking()
-        && BracketActions::key(
-            *ws, slot(), photoArrowKey(event->key()), event->modifiers() & Qt::ShiftModifier)) {
-        // Taken here, so the arrows do not also scroll the pane.
-        viewport()->update();
-        event->accept();
-        return;
+    } else if (isWorking() && selected) {
+        const int id = paneSlot.arBrackets[size_t(paneSlot.nSelected)].m_nId;
+        const bool turn
+            = event->key() == Qt::Key_BracketLeft || event->key() == Qt::Key_BracketRight;
+        ws->m_history.begin();
+        const bool taken = BracketActions::key(
+            *ws, slot(), photoArrowKey(event->key()), event->modifiers() & Qt::ShiftModifier);
+        // Key presses on one bracket in a row are one step, however many.
+        ws->m_history.end(turn ? ConsultationStep::Rotate : ConsultationStep::Move,
+            id * Workspace::SlotCount + slot());
+        if (taken) {
+            // Taken here, so the arrows do not also scroll the pane.
+            viewport()->update();
+            f->updateActions();
+            event->accept();
+            return;
+        }
     }
     QAbstractScrollArea::keyPressEvent(event);
 }
@@ -443,8 +486,16 @@ bool CKestrinView::pasteBracket(int listIndex, const QString& picturePath, unsig
     QBrackListDiag* list = f->bracketList();
     const QString name = list ? list->BracketNameAt(listIndex) : QString();
     bool closedNow = false;
+    ws->m_history.begin();
     const BracketActions::PasteResult result = BracketActions::paste(*ws, slot(), listIndex,
         picturePath, clientToPhoto(client), name, sideFlag, &closedNow);
+    // A refused paste may still have closed the outline.
+    ConsultationStep::Kind step = ConsultationStep::ClipClose;
+    if (result == BracketActions::PasteResult::Created)
+        step = ConsultationStep::Paste;
+    else if (result == BracketActions::PasteResult::Replaced)
+        step = ConsultationStep::Replace;
+    ws->m_history.end(step);
     if (result == BracketActions::PasteResult::NoClip) {
         if (closedNow) {
             f->invalidatePanes();
@@ -488,6 +539,11 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
     PaneHost* f = frame();
     if (!f || !ws)
         return;
+    // Whatever the release does below, the press's changes become one step.
+    const auto endStep = qScopeGuard([this, event] {
+        if (event->button() == Qt::LeftButton)
+            endDragStep();
+    });
     if (event->button() == Qt::RightButton) {
         if (ws->hasPhoto() && isWorking() && ws->m_bClipEditing)
             clipMenu()->popup(event->globalPosition().toPoint());
@@ -513,6 +569,8 @@ void CKestrinView::mouseReleaseEvent(QMouseEvent* event)
         const auto answer = QMessageBox::question(this, Res::text(Res::IdsInformation),
             Res::text(Res::IdsDeleteBracketsHere), QMessageBox::Yes | QMessageBox::No,
             QMessageBox::Yes);
+        if (answer == QMessageBox::Yes)
+            m_dragStep = ConsultationStep::Delete;
         BracketActions::releaseOutside(*ws, slot(), answer == QMessageBox::Yes);
     }
     viewport()->update();

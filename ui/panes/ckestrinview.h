@@ -4,6 +4,7 @@
 // the slot, the working flag and every other state are the workspace's.
 #pragma once
 
+#include "core/workspace/consultationstep.h"
 #include "core/workspace/panegeometry.h"
 #include "core/workspace/panebackdrop.h"
 #include "core/workspace/scaledphotocache.h"
@@ -109,6 +110,9 @@ private:
     int photoArrowKey(int key) const;
 
     void bracketMove(QPoint client, bool ctrl, bool leftDown);
+    // A left press starts one undo step of `step`, which the release ends.
+    void beginDragStep(Workspace& ws, ConsultationStep::Kind step);
+    void endDragStep();
     void stopTip();
 
     // Which brackets a paint draws and through which clip (drawing coordinates):
@@ -159,6 +163,9 @@ private:
     // The outline's region in drawing coordinates and what it was built from.
     QByteArray m_outlineKey;
     QPainterPath m_outlineRegion;
+    // The undo step the left button's press began, until its release.
+    std::optional<ConsultationStep::Kind> m_dragStep;
+    int m_clipEntriesAtPress = 0; // a press that added a point is not a point move
     QTips* tipWnd = nullptr;
     int tipTicks = 0;
     int lastMouseX = 0, lastMouseY = 0;
