@@ -1,0 +1,197 @@
+// The texts the user reads, walked in both languages on the real frame, the
+// dialogs and the core's messages: English shows no Japanese character, and
+// Japanese shows no text left in English. The translation source is complete.
+#include "core/commands/commandlayout.h"
+#include "core/commands/commandtable.h"
+#include "core/consultation/consultationfile.h"
+#include "core/gallery/gallerycatalogue.h"
+#include "core/gallery/tiptext.h"
+#include "core/host/language.h"
+#include "core/output/photoregistration.h"
+#include "core/output/printlayout.h"
+#include "core/output/stamppainter.h"
+#include "core/text/strings.h"
+#include "testutils.h"
+#include "ui/bars/qbracklistdiag.h"
+#include "ui/dialogs/caboutdlg.h"
+#include "ui/dialogs/cbracketdlg.h"
+#include "ui/dialogs/cbracketeditdlg.h"
+#include "ui/dialogs/photochooserdialog.h"
+#include "ui/dialogs/qdialogbrightness.h"
+#include "ui/dialogs/qdialogcolorbalance.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTableView>
+#include <QXmlStreamReader>
+
+namespace {
+
+// Hiragana, katakana (full and half width), CJK ideographs and full-width forms.
+const QRegularExpression Japanese(
+    QStringLiteral("[\\x{3040}-\\x{30FF}\\x{3400}-\\x{9FFF}\\x{FF01}-\\x{FF9F}]"));
+// Texts that read the same in both languages: names, numbers, "OK", the status
+// bar's key indicators and the two bar titles the product has always shown in English.
+const QRegularExpression Neutral(
+    QStringLiteral("^(|&?O[Kk]|(\\S+ - )?Kestrin( Version [0-9.]+)?|Clip "
+                   "Tool|TIPS|CAP|NUM|SCRL|OVR|[0-9 %.:/+-]*)$"));
+
+void addWidgetTexts(QWidget* root, QStringList& texts)
+{
+    QList<QWidget*> widgets = root->findChildren<QWidget*>();
+    widgets.prepend(root);
+    for (QWidget* w : widgets) {
+        texts << w->windowTitle() << w->toolTip();
+        if (auto* button = qobject_cast<QAbstractButton*>(w))
+            texts << button->text();
+        else if (auto* label = qobject_cast<QLabel*>(w))
+            texts << label->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(w))
+            texts << group->title();
+        else if (auto* edit = qobject_cast<QLineEdit*>(w))
+            texts << edit->placeholderText();
+        else if (auto* menu = qobject_cast<QMenu*>(w))
+            texts << menu->title();
+        else if (auto* combo = qobject_cast<QComboBox*>(w))
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        else if (auto* table = qobject_cast<QTableView*>(w); table && table->model())
+            for (int c = 0; c < table->model()->columnCount(); ++c)
+                texts << table->model()->headerData(c, Qt::Horizontal).toString()
+                      << table->model()->index(0, c).data(Qt::ToolTipRole).toString();
+    }
+    for (QAction* action : root->findChildren<QAction*>())
+        texts << action->text() << action->toolTip() << action->statusTip();
+}
+
+void addMenuTitles(const std::vector<MenuItem>& items, QStringList& texts)
+{
+    for (const MenuItem& item : items) {
+        texts << item.shownTitle();
+        addMenuTitles(item.items, texts);
+    }
+}
+
+// The messages of the core that reach the user, for every kind of failure.
+void addCoreTexts(const testutils::IsolatedHost& host, QStringList& texts)
+{
+    for (int id = Res::IdsAppTitle; id <= Res::IdsClipEnclosesNothing; ++id)
+        texts << Res::text(id);
+    for (const CommandRow& row : CommandTable::rows())
+        texts << row.menuText() << row.statusTip() << row.toolTip();
+    addMenuTitles(CommandLayout::menuBar(), texts);
+    for (int e = ConsultationFile::Unreadable; e <= ConsultationFile::PhotoMismatch; ++e)
+        texts << ConsultationFile::message(ConsultationFile::Error(e));
+    for (int e = SecureFile::NoError; e <= SecureFile::OtherError; ++e)
+        texts << PhotoRegistration::failureText(SecureFile::Error(e), QStringLiteral("/x"));
+    const QString folder = host.path("gallery/");
+    testutils::writeBytes(folder + "bracket0009.png", "not a picture");
+    testutils::writeBytes(folder + "loose.png", {});
+    texts << GalleryCatalogue::CheckGallery(folder, folder + "bracket.csv")
+          << GalleryCatalogue::CheckGallery(folder, folder + "missing.csv")
+          << PrintLayout::headerText(QStringLiteral("P7"), QDate(2026, 3, 4));
+    GalleryEntry entry;
+    texts << TipText::Format(entry);
+}
+
+} // namespace
+
+class TestTranslation : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanupTestCase() { Language::apply(QStringLiteral("ja")); }
+
+    void everyText_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("ja") << QStringLiteral("ja");
+        QTest::newRow("en") << QStringLiteral("en");
+    }
+    void everyText()
+    {
+        QFETCH(QString, language);
+        Language::apply(language);
+        testutils::IsolatedHost host;
+        testutils::makeGallery(host);
+        QImage photo(320, 240, QImage::Format_RGB32);
+        photo.fill(Qt::gray);
+        QVERIFY(photo.save(host.path("p.png")));
+
+        QStringList texts;
+        {
+            CMainFrame frame;
+            CKestrinDoc doc(&frame);
+            QVERIFY(doc.OnOpenDocument(host.path("p.png")));
+            addWidgetTexts(&frame, texts);
+        }
+        CAboutDlg about;
+        QDialogBrightness brightness;
+        QDialogColorBalance colour;
+        CBracketDlg add;
+        CBracketEditDlg edit;
+        PhotoChooserDialog chooser;
+        for (QWidget* dialog :
+            std::initializer_list<QWidget*> { &about, &brightness, &colour, &add, &edit, &chooser })
+            addWidgetTexts(dialog, texts);
+        addCoreTexts(host, texts);
+
+        texts.removeDuplicates();
+        QVERIFY(texts.size() > 150);
+        const bool english = language == QLatin1String("en");
+        for (const QString& text : std::as_const(texts)) {
+            // In English, any Japanese character is a text left untranslated; in
+            // Japanese, an English text is one that never went through a catalogue.
+            const bool leftOver = english
+                ? text.contains(Japanese)
+                : !text.contains(Japanese) && !Neutral.match(text).hasMatch();
+            QVERIFY2(!leftOver, qPrintable(text));
+        }
+    }
+
+    // Every message has a translation that keeps the source's placeholders,
+    // mnemonic and shortcut, so a release never shows a Japanese fallback.
+    void catalogueIsComplete()
+    {
+        QFile file(qEnvironmentVariable("KESTRIN_SOURCE_DIR") + "/translations/kestrin_en.ts");
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QXmlStreamReader xml(&file);
+        QString source;
+        int messages = 0;
+        const QRegularExpression marks(QStringLiteral("%\\d|&(?!&)|\\t"));
+        auto marksOf = [&](const QString& text) {
+            QStringList found;
+            for (auto it = marks.globalMatch(text); it.hasNext();)
+                found << it.next().captured();
+            found.sort();
+            return found;
+        };
+        while (!xml.atEnd()) {
+            if (xml.readNext() != QXmlStreamReader::StartElement)
+                continue;
+            if (xml.name() == QLatin1String("source")) {
+                source = xml.readElementText();
+            } else if (xml.name() == QLatin1String("translation")) {
+                const QString type = xml.attributes().value("type").toString();
+                const QString translation = xml.readElementText();
+                QVERIFY2(type.isEmpty() && !translation.trimmed().isEmpty(), qPrintable(source));
+                QVERIFY2(!translation.contains(Japanese), qPrintable(source));
+                QVERIFY2(marksOf(translation) == marksOf(source), qPrintable(source));
+                ++messages;
+            }
+        }
+        QVERIFY(!xml.hasError());
+        QVERIFY(messages > 150);
+    }
+};
+
+QTEST_MAIN(TestTranslation)
+#include "tst_translation.moc"
