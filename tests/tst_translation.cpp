@@ -157,6 +157,31 @@ private slots:
         }
     }
 
+    // The environment wins when it names a language; the INI decides otherwise.
+    void languageChoice_data()
+    {
+        QTest::addColumn<QString>("environment");
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("nothing set") << "" << "" << "ja";
+        QTest::newRow("ini") << "" << " EN" << "en";
+        QTest::newRow("environment over ini") << "ja" << "en" << "ja";
+        QTest::newRow("environment alone") << "en" << "" << "en";
+        QTest::newRow("unknown environment") << "fr" << "en" << "en";
+        QTest::newRow("unknown everywhere") << "de" << "fr" << "ja";
+    }
+    void languageChoice()
+    {
+        QFETCH(QString, environment);
+        QFETCH(QString, ini);
+        QFETCH(QString, chosen);
+        testutils::IsolatedHost host;
+        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", ini);
+        qputenv("KESTRIN_LANG", environment.toUtf8());
+        QCOMPARE(Language::chosen(), chosen);
+        qunsetenv("KESTRIN_LANG");
+    }
+
     // Every message has a translation that keeps the source's placeholders,
     // mnemonic and shortcut, so a release never shows a Japanese fallback.
     void catalogueIsComplete()
