@@ -25,6 +25,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -102,6 +103,51 @@ void addCoreTexts(const testutils::IsolatedHost& host, QStringList& texts)
     texts << TipText::Format(entry);
 }
 
+// The Japanese string literals of a source file that reach the user without a
+// translation: neither in tr(), translate() nor a NOOP marker. Font family names
+// are names, not texts. Adjacent literals count as one.
+QStringList untranslatedLiterals(const QString& code)
+{
+    static const QRegularExpression wrapped(
+        QStringLiteral("(\\btr|translate\\(\\s*\"\\w+\",|QT_TR_NOOP|QT_TRANSLATE_NOOP\\(\\s*\"\\w+"
+                       "\",)\\s*\\(?\\s*$"
+                       "|Famil|QFont"));
+    static const QRegularExpression nonSpace(QStringLiteral("\\S"));
+    // Index of the last character of `what` found from `from`; the end when missing.
+    const auto past = [&](const QString& what, int from) {
+        const int at = code.indexOf(what, from);
+        return at < 0 ? code.size() : at + int(what.size()) - 1;
+    };
+    QStringList found;
+    QString text;
+    int start = -1;
+    for (int i = 0; i < code.size(); ++i) {
+        const QStringView two = QStringView(code).mid(i, 2);
+        if (two == QLatin1String("//")) {
+            i = past(QStringLiteral("\n"), i);
+        } else if (two == QLatin1String("/*")) {
+            i = past(QStringLiteral("*/"), i + 2);
+        } else if (code.at(i) == QLatin1Char('\'')) {
+            i += two == QLatin1String("'\\") ? 3 : 2;
+        } else if (code.at(i) == QLatin1Char('"')) {
+            start = start < 0 ? i : start;
+            int end = i + 1;
+            for (; end < code.size() && code.at(end) != QLatin1Char('"'); ++end)
+                end += code.at(end) == QLatin1Char('\\') ? 1 : 0;
+            text += code.mid(i + 1, end - i - 1);
+            i = end;
+            const int next = code.indexOf(nonSpace, i + 1);
+            if (next >= 0 && code.at(next) == QLatin1Char('"'))
+                continue; // a literal continued by the next one
+            if (text.contains(Japanese) && !code.left(start).right(80).contains(wrapped))
+                found << text;
+            text.clear();
+            start = -1;
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 class TestTranslation : public QObject {
@@ -163,12 +209,24 @@ private slots:
         QTest::addColumn<QString>("environment");
         QTest::addColumn<QString>("ini");
         QTest::addColumn<QString>("chosen");
-        QTest::newRow("nothing set") << "" << "" << "ja";
-        QTest::newRow("ini") << "" << " EN" << "en";
-        QTest::newRow("environment over ini") << "ja" << "en" << "ja";
-        QTest::newRow("environment alone") << "en" << "" << "en";
-        QTest::newRow("unknown environment") << "fr" << "en" << "en";
-        QTest::newRow("unknown everywhere") << "de" << "fr" << "ja";
+        QTest::newRow("nothing set") << ""
+                                     << ""
+                                     << "ja";
+        QTest::newRow("ini") << ""
+                             << " EN"
+                             << "en";
+        QTest::newRow("environment over ini") << "ja"
+                                              << "en"
+                                              << "ja";
+        QTest::newRow("environment alone") << "en"
+                                           << ""
+                                           << "en";
+        QTest::newRow("unknown environment") << "fr"
+                                             << "en"
+                                             << "en";
+        QTest::newRow("unknown everywhere") << "de"
+                                            << "fr"
+                                            << "ja";
     }
     void languageChoice()
     {
@@ -180,6 +238,26 @@ private slots:
         qputenv("KESTRIN_LANG", environment.toUtf8());
         QCOMPARE(Language::chosen(), chosen);
         qunsetenv("KESTRIN_LANG");
+    }
+
+    // A Japanese text added without tr() would show Japanese in English mode
+    // wherever it appears, walked above or not.
+    void sourcesAreWrapped()
+    {
+        const QString root = qEnvironmentVariable("KESTRIN_SOURCE_DIR");
+        int files = 0;
+        for (const char* folder : { "core", "ui", "app", "tools" }) {
+            QDirIterator it(
+                root + '/' + folder, { "*.cpp", "*.h" }, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile file(it.next());
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QStringList found = untranslatedLiterals(QString::fromUtf8(file.readAll()));
+                QVERIFY2(found.isEmpty(), qPrintable(file.fileName() + ": " + found.value(0)));
+                ++files;
+            }
+        }
+        QVERIFY(files > 100);
     }
 
     // Every message has a translation that keeps the source's placeholders,
