@@ -22,14 +22,8 @@
 #include "ui/frame/ckestrindoc.h"
 #include "ui/frame/cmainframe.h"
 
-#include <QAbstractButton>
-#include <QAction>
 #include <QComboBox>
 #include <QDirIterator>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMenu>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QXmlStreamReader>
@@ -47,30 +41,20 @@ const QRegularExpression Neutral(
 
 void addWidgetTexts(QWidget* root, QStringList& texts)
 {
-    QList<QWidget*> widgets = root->findChildren<QWidget*>();
-    widgets.prepend(root);
-    for (QWidget* w : widgets) {
-        texts << w->windowTitle() << w->toolTip();
-        if (auto* button = qobject_cast<QAbstractButton*>(w))
-            texts << button->text();
-        else if (auto* label = qobject_cast<QLabel*>(w))
-            texts << label->text();
-        else if (auto* group = qobject_cast<QGroupBox*>(w))
-            texts << group->title();
-        else if (auto* edit = qobject_cast<QLineEdit*>(w))
-            texts << edit->placeholderText();
-        else if (auto* menu = qobject_cast<QMenu*>(w))
-            texts << menu->title();
-        else if (auto* combo = qobject_cast<QComboBox*>(w))
+    QList<QObject*> objects = root->findChildren<QObject*>();
+    objects.prepend(root);
+    for (QObject* o : std::as_const(objects)) {
+        for (const char* name :
+            { "text", "title", "placeholderText", "windowTitle", "toolTip", "statusTip" })
+            texts << o->property(name).toString();
+        if (auto* combo = qobject_cast<QComboBox*>(o))
             for (int i = 0; i < combo->count(); ++i)
                 texts << combo->itemText(i);
-        else if (auto* table = qobject_cast<QTableView*>(w); table && table->model())
+        if (auto* table = qobject_cast<QTableView*>(o); table && table->model())
             for (int c = 0; c < table->model()->columnCount(); ++c)
                 texts << table->model()->headerData(c, Qt::Horizontal).toString()
                       << table->model()->index(0, c).data(Qt::ToolTipRole).toString();
     }
-    for (QAction* action : root->findChildren<QAction*>())
-        texts << action->text() << action->toolTip() << action->statusTip();
 }
 
 void addMenuTitles(const std::vector<MenuItem>& items, QStringList& texts)
@@ -105,45 +89,20 @@ void addCoreTexts(const testutils::IsolatedHost& host, QStringList& texts)
 
 // The Japanese string literals of a source file that reach the user without a
 // translation: neither in tr(), translate() nor a NOOP marker. Font family names
-// are names, not texts. Adjacent literals count as one.
+// are names, not texts. Comments, character literals and runs of adjacent string
+// literals are matched in one pass, so quotes in comments mislead nothing.
 QStringList untranslatedLiterals(const QString& code)
 {
-    static const QRegularExpression wrapped(
-        QStringLiteral("(\\btr|translate\\(\\s*\"\\w+\",|QT_TR_NOOP|QT_TRANSLATE_NOOP\\(\\s*\"\\w+"
-                       "\",)\\s*\\(?\\s*$"
-                       "|Famil|QFont"));
-    static const QRegularExpression nonSpace(QStringLiteral("\\S"));
-    // Index of the last character of `what` found from `from`; the end when missing.
-    const auto past = [&](const QString& what, int from) {
-        const int at = code.indexOf(what, from);
-        return at < 0 ? code.size() : at + int(what.size()) - 1;
-    };
+    static const QRegularExpression token(QStringLiteral(
+        "//[^\\n]*|/\\*[\\s\\S]*?\\*/|'(?:\\\\.|[^'\\\\])*'|(?:\"(?:\\\\.|[^\"\\\\])*\"\\s*)+"));
+    static const QRegularExpression wrapped(QStringLiteral(
+        "(\\btr\\(|translate\\(\\s*\"\\w+\",|NOOP\\((\\s*\"\\w+\",)?)\\s*$|Famil|QFont"));
     QStringList found;
-    QString text;
-    int start = -1;
-    for (int i = 0; i < code.size(); ++i) {
-        const QStringView two = QStringView(code).mid(i, 2);
-        if (two == QLatin1String("//")) {
-            i = past(QStringLiteral("\n"), i);
-        } else if (two == QLatin1String("/*")) {
-            i = past(QStringLiteral("*/"), i + 2);
-        } else if (code.at(i) == QLatin1Char('\'')) {
-            i += two == QLatin1String("'\\") ? 3 : 2;
-        } else if (code.at(i) == QLatin1Char('"')) {
-            start = start < 0 ? i : start;
-            int end = i + 1;
-            for (; end < code.size() && code.at(end) != QLatin1Char('"'); ++end)
-                end += code.at(end) == QLatin1Char('\\') ? 1 : 0;
-            text += code.mid(i + 1, end - i - 1);
-            i = end;
-            const int next = code.indexOf(nonSpace, i + 1);
-            if (next >= 0 && code.at(next) == QLatin1Char('"'))
-                continue; // a literal continued by the next one
-            if (text.contains(Japanese) && !code.left(start).right(80).contains(wrapped))
-                found << text;
-            text.clear();
-            start = -1;
-        }
+    for (auto it = token.globalMatch(code); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured().startsWith(QLatin1Char('"')) && m.captured().contains(Japanese)
+            && !code.left(m.capturedStart()).right(80).contains(wrapped))
+            found << m.captured();
     }
     return found;
 }
