@@ -7,7 +7,8 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6svg6 libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
+  libqt6sql6-sqlite libqt6svg6 libgl-dev
   libjpeg-dev libjpeg-turbo-progs poppler-utils
   fonts-noto-cjk qt6-translations-l10n
   xvfb xauth xdotool x11-utils imagemagick openbox

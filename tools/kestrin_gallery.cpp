@@ -3,6 +3,7 @@
 // run while Kestrin is open on the same gallery.
 #include "core/gallery/gallerycatalogue.h"
 #include "core/host/imagekit.h"
+#include "core/host/language.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -128,10 +129,12 @@ int add(const Arguments& args, const QString& folder, const QString& catalogue)
     applyTexts(args, entry);
     // The dialog refuses empty texts; so does the tool.
     if (entry.bracketName.isEmpty() || entry.material.isEmpty() || entry.wire.isEmpty())
-        return fail(QStringLiteral("未設定のパラメータが存在します。(--name, --material, --wire)"));
+        return fail(QCoreApplication::translate(
+            "KestrinGallery", "未設定のパラメータが存在します。(--name, --material, --wire)"));
     ImageKit picture;
     if (!picture.openImage(args.positional[1]))
-        return fail(QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。\n")
+        return fail(QCoreApplication::translate("KestrinGallery",
+                        "画像を読み込めません。ギャラリーには何も追加されていません。\n")
             + args.positional[1]);
     if (args.values.contains("--crop")) {
         const QStringList parts = args.values.value("--crop").split(QLatin1Char(','));
@@ -166,8 +169,9 @@ int change(const Arguments& args, const QString& folder, const QString& catalogu
     const std::optional<GalleryEntry> before
         = findEntry(entries, GalleryCatalogue::FolderPrefix(folder), args.positional[1]);
     if (!before)
-        return fail(
-            QStringLiteral("ギャラリーにその画像の項目がありません: ") + args.positional[1]);
+        return fail(QCoreApplication::translate(
+                        "KestrinGallery", "ギャラリーにその画像の項目がありません: ")
+            + args.positional[1]);
     if (remove) {
         const GalleryChange done = GalleryCatalogue::DeleteEntry(folder, catalogue, *before);
         return done.ok() ? 0 : fail(done.message());
@@ -175,12 +179,15 @@ int change(const Arguments& args, const QString& folder, const QString& catalogu
     GalleryEntry after = *before;
     applyTexts(args, after);
     if (after.bracketName.isEmpty() || after.material.isEmpty() || after.wire.isEmpty())
-        return fail(QStringLiteral("未設定のパラメータが存在します。"));
+        return fail(
+            QCoreApplication::translate("KestrinGallery", "未設定のパラメータが存在します。"));
     const QString characters = GalleryCatalogue::UnwritableCharacters(catalogue,
         QStringList { after.bracketName, after.material, after.wire, after.vendor, after.memo }
             .join(QString()));
     if (!characters.isEmpty())
-        return fail(QStringLiteral("次の文字はbracket.csvに保存できません: ") + characters);
+        return fail(
+            QCoreApplication::translate("KestrinGallery", "次の文字はbracket.csvに保存できません: ")
+            + characters);
     const GalleryChange done = GalleryCatalogue::EditEntry(folder, catalogue, *before, after);
     return done.ok() ? 0 : fail(done.message());
 }
@@ -190,6 +197,7 @@ int change(const Arguments& args, const QString& folder, const QString& catalogu
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    Language::apply(Language::chosen());
     const Arguments args = parse(app.arguments().mid(1));
     if (!args.error.isEmpty()) {
         fail(args.error);
@@ -215,8 +223,8 @@ int main(int argc, char* argv[])
     }
     QVector<GalleryEntry> entries;
     if (!GalleryCatalogue::LoadCatalogue(folder, catalogue, entries))
-        return fail(
-            QStringLiteral("bracket.csvが見つかりません\n") + QDir::toNativeSeparators(folder));
+        return fail(QCoreApplication::translate("KestrinGallery", "bracket.csvが見つかりません\n")
+            + QDir::toNativeSeparators(folder));
     if (command == QLatin1String("list"))
         return args.positional.size() == 1 ? list(entries, GalleryCatalogue::FolderPrefix(folder))
                                            : usage();

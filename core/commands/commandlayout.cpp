@@ -1,26 +1,28 @@
 #include "core/commands/commandlayout.h"
 
+QString MenuItem::shownTitle() const { return CommandLayout::tr(title.toUtf8().constData()); }
+
 const std::vector<MenuItem>& CommandLayout::menuBar()
 {
     static const std::vector<MenuItem> menus = {
-        { "ﾌｧｲﾙ(&F)",
+        { QT_TR_NOOP("ﾌｧｲﾙ(&F)"),
             { Cmd::FileOpen, Cmd::ConsultationOpen, 0, Cmd::FileSaveAs, Cmd::ConsultationSave, 0,
                 Cmd::RegisterPhoto, 0,
-                { "ブラケット", { Cmd::GalleryAdd, Cmd::GalleryEdit, Cmd::GalleryDelete } }, 0,
+                { QT_TR_NOOP("ブラケット"), { Cmd::GalleryAdd, Cmd::GalleryEdit, Cmd::GalleryDelete } }, 0,
                 Cmd::FilePrint, Cmd::FilePrintPreview, Cmd::FilePrintSetup, 0, Cmd::AppExit } },
-        { "編集(&E)", { Cmd::Undo, Cmd::Redo } },
-        { "作業領域(&W)",
-            { Cmd::FitSize, { "画像数(&A)", { Cmd::Panes1, Cmd::Panes2, Cmd::Panes4 } },
+        { QT_TR_NOOP("編集(&E)"), { Cmd::Undo, Cmd::Redo } },
+        { QT_TR_NOOP("作業領域(&W)"),
+            { Cmd::FitSize, { QT_TR_NOOP("画像数(&A)"), { Cmd::Panes1, Cmd::Panes2, Cmd::Panes4 } },
                 Cmd::PrevImage, Cmd::NextImage } },
-        { "ｸﾘｯﾌﾟ(&C)",
+        { QT_TR_NOOP("ｸﾘｯﾌﾟ(&C)"),
             { Cmd::ClipDefine, Cmd::ClipOk, Cmd::ClipClose, Cmd::ClipDeleteLastPoint,
                 Cmd::ClipDuplicatePoint, Cmd::ClipDeletePoint, Cmd::ClipDelete } },
-        { "ﾌﾞﾗｹｯﾄ(&B)",
+        { QT_TR_NOOP("ﾌﾞﾗｹｯﾄ(&B)"),
             { Cmd::ModeScale, Cmd::ModeMove, Cmd::ModeRotate, Cmd::BracketDelete, 0,
                 Cmd::Brightness, Cmd::ColorBalance, 0, Cmd::ShowInfo } },
-        { "表示(&V)",
+        { QT_TR_NOOP("表示(&V)"),
             { Cmd::ViewStatusBar, Cmd::BracketView, Cmd::BracketTool, 0, Cmd::MirrorView } },
-        { "ﾍﾙﾌﾟ(&H)", { Cmd::AppAbout } },
+        { QT_TR_NOOP("ﾍﾙﾌﾟ(&H)"), { Cmd::AppAbout } },
     };
     return menus;
 }

@@ -5,6 +5,7 @@
 
 #include "core/commands/commandids.h"
 
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QPair>
 #include <QString>
@@ -24,11 +25,15 @@ struct MenuItem {
     }
 
     int id = 0; // a command; 0 for a separator or a sub-menu
-    QString title; // a sub-menu's title
+    QString title; // a sub-menu's title, untranslated
+    // The title in the language the application speaks now.
+    QString shownTitle() const;
     std::vector<MenuItem> items; // a sub-menu's items
 };
 
 class CommandLayout {
+    Q_DECLARE_TR_FUNCTIONS(CommandLayout)
+
 public:
     // The menus of the menu bar, left to right.
     static const std::vector<MenuItem>& menuBar();

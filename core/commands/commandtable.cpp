@@ -96,14 +96,20 @@ template <bool Redo> CommandState historyStep(Ws ws, Ctx)
     const ConsultationHistory& history = ws.m_history;
     const QString name = Redo ? history.redoName() : history.undoName();
     CommandState state = on(Redo ? history.canRedo() : history.canUndo());
-    if (name.isEmpty())
+    if (name.isEmpty()) {
         state.toolTip = Redo ? QCoreApplication::translate("Undo", "やり直し")
                              : QCoreApplication::translate("Undo", "元に戻す");
-    else
+        state.text = Redo ? QCoreApplication::translate("Undo", "やり直し(&R)")
+                          : QCoreApplication::translate("Undo", "元に戻す(&U)");
+    } else {
         state.toolTip = (Redo ? QCoreApplication::translate("Undo", "やり直し: %1")
                               : QCoreApplication::translate("Undo", "元に戻す: %1"))
                             .arg(name);
-    state.text = state.toolTip + (Redo ? QStringLiteral("(&R)") : QStringLiteral("(&U)"));
+        // The mnemonic has its own place in each language, so the whole item is one text.
+        state.text = (Redo ? QCoreApplication::translate("Undo", "やり直し: %1(&R)")
+                           : QCoreApplication::translate("Undo", "元に戻す: %1(&U)"))
+                         .arg(name);
+    }
     return state;
 }
 
@@ -123,46 +129,57 @@ template <bool Redo> void takeHistoryStep(CommandEnv& e)
 const QVector<CommandRow>& CommandTable::rows()
 {
     static const QVector<CommandRow> table = {
-        { Cmd::FileOpen, s("写真を開く(&O)..."), s("写真データベースまたはﾌｧｲﾙから写真を開く\n写真を開く"),
+        { Cmd::FileOpen, s(QT_TR_NOOP("写真を開く(&O)...")),
+            s(QT_TR_NOOP("写真データベースまたはﾌｧｲﾙから写真を開く\n写真を開く")),
             QKeySequence(Qt::CTRL | Qt::Key_O), nullptr, false, always, run<Task::OpenPhoto> },
-        { Cmd::FileSaveAs, s("画像保存(&A)..."), s("作業中の画像に名前を付けて保存\n名前をつけて保存"),
+        { Cmd::FileSaveAs, s(QT_TR_NOOP("画像保存(&A)...")),
+            s(QT_TR_NOOP("作業中の画像に名前を付けて保存\n名前をつけて保存")),
             QKeySequence(Qt::CTRL | Qt::Key_S), "save", false, always, run<Task::SaveAs> },
-        { Cmd::ConsultationSave, s("相談を保存"), s("相談をファイルに保存し、後で再開できるようにする\n相談を保存"),
+        { Cmd::ConsultationSave, s(QT_TR_NOOP("相談を保存")),
+            s(QT_TR_NOOP("相談をファイルに保存し、後で再開できるようにする\n相談を保存")),
             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), nullptr, false, withPhoto,
             run<Task::SaveConsultation> },
-        { Cmd::ConsultationOpen, s("相談を開く…"), s("保存した相談を開いて再開する\n相談を開く"), {},
-            nullptr, false, always, run<Task::OpenConsultation> },
+        { Cmd::ConsultationOpen, s(QT_TR_NOOP("相談を開く…")),
+            s(QT_TR_NOOP("保存した相談を開いて再開する\n相談を開く")), {}, nullptr, false, always,
+            run<Task::OpenConsultation> },
         { Cmd::FileSaveCopyAs, {}, {}, {}, nullptr, false, always, run<Task::SaveAs> },
-        { Cmd::RegisterPhoto, s("画像をMolvexDBに追加(&W)"), s("表示中の画像をMolvexﾃﾞｰﾀﾍﾞｰｽに追加登録"),
-            {}, nullptr, false,
+        { Cmd::RegisterPhoto, s(QT_TR_NOOP("画像をMolvexDBに追加(&W)")),
+            s(QT_TR_NOOP("表示中の画像をMolvexﾃﾞｰﾀﾍﾞｰｽに追加登録")), {}, nullptr, false,
             [](Ws, Ctx c) {
                 return c.photoDatabaseProblem.isEmpty()
                     ? on(c.patientFileExists)
                     : CommandState { false, false, c.photoDatabaseProblem, {} };
             },
             run<Task::Register> },
-        { Cmd::GalleryAdd, s("追加"), {}, {}, nullptr, false, always, run<Task::GalleryAdd> },
-        { Cmd::GalleryEdit, s("編集"), {}, {}, nullptr, false, withListSelection,
+        { Cmd::GalleryAdd, s(QT_TR_NOOP("追加")), {}, {}, nullptr, false, always,
+            run<Task::GalleryAdd> },
+        { Cmd::GalleryEdit, s(QT_TR_NOOP("編集")), {}, {}, nullptr, false, withListSelection,
             run<Task::GalleryEdit> },
-        { Cmd::GalleryDelete, s("削除"), {}, {}, nullptr, false, withListSelection,
+        { Cmd::GalleryDelete, s(QT_TR_NOOP("削除")), {}, {}, nullptr, false, withListSelection,
             run<Task::GalleryDelete> },
         // This text carries its accelerator itself; Qt shows what follows the tab
         // in the menu's shortcut column.
-        { Cmd::FilePrint, s("印刷(&P)...\tCtrl+P"), s("作業中のﾌｧｲﾙを印刷\n印刷"),
-            QKeySequence(Qt::CTRL | Qt::Key_P), "print", false, always, run<Task::Print> },
+        { Cmd::FilePrint, s(QT_TR_NOOP("印刷(&P)...\tCtrl+P")),
+            s(QT_TR_NOOP("作業中のﾌｧｲﾙを印刷\n印刷")), QKeySequence(Qt::CTRL | Qt::Key_P), "print",
+            false, always, run<Task::Print> },
         { Cmd::FilePrintDirect, {}, {}, {}, nullptr, false, always, run<Task::PrintDirect> },
-        { Cmd::FilePrintPreview, s("印刷ﾌﾟﾚﾋﾞｭｰ(&V)"), s("ﾌﾙｽｸﾘｰﾝで表示\n印刷ﾌﾟﾚﾋﾞｭｰ"), {}, nullptr,
-            false, always, run<Task::PrintPreview> },
-        { Cmd::FilePrintSetup, s("ﾌﾟﾘﾝﾀの設定(&R)..."), s("ﾌﾟﾘﾝﾀ/印刷設定の変更\nﾌﾟﾘﾝﾀの設定"), {},
-            nullptr, false, always, run<Task::PrinterSetup> },
-        { Cmd::AppExit, s("Kestrinの終了(&X)"), s("Kestrinの終了\nKestrinの終了"), {}, nullptr,
-            false, always, run<Task::Quit> },
-        { Cmd::ZoomIn, s("拡大"), s("拡大\n拡大"), {}, "zoom-in", false, withPhoto,
+        { Cmd::FilePrintPreview, s(QT_TR_NOOP("印刷ﾌﾟﾚﾋﾞｭｰ(&V)")),
+            s(QT_TR_NOOP("ﾌﾙｽｸﾘｰﾝで表示\n印刷ﾌﾟﾚﾋﾞｭｰ")), {}, nullptr, false, always,
+            run<Task::PrintPreview> },
+        { Cmd::FilePrintSetup, s(QT_TR_NOOP("ﾌﾟﾘﾝﾀの設定(&R)...")),
+            s(QT_TR_NOOP("ﾌﾟﾘﾝﾀ/印刷設定の変更\nﾌﾟﾘﾝﾀの設定")), {}, nullptr, false, always,
+            run<Task::PrinterSetup> },
+        { Cmd::AppExit, s(QT_TR_NOOP("Kestrinの終了(&X)")),
+            s(QT_TR_NOOP("Kestrinの終了\nKestrinの終了")), {}, nullptr, false, always,
+            run<Task::Quit> },
+        { Cmd::ZoomIn, s(QT_TR_NOOP("拡大")), s(QT_TR_NOOP("拡大\n拡大")), {}, "zoom-in", false,
+            withPhoto,
             [](CommandEnv& e) {
                 WorkspaceCommands::zoomIn(e.workspace());
                 e.scaleChanged();
             } },
-        { Cmd::ZoomOut, s("縮小"), s("縮小\n縮小"), {}, "zoom-out", false, withPhoto,
+        { Cmd::ZoomOut, s(QT_TR_NOOP("縮小")), s(QT_TR_NOOP("縮小\n縮小")), {}, "zoom-out", false,
+            withPhoto,
             [](CommandEnv& e) {
                 WorkspaceCommands::zoomOut(e.workspace());
                 e.scaleChanged();
@@ -174,27 +191,36 @@ const QVector<CommandRow>& CommandTable::rows()
         { Cmd::Zoom200, s("200%"), {}, {}, nullptr, false, withPhoto, zoomPreset<200> },
         { Cmd::Zoom300, s("300%"), {}, {}, nullptr, false, withPhoto, zoomPreset<300> },
         { Cmd::Zoom400, s("400%"), {}, {}, nullptr, false, withPhoto, zoomPreset<400> },
-        { Cmd::FitSize, s("ﾌｨｯﾄｻｲｽﾞ"), s("領域に画像サイズを合わせる\nﾌｨｯﾄｻｲｽﾞ"), {}, "fit-size", true,
+        { Cmd::FitSize, s(QT_TR_NOOP("ﾌｨｯﾄｻｲｽﾞ")),
+            s(QT_TR_NOOP("領域に画像サイズを合わせる\nﾌｨｯﾄｻｲｽﾞ")), {}, "fit-size", true,
             [](Ws ws, Ctx) { return on(ws.hasPhoto(), ws.m_bFitSize); },
             [](CommandEnv& e) {
                 e.workspace().m_bFitSize = !e.workspace().m_bFitSize;
                 e.scaleChanged();
             } },
-        { Cmd::Panes1, s("1"), s("画像数 - 1\n1"), {}, "panes-1", true, panes<1>, choosePanes<1> },
-        { Cmd::Panes2, s("2"), s("画像数 - 2\n2"), {}, "panes-2", true, panes<2>, choosePanes<2> },
-        { Cmd::Panes4, s("4"), s("画像数 - 4\n4"), {}, "panes-4", true, panes<4>, choosePanes<4> },
-        { Cmd::PrevImage, s("前の画像(&P)"), s("前の画像を選択\n前の画像"), {}, "previous-image", false,
+        { Cmd::Panes1, s("1"), s(QT_TR_NOOP("画像数 - 1\n1")), {}, "panes-1", true, panes<1>,
+            choosePanes<1> },
+        { Cmd::Panes2, s("2"), s(QT_TR_NOOP("画像数 - 2\n2")), {}, "panes-2", true, panes<2>,
+            choosePanes<2> },
+        { Cmd::Panes4, s("4"), s(QT_TR_NOOP("画像数 - 4\n4")), {}, "panes-4", true, panes<4>,
+            choosePanes<4> },
+        { Cmd::PrevImage, s(QT_TR_NOOP("前の画像(&P)")), s(QT_TR_NOOP("前の画像を選択\n前の画像")),
+            {}, "previous-image", false,
             [](Ws ws, Ctx) {
-                return on(ws.m_layout.paneCount() < 4 && ws.m_layout.workSlot() > 1 && paneChoice(ws));
+                return on(
+                    ws.m_layout.paneCount() < 4 && ws.m_layout.workSlot() > 1 && paneChoice(ws));
             },
             moveWorkSlot<false> },
-        { Cmd::NextImage, s("次の画像(&N)"), s("次の画像を選択\n次の画像"), {}, "next-image", false,
+        { Cmd::NextImage, s(QT_TR_NOOP("次の画像(&N)")), s(QT_TR_NOOP("次の画像を選択\n次の画像")),
+            {}, "next-image", false,
             [](Ws ws, Ctx) {
-                return on(ws.m_layout.paneCount() < 4 && ws.m_layout.workSlot() < 3 && paneChoice(ws));
+                return on(
+                    ws.m_layout.paneCount() < 4 && ws.m_layout.workSlot() < 3 && paneChoice(ws));
             },
             moveWorkSlot<true> },
-        { Cmd::ClipDefine, s("ｸﾘｯﾌﾟ領域指定(&A)"), s("ｸﾘｯﾌﾟ領域指定\nｸﾘｯﾌﾟ領域指定"), {}, "clip-define",
-            true, [](Ws ws, Ctx) { return on(ws.hasPhoto(), ws.m_bClipDefining); },
+        { Cmd::ClipDefine, s(QT_TR_NOOP("ｸﾘｯﾌﾟ領域指定(&A)")),
+            s(QT_TR_NOOP("ｸﾘｯﾌﾟ領域指定\nｸﾘｯﾌﾟ領域指定")), {}, "clip-define", true,
+            [](Ws ws, Ctx) { return on(ws.hasPhoto(), ws.m_bClipDefining); },
             [](CommandEnv& e) {
                 if (WorkspaceCommands::clipDefinitionDiscardsBrackets(e.workspace())
                     && !e.ask(Res::IdsDiscardBracketsForClip))
@@ -206,20 +232,23 @@ const QVector<CommandRow>& CommandTable::rows()
                     e.setPaneCount(1);
                 e.panesChanged();
             } },
-        { Cmd::ClipOk, s("&OK"), s("ｸﾘｯﾌﾟの終了\nOk"), {}, "clip-ok", false,
+        { Cmd::ClipOk, s("&OK"), s(QT_TR_NOOP("ｸﾘｯﾌﾟの終了\nOk")), {}, "clip-ok", false,
             [](Ws ws, Ctx) { return on(canOk(ws)); }, clipOk },
-        { Cmd::ClipClose, s("閉曲線(&C)"), s("ｸﾘｯﾌﾟ領域を閉曲線として閉じる\n閉曲線"), {}, "clip-close",
-            false, [](Ws ws, Ctx) { return on(canClose(ws)); }, clipClose },
-        { Cmd::ClipDeleteLastPoint, s("ﾎﾟｲﾝﾄ削除(&P)"), s("最後に追加されたﾎﾟｲﾝﾄを削除\nﾎﾟｲﾝﾄ削除"), {},
-            "clip-delete-last-point", false,
-            [](Ws ws, Ctx) { return on(ws.m_bClipEditing && clipEntries(ws) > 1); },
+        { Cmd::ClipClose, s(QT_TR_NOOP("閉曲線(&C)")),
+            s(QT_TR_NOOP("ｸﾘｯﾌﾟ領域を閉曲線として閉じる\n閉曲線")), {}, "clip-close", false,
+            [](Ws ws, Ctx) { return on(canClose(ws)); }, clipClose },
+        { Cmd::ClipDeleteLastPoint, s(QT_TR_NOOP("ﾎﾟｲﾝﾄ削除(&P)")),
+            s(QT_TR_NOOP("最後に追加されたﾎﾟｲﾝﾄを削除\nﾎﾟｲﾝﾄ削除")), {}, "clip-delete-last-point",
+            false, [](Ws ws, Ctx) { return on(ws.m_bClipEditing && clipEntries(ws) > 1); },
             clipEdit<ClipActions::deleteLastPoint> },
-        { Cmd::ClipDuplicatePoint, s("指定ﾎﾟｲﾝﾄ複製(&U)"), s("指定ﾎﾟｲﾝﾄの複製\n指定ﾎﾟｲﾝﾄ複製"), {},
-            "clip-duplicate-point", false, whenPicked,
-            clipEdit<ClipActions::duplicatePickedPoint> },
-        { Cmd::ClipDeletePoint, s("指定ﾎﾟｲﾝﾄ削除(&D)"), s("指定ﾎﾟｲﾝﾄの削除\n指定ﾎﾟｲﾝﾄ削除"), {},
-            "clip-delete-point", false, whenPicked, clipEdit<ClipActions::deletePickedPoint> },
-        { Cmd::ClipDelete, s("ｸﾘｯﾌﾟ削除(&D)"), s("ｸﾘｯﾌﾟを削除\nｸﾘｯﾌﾟ削除"), {}, "clip-delete", false,
+        { Cmd::ClipDuplicatePoint, s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄ複製(&U)")),
+            s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄの複製\n指定ﾎﾟｲﾝﾄ複製")), {}, "clip-duplicate-point", false,
+            whenPicked, clipEdit<ClipActions::duplicatePickedPoint> },
+        { Cmd::ClipDeletePoint, s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄ削除(&D)")),
+            s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄの削除\n指定ﾎﾟｲﾝﾄ削除")), {}, "clip-delete-point", false,
+            whenPicked, clipEdit<ClipActions::deletePickedPoint> },
+        { Cmd::ClipDelete, s(QT_TR_NOOP("ｸﾘｯﾌﾟ削除(&D)")), s(QT_TR_NOOP("ｸﾘｯﾌﾟを削除\nｸﾘｯﾌﾟ削除")),
+            {}, "clip-delete", false,
             [](Ws ws, Ctx) { return on(ws.m_bClipEditing && clipEntries(ws) > 0); },
             clipEdit<ClipActions::deleteClip> },
         // The context menu's variants of the clip commands go by the outline alone.
@@ -231,60 +260,63 @@ const QVector<CommandRow>& CommandTable::rows()
                 e.setBarVisible(Bar::Clip, false);
                 e.panesChanged();
             } },
-        { Cmd::MenuClipClose, s("閉曲線(&C)"), {}, {}, nullptr, false,
+        { Cmd::MenuClipClose, s(QT_TR_NOOP("閉曲線(&C)")), {}, {}, nullptr, false,
             [](Ws ws, Ctx) { return on(canClose(ws)); },
             [](CommandEnv& e) {
                 if (ClipActions::closeCurve(e.workspace()))
                     e.panesChanged();
             } },
-        { Cmd::MenuClipDeleteLastPoint, s("ﾎﾟｲﾝﾄ削除(&P)"), {}, {}, nullptr, false,
+        { Cmd::MenuClipDeleteLastPoint, s(QT_TR_NOOP("ﾎﾟｲﾝﾄ削除(&P)")), {}, {}, nullptr, false,
             [](Ws ws, Ctx) { return on(clipEntries(ws) >= 2); },
             clipEdit<ClipActions::deleteLastPoint> },
-        { Cmd::MenuClipDelete, s("ｸﾘｯﾌﾟ削除(&A)"), {}, {}, nullptr, false,
-            [](Ws ws, Ctx) { return on(clipEntries(ws) >= 1); }, clipEdit<ClipActions::deleteClip> },
-        { Cmd::ModeScale, s("拡大・縮小(&Z)"), s("ﾌﾞﾗｹｯﾄの拡大・縮小\n拡大・縮小"), {}, "mode-scale", true,
-            mode<OpScale>, toggleMode<OpScale> },
-        { Cmd::ModeMove, s("移動(&M)"), s("ﾌﾞﾗｹｯﾄの移動\n移動"), {}, "mode-move", true, mode<OpMove>,
-            toggleMode<OpMove> },
-        { Cmd::ModeRotate, s("回転(&R)"), s("ﾌﾞﾗｹｯﾄの回転\n回転"), {}, "mode-rotate", true,
-            mode<OpRotate>, toggleMode<OpRotate> },
-        { Cmd::BracketDelete, s("削除(&D)"), s("ﾌﾞﾗｹｯﾄの削除\n削除"), {}, "bracket-delete", false,
-            withSelection,
+        { Cmd::MenuClipDelete, s(QT_TR_NOOP("ｸﾘｯﾌﾟ削除(&A)")), {}, {}, nullptr, false,
+            [](Ws ws, Ctx) { return on(clipEntries(ws) >= 1); },
+            clipEdit<ClipActions::deleteClip> },
+        { Cmd::ModeScale, s(QT_TR_NOOP("拡大・縮小(&Z)")),
+            s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄの拡大・縮小\n拡大・縮小")), {}, "mode-scale", true, mode<OpScale>,
+            toggleMode<OpScale> },
+        { Cmd::ModeMove, s(QT_TR_NOOP("移動(&M)")), s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄの移動\n移動")), {},
+            "mode-move", true, mode<OpMove>, toggleMode<OpMove> },
+        { Cmd::ModeRotate, s(QT_TR_NOOP("回転(&R)")), s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄの回転\n回転")), {},
+            "mode-rotate", true, mode<OpRotate>, toggleMode<OpRotate> },
+        { Cmd::BracketDelete, s(QT_TR_NOOP("削除(&D)")), s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄの削除\n削除")), {},
+            "bracket-delete", false, withSelection,
             [](CommandEnv& e) {
                 Workspace& ws = e.workspace();
                 if (WorkspaceCommands::deleteSelected(ws, ws.m_layout.activeSlot()))
                     e.panesChanged();
             } },
-        { Cmd::Brightness, s("明度･ｺﾝﾄﾗｽﾄ調整(&B)"), s("ﾌﾞﾗｹｯﾄの明度･ｺﾝﾄﾗｽﾄ調整\n明度･ｺﾝﾄﾗｽﾄ調整"), {},
-            "brightness", false, withSelection, run<Task::Brightness> },
-        { Cmd::ColorBalance, s("ｶﾗｰﾊﾞﾗﾝｽ(&C)"), s("ﾌﾞﾗｹｯﾄのｶﾗｰﾊﾞﾗﾝｽ\nｶﾗｰﾊﾞﾗﾝｽ"), {}, "color-balance",
-            false, withSelection, run<Task::ColorBalance> },
-        { Cmd::ShowInfo, s("情報表示"), s("情報表示\n情報表示"), {}, "show-info", true,
-            [](Ws ws, Ctx) { return on(ws.m_bClipClosed, ws.m_bShowInfo); },
+        { Cmd::Brightness, s(QT_TR_NOOP("明度･ｺﾝﾄﾗｽﾄ調整(&B)")),
+            s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄの明度･ｺﾝﾄﾗｽﾄ調整\n明度･ｺﾝﾄﾗｽﾄ調整")), {}, "brightness", false,
+            withSelection, run<Task::Brightness> },
+        { Cmd::ColorBalance, s(QT_TR_NOOP("ｶﾗｰﾊﾞﾗﾝｽ(&C)")),
+            s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄのｶﾗｰﾊﾞﾗﾝｽ\nｶﾗｰﾊﾞﾗﾝｽ")), {}, "color-balance", false, withSelection,
+            run<Task::ColorBalance> },
+        { Cmd::ShowInfo, s(QT_TR_NOOP("情報表示")), s(QT_TR_NOOP("情報表示\n情報表示")), {},
+            "show-info", true, [](Ws ws, Ctx) { return on(ws.m_bClipClosed, ws.m_bShowInfo); },
             [](CommandEnv& e) { e.workspace().m_bShowInfo = !e.workspace().m_bShowInfo; } },
-        { Cmd::ViewStatusBar, s("ｽﾃｰﾀｽ ﾊﾞｰ(&S)"), s("ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示"), {},
-            nullptr, true, [](Ws, Ctx c) { return on(true, c.statusBarVisible); },
-            toggleBar<Bar::StatusBar> },
-        { Cmd::BracketView, s("ﾌﾞﾗｹｯﾄ ﾋﾞｭｰ(&B)"), {}, {}, nullptr, true,
+        { Cmd::ViewStatusBar, s(QT_TR_NOOP("ｽﾃｰﾀｽ ﾊﾞｰ(&S)")),
+            s(QT_TR_NOOP("ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示")), {}, nullptr, true,
+            [](Ws, Ctx c) { return on(true, c.statusBarVisible); }, toggleBar<Bar::StatusBar> },
+        { Cmd::BracketView, s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄ ﾋﾞｭｰ(&B)")), {}, {}, nullptr, true,
             [](Ws, Ctx c) { return on(true, c.bracketBarVisible); }, toggleBar<Bar::BracketList> },
-        { Cmd::BracketTool, s("ﾌﾞﾗｹｯﾄ ﾂｰﾙ(&R)"), {}, {}, nullptr, true,
+        { Cmd::BracketTool, s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄ ﾂｰﾙ(&R)")), {}, {}, nullptr, true,
             [](Ws ws, Ctx) { return on(true, ws.m_bBracketToolShown); },
             [](CommandEnv& e) {
                 Workspace& ws = e.workspace();
                 ws.m_bBracketToolShown = !ws.m_bBracketToolShown;
                 e.setBarVisible(Bar::ToolBar, ws.m_bBracketToolShown);
             } },
-        { Cmd::AppAbout, s("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)"),
-            s("ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報"), {}, "about", false, always,
-            run<Task::About> },
+        { Cmd::AppAbout, s(QT_TR_NOOP("ﾊﾞｰｼﾞｮﾝ情報(Kestrin) (&A)")),
+            s(QT_TR_NOOP("ﾌﾟﾛｸﾞﾗﾑの情報、ﾊﾞｰｼﾞｮﾝそして著作権を表示\nﾊﾞｰｼﾞｮﾝ情報")), {}, "about",
+            false, always, run<Task::About> },
         { Cmd::NextPane, {}, {}, QKeySequence(Qt::Key_F6), nullptr, false, always,
             neighbourPane<1> },
         { Cmd::PrevPane, {}, {}, QKeySequence(Qt::SHIFT | Qt::Key_F6), nullptr, false, always,
             neighbourPane<-1> },
-        { Cmd::MirrorView, QCoreApplication::translate("CommandTable", "鏡像表示(&M)"),
-            QCoreApplication::translate(
-                "CommandTable", "画面を左右反転して鏡に映したように表示\n鏡像表示"),
-            {}, nullptr, true, [](Ws ws, Ctx) { return on(true, ws.m_bMirrorView); },
+        { Cmd::MirrorView, s(QT_TR_NOOP("鏡像表示(&M)")),
+            s(QT_TR_NOOP("画面を左右反転して鏡に映したように表示\n鏡像表示")), {}, nullptr, true,
+            [](Ws ws, Ctx) { return on(true, ws.m_bMirrorView); },
             [](CommandEnv& e) {
                 Workspace& ws = e.workspace();
                 ws.m_bMirrorView = !ws.m_bMirrorView;
@@ -293,14 +325,26 @@ const QVector<CommandRow>& CommandTable::rows()
                 // Each shown pane takes the mirror into its geometry as it is scaled.
                 e.scaleChanged();
             } },
-        { Cmd::Undo, s("元に戻す(&U)"), s("直前の変更を元に戻す\n元に戻す"),
+        { Cmd::Undo, s(QT_TR_NOOP("元に戻す(&U)")), s(QT_TR_NOOP("直前の変更を元に戻す\n元に戻す")),
             QKeySequence(Qt::CTRL | Qt::Key_Z), "undo", false, historyStep<false>,
             takeHistoryStep<false> },
-        { Cmd::Redo, s("やり直し(&R)"), s("元に戻した変更をやり直す\nやり直し"),
-            QKeySequence(Qt::CTRL | Qt::Key_Y), "redo", false, historyStep<true>,
-            takeHistoryStep<true> },
+        { Cmd::Redo, s(QT_TR_NOOP("やり直し(&R)")),
+            s(QT_TR_NOOP("元に戻した変更をやり直す\nやり直し")), QKeySequence(Qt::CTRL | Qt::Key_Y),
+            "redo", false, historyStep<true>, takeHistoryStep<true> },
     };
     return table;
+}
+
+QString CommandRow::menuText() const { return CommandTable::tr(text.toUtf8().constData()); }
+
+QString CommandRow::statusTip() const
+{
+    return CommandTable::tr(prompt.toUtf8().constData()).section('\n', 0, 0);
+}
+
+QString CommandRow::toolTip() const
+{
+    return CommandTable::tr(prompt.toUtf8().constData()).section('\n', 1, 1);
 }
 
 const CommandRow* CommandTable::find(int id)

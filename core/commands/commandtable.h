@@ -3,6 +3,7 @@
 // and its handler. Actions, menus, tool bars and the update pass come from it.
 #pragma once
 
+#include <QCoreApplication>
 #include <QKeySequence>
 #include <QString>
 #include <QVector>
@@ -33,19 +34,23 @@ using CommandHandler = void (*)(CommandEnv& env);
 
 struct CommandRow {
     int id;
-    QString text; // menu text with its mnemonic
-    QString prompt; // "status text\ntool tip"; either part may be missing
+    QString text; // menu text with its mnemonic, untranslated
+    QString prompt; // "status text\ntool tip"; either part may be missing; untranslated
     QKeySequence shortcut;
     const char* icon; // base name of an SVG in the icon resources; null for none
     bool checkable;
     CommandRule rule;
     CommandHandler handler;
 
-    QString statusTip() const { return prompt.section('\n', 0, 0); }
-    QString toolTip() const { return prompt.section('\n', 1, 1); }
+    // In the language the application speaks now.
+    QString menuText() const;
+    QString statusTip() const;
+    QString toolTip() const;
 };
 
 class CommandTable {
+    Q_DECLARE_TR_FUNCTIONS(CommandTable)
+
 public:
     static const QVector<CommandRow>& rows();
     // The row for `id`, or null for an id the table does not have.

@@ -4,6 +4,7 @@
 #include "core/photo/photoloader.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
@@ -151,21 +152,27 @@ QString ConsultationFile::message(Error error)
     case NoError:
         return {};
     case Unreadable:
-        return QStringLiteral("相談ファイルを読み込めません。");
+        return QCoreApplication::translate("ConsultationFile", "相談ファイルを読み込めません。");
     case TooLarge:
-        return QStringLiteral("相談ファイルが大きすぎるため開けません。");
+        return QCoreApplication::translate(
+            "ConsultationFile", "相談ファイルが大きすぎるため開けません。");
     case Damaged:
-        return QStringLiteral("相談ファイルが壊れているため開けません。");
+        return QCoreApplication::translate(
+            "ConsultationFile", "相談ファイルが壊れているため開けません。");
     case WrongVersion:
-        return QStringLiteral("この版の相談ファイルには対応していないため開けません。");
+        return QCoreApplication::translate(
+            "ConsultationFile", "この版の相談ファイルには対応していないため開けません。");
     case BadPicture:
-        return QStringLiteral("相談ファイル内のブラケット画像が壊れているため開けません。");
+        return QCoreApplication::translate(
+            "ConsultationFile", "相談ファイル内のブラケット画像が壊れているため開けません。");
     case WriteFailed:
-        return QStringLiteral("相談の保存に失敗しました。");
+        return QCoreApplication::translate("ConsultationFile", "相談の保存に失敗しました。");
     case PhotoUnreadable:
-        return QStringLiteral("写真を読み込めないため、相談を開けません。");
+        return QCoreApplication::translate(
+            "ConsultationFile", "写真を読み込めないため、相談を開けません。");
     case PhotoMismatch:
-        return QStringLiteral("写真の大きさが保存時と異なるため、相談を開けません。");
+        return QCoreApplication::translate(
+            "ConsultationFile", "写真の大きさが保存時と異なるため、相談を開けません。");
     }
     return {};
 }

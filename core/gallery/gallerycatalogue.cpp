@@ -38,16 +38,19 @@ QString fieldAt(const QStringList& fields, int index)
 // shared one, the installed one) refused.
 QString inFolder(const QString& text, const QString& folder)
 {
-    return text + QStringLiteral("\nフォルダ: ") + QDir::toNativeSeparators(folder);
+    return text + QCoreApplication::translate("GalleryCatalogue", "\nフォルダ: ")
+        + QDir::toNativeSeparators(folder);
 }
 
 GalleryChange unwritable(const QString& folder, SecureFile::Error error)
 {
     const QString reason = error == SecureFile::NoSpace
-        ? QStringLiteral("ディスクの空き容量が足りません")
-        : QStringLiteral("書き込みが許可されていないか、書き込みに失敗しました");
+        ? QCoreApplication::translate("GalleryCatalogue", "ディスクの空き容量が足りません")
+        : QCoreApplication::translate(
+            "GalleryCatalogue", "書き込みが許可されていないか、書き込みに失敗しました");
     return GalleryChange::Failed(GalleryChange::Unwritable,
-        inFolder(QStringLiteral("ギャラリーに保存できません（%1）。変更は保存されていません。")
+        inFolder(QCoreApplication::translate("GalleryCatalogue",
+                     "ギャラリーに保存できません（%1）。変更は保存されていません。")
                      .arg(reason),
             folder));
 }
@@ -55,15 +58,17 @@ GalleryChange unwritable(const QString& folder, SecureFile::Error error)
 GalleryChange changedMeanwhile(const QString& folder)
 {
     return GalleryChange::Failed(GalleryChange::Changed,
-        inFolder(QStringLiteral("この項目は他の端末で変更または削除されています。"
-                                "変更は保存されていません。一覧を読み直します。"),
+        inFolder(QCoreApplication::translate("GalleryCatalogue",
+                     "この項目は他の端末で変更または削除されています。"
+                     "変更は保存されていません。一覧を読み直します。"),
             folder));
 }
 
 GalleryChange unwritableText(const QString& characters)
 {
     return GalleryChange::Failed(GalleryChange::UnwritableText,
-        QStringLiteral("次の文字はbracket.csvに保存できません: %1").arg(characters));
+        QCoreApplication::translate("GalleryCatalogue", "次の文字はbracket.csvに保存できません: %1")
+            .arg(characters));
 }
 
 // Reads the whole catalogue; `exists` tells a missing file from an unreadable one.
@@ -100,8 +105,9 @@ GalleryChange changeCatalogue(const QString& folder, const QString& catalogueFil
         break;
     case CatalogueLock::Busy:
         return GalleryChange::Failed(GalleryChange::Busy,
-            inFolder(QStringLiteral("ギャラリーは他の端末で変更中です。変更は保存されていません。"
-                                    "しばらくしてからやり直してください。"),
+            inFolder(QCoreApplication::translate("GalleryCatalogue",
+                         "ギャラリーは他の端末で変更中です。変更は保存されていません。"
+                         "しばらくしてからやり直してください。"),
                 folder));
     case CatalogueLock::Unwritable:
         return unwritable(folder, SecureFile::NoPermission);
@@ -267,11 +273,12 @@ GalleryChange GalleryCatalogue::AddEntry(const QString& folder, const QString& c
     // that cannot be shown would be an empty row taking up a number.
     if (picture.isNull())
         return GalleryChange::Failed(GalleryChange::UnreadablePicture,
-            QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。"));
+            QCoreApplication::translate("GalleryCatalogue",
+                "画像を読み込めません。ギャラリーには何も追加されていません。"));
     if (!QFileInfo(folder).isDir())
         return GalleryChange::Failed(GalleryChange::Unwritable,
-            inFolder(
-                QStringLiteral("ギャラリーのフォルダが見つかりません。変更は保存されていません。"),
+            inFolder(QCoreApplication::translate("GalleryCatalogue",
+                         "ギャラリーのフォルダが見つかりません。変更は保存されていません。"),
                 folder));
     const QString prefix = FolderPrefix(folder);
     QString written;
@@ -362,7 +369,9 @@ QStringList GalleryCatalogue::CheckGallery(const QString& folder, const QString&
     QByteArray bytes;
     bool exists = false;
     if (!readCatalogue(catalogueFile, bytes, exists))
-        return { inFolder(QStringLiteral("bracket.csvが見つかりません"), folder) };
+        return { inFolder(
+            QCoreApplication::translate("GalleryCatalogue", "bracket.csvが見つかりません"),
+            folder) };
     const QString prefix = FolderPrefix(folder);
     const CatalogueLines lines = CatalogueLines::Parse(bytes);
     const QVector<QStringList> all = lines.AllFields();
@@ -371,24 +380,29 @@ QStringList GalleryCatalogue::CheckGallery(const QString& folder, const QString&
         const QString name = fieldAt(all[i], PictureField);
         if (name.trimmed().isEmpty())
             continue;
-        const QString where = QStringLiteral("%1行目: %2").arg(i + 1).arg(name);
+        const QString where
+            = QCoreApplication::translate("GalleryCatalogue", "%1行目: %2").arg(i + 1).arg(name);
         const QString path = GalleryEntry::fromFields(prefix, all[i]).picturePath;
         if (firstLine.contains(path.toLower()))
-            problems << QStringLiteral("重複した画像: %1（%2行目と同じ）")
+            problems << QCoreApplication::translate(
+                "GalleryCatalogue", "重複した画像: %1（%2行目と同じ）")
                             .arg(where)
                             .arg(firstLine[path.toLower()]);
         else
             firstLine.insert(path.toLower(), i + 1);
         if (!QFileInfo(path).isFile())
-            problems << QStringLiteral("画像がありません: ") + where;
+            problems << QCoreApplication::translate("GalleryCatalogue", "画像がありません: ")
+                    + where;
         else if (ImageKit image; !image.openImage(path))
-            problems << QStringLiteral("読み込めない画像: ") + where;
+            problems << QCoreApplication::translate("GalleryCatalogue", "読み込めない画像: ")
+                    + where;
     }
     const QStringList pictures = QDir(folder).entryList(
         { "*.png", "*.bmp", "*.jpg", "*.jpeg" }, QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString& picture : pictures)
         if (!firstLine.contains((prefix + picture).toLower()))
-            problems << QStringLiteral("どの行にもない画像: ") + picture;
+            problems << QCoreApplication::translate("GalleryCatalogue", "どの行にもない画像: ")
+                    + picture;
     return problems;
 }
 

@@ -27,8 +27,8 @@ QVariant GalleryListModel::data(const QModelIndex& index, int role) const
     // The texts the columns have no room for: the whole entry, vendor and memo too.
     if (role == Qt::ToolTipRole)
         return QStringList { entry->bracketName, entry->material, entry->wire,
-            QStringLiteral("メーカー: ") + entry->vendor, QStringLiteral("メモ: ") + entry->memo,
-            entry->isInner() ? QStringLiteral("内側（舌側）") : QStringLiteral("外側（唇側）") }
+            tr("メーカー: ") + entry->vendor, tr("メモ: ") + entry->memo,
+            entry->isInner() ? tr("内側（舌側）") : tr("外側（唇側）") }
             .join(QLatin1Char('\n'));
     return QVariant();
 }
@@ -46,11 +46,11 @@ QVariant GalleryListModel::headerData(int section, Qt::Orientation orientation, 
         return QVariant();
     switch (section) {
     case 0:
-        return QStringLiteral("ﾌﾞﾗｹｯﾄ");
+        return tr("ﾌﾞﾗｹｯﾄ");
     case 1:
-        return QStringLiteral("素材");
+        return tr("素材");
     case 2:
-        return QStringLiteral("ﾜｲﾔｰ");
+        return tr("ﾜｲﾔｰ");
     default:
         return QVariant();
     }

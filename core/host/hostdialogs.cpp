@@ -2,6 +2,7 @@
 
 #include "core/host/photocatalog.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -33,11 +34,13 @@ QString HostDialogs::tempFolderProblem()
     case SecureFile::NoError:
         return {};
     case SecureFile::Unsafe:
-        return QStringLiteral("一時フォルダ %1 は他のユーザーが所有しているか、他のユーザーが"
-                              "書き込めるため使用できません。")
+        return QCoreApplication::translate("HostDialogs",
+            "一時フォルダ %1 は他のユーザーが所有しているか、他のユーザーが"
+            "書き込めるため使用できません。")
             .arg(folder);
     default:
-        return QStringLiteral("一時フォルダ %1 を使用できません。").arg(folder);
+        return QCoreApplication::translate("HostDialogs", "一時フォルダ %1 を使用できません。")
+            .arg(folder);
     }
 }
 

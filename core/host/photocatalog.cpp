@@ -137,8 +137,9 @@ bool PhotoCatalog::failConnection(const QString& detail)
     m_connectionFailed = true;
     m_errorKind = SecureFile::OtherError;
     m_error = QStringLiteral("cannot reach %1: %2").arg(shown, why);
-    serverProblem()
-        = QStringLiteral("写真データベース %1 に接続できません（%2）。").arg(shown, why);
+    serverProblem() = QCoreApplication::translate(
+        "PhotoCatalog", "写真データベース %1 に接続できません（%2）。")
+                          .arg(shown, why);
     return false;
 }
 

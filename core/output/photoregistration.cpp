@@ -3,6 +3,7 @@
 #include "core/host/hostdialogs.h"
 #include "core/host/photocatalog.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -76,7 +77,7 @@ PhotoRegistration::Result databaseFailed(const PhotoCatalog& catalog, const QStr
     PhotoRegistration::Result result
         = failed(PhotoRegistration::DatabaseFailed, catalog.lastErrorKind(), where, patient);
     if (catalog.lastErrorIsConnection())
-        result.message = QStringLiteral(
+        result.message = QCoreApplication::translate("PhotoRegistration",
             "写真データベース %1 に接続できないか、接続が切れたため、画像を登録できませんでした。")
                              .arg(where);
     return result;
@@ -98,27 +99,32 @@ QString PhotoRegistration::failureText(SecureFile::Error kind, const QString& wh
 {
     switch (kind) {
     case SecureFile::Locked:
-        return QStringLiteral("%1 は他のプログラムが使用中のため、画像を登録できませんでした。")
+        return QCoreApplication::translate(
+            "PhotoRegistration", "%1 は他のプログラムが使用中のため、画像を登録できませんでした。")
             .arg(where);
     case SecureFile::Damaged:
-        return QStringLiteral(
+        return QCoreApplication::translate("PhotoRegistration",
             "%1 が壊れているか写真データベースではないため、画像を登録できませんでした。")
             .arg(where);
     case SecureFile::NoSpace:
-        return QStringLiteral("%1 の空き容量が足りないため、画像を登録できませんでした。")
+        return QCoreApplication::translate(
+            "PhotoRegistration", "%1 の空き容量が足りないため、画像を登録できませんでした。")
             .arg(where);
     case SecureFile::NoPermission:
-        return QStringLiteral("%1 に書き込む権限がないため、画像を登録できませんでした。")
+        return QCoreApplication::translate(
+            "PhotoRegistration", "%1 に書き込む権限がないため、画像を登録できませんでした。")
             .arg(where);
     case SecureFile::NotRegular:
-        return QStringLiteral("%1 が通常のファイルではないため、画像を登録できませんでした。")
+        return QCoreApplication::translate(
+            "PhotoRegistration", "%1 が通常のファイルではないため、画像を登録できませんでした。")
             .arg(where);
     case SecureFile::Unsafe:
-        return QStringLiteral(
+        return QCoreApplication::translate("PhotoRegistration",
             "%1 は他のユーザーが所有しているか書き込めるため、画像を登録できませんでした。")
             .arg(where);
     default:
-        return QStringLiteral("%1 に画像を登録できませんでした。").arg(where);
+        return QCoreApplication::translate("PhotoRegistration", "%1 に画像を登録できませんでした。")
+            .arg(where);
     }
 }
 
@@ -136,7 +142,8 @@ PhotoRegistration::Result PhotoRegistration::registerPicture(
     if (patient.isEmpty() || !save) {
         Result result;
         result.outcome = NoPatient;
-        result.message = QStringLiteral("患者が選択されていないため、画像を登録できませんでした。");
+        result.message = QCoreApplication::translate(
+            "PhotoRegistration", "患者が選択されていないため、画像を登録できませんでした。");
         return result;
     }
 
@@ -187,11 +194,11 @@ PhotoRegistration::Result PhotoRegistration::registerPicture(
         }
         if (arrived < 0) {
             Result result = databaseFailed(catalog, patient);
-            result.message
-                = QStringLiteral("写真データベース %1 との接続が切れたため、%2 が登録されたか"
-                                 "確認できませんでした。画像は残してあります。")
-                      .arg(PhotoCatalog::displayLocation(PhotoCatalog::databasePath()),
-                          QDir::toNativeSeparators(path));
+            result.message = QCoreApplication::translate("PhotoRegistration",
+                "写真データベース %1 との接続が切れたため、%2 が登録されたか"
+                "確認できませんでした。画像は残してあります。")
+                                 .arg(PhotoCatalog::displayLocation(PhotoCatalog::databasePath()),
+                                     QDir::toNativeSeparators(path));
             return result;
         }
     }
@@ -214,7 +221,8 @@ PhotoRegistration::Result PhotoRegistration::registerPicture(
     result.outcome = Registered;
     result.path = path;
     result.patientId = patient;
-    result.message = QStringLiteral("患者 %1 の画像として %2 を登録しました。")
+    result.message = QCoreApplication::translate(
+        "PhotoRegistration", "患者 %1 の画像として %2 を登録しました。")
                          .arg(patient, QFileInfo(path).fileName());
     return result;
 }

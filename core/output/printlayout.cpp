@@ -3,6 +3,7 @@
 #include "core/output/stamppainter.h"
 #include "core/workspace/workspace.h"
 
+#include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
@@ -84,9 +85,9 @@ QPageLayout::Orientation PrintLayout::bestOrientation(
 QString PrintLayout::headerText(const QString& patientId, const QDate& date)
 {
     const QString day = date.toString(QStringLiteral("yyyy/MM/dd"));
-    return patientId.trimmed().isEmpty()
-        ? day
-        : QStringLiteral("患者ID: ") + patientId.trimmed() + QStringLiteral("    ") + day;
+    return patientId.trimmed().isEmpty() ? day
+                                         : QCoreApplication::translate("PrintLayout", "患者ID: ")
+            + patientId.trimmed() + QStringLiteral("    ") + day;
 }
 
 bool PrintLayout::isValid() const

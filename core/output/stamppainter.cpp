@@ -2,6 +2,7 @@
 
 #include "core/host/profile.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -23,8 +24,8 @@ StampPainter::StampPainter(QSize photoSize, const QDate& date, bool on)
 {
     if (!on || photoSize.isEmpty())
         return;
-    const QString text
-        = QStringLiteral("シミュレーション ") + date.toString(QStringLiteral("yyyy/MM/dd"));
+    const QString text = QCoreApplication::translate("StampPainter", "シミュレーション ")
+        + date.toString(QStringLiteral("yyyy/MM/dd"));
     // A named family rather than the platform's default font, and no hinting: a
     // composite exported without a display must match one saved on screen.
     QFont font(QStringLiteral("Noto Sans CJK JP"));

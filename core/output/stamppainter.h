@@ -1,4 +1,5 @@
-// The "シミュレーション" label with the date that saved and printed composites carry
+// The "シミュレーション" label ("Simulation" in English, as the patient reads the
+// printout in the practice's language) with the date that saved and printed composites carry
 // in each working pane's corner, so that a composite seen outside the
 // consultation cannot be taken for a treatment result.
 #pragma once

@@ -68,9 +68,9 @@ QBrackListDiag::QBrackListDiag(QWidget* parent)
     , m_watcher(new QFileSystemWatcher(this))
     , m_reloadTimer(new QTimer(this))
     , m_widthTimer(new QTimer(this))
-    , m_previewGroup(new QGroupBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), this))
+    , m_previewGroup(new QGroupBox(tr("ﾌﾟﾚﾋﾞｭｰ"), this))
     , m_picture(new QLabel(this))
-    , m_previewCheck(new QCheckBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), this))
+    , m_previewCheck(new QCheckBox(tr("ﾌﾟﾚﾋﾞｭｰ"), this))
     , m_message(showWarning)
 {
     setObjectName(QStringLiteral("6006"));
@@ -80,7 +80,7 @@ QBrackListDiag::QBrackListDiag(QWidget* parent)
     m_previewCheck->setObjectName(QStringLiteral("6020"));
     m_picture->setObjectName(QStringLiteral("6022"));
     m_filter->setObjectName(QStringLiteral("filter"));
-    m_filter->setPlaceholderText(QStringLiteral("絞り込み（ブラケット・素材・ワイヤー）"));
+    m_filter->setPlaceholderText(tr("絞り込み（ブラケット・素材・ワイヤー）"));
     m_filter->setClearButtonEnabled(true);
     m_shown->setSourceModel(m_model);
 
@@ -237,7 +237,7 @@ bool QBrackListDiag::LoadCatalogue(const QString& folder, const QString& catalog
         const bool isConfigured = !configured.isEmpty()
             && GalleryCatalogue::FolderPrefix(configured) == GalleryCatalogue::FolderPrefix(folder);
         m_message(this,
-            QStringLiteral("bracket.csvが見つかりません") + QLatin1Char('\n')
+            tr("bracket.csvが見つかりません") + QLatin1Char('\n')
                 + (isConfigured ? configured : QDir::toNativeSeparators(folder)));
     }
     return loaded;

@@ -18,7 +18,7 @@ constexpr int stripeWidth = 16;
 QTips::QTips(QWidget* parent)
     : QWidget(parent)
 {
-    setWindowTitle(QStringLiteral("TIPS"));
+    setWindowTitle(tr("TIPS"));
     setObjectName(QStringLiteral("TIPS"));
     setFont(QBrackListDiag::PanelFont());
     // The tip lies under the cursor: mouse moves must still reach the pane so

@@ -10,7 +10,9 @@
 
 namespace {
 
-const QString missingParameter = QStringLiteral("未設定のパラメータが存在します。");
+// Translated where shown, in the language of that moment.
+const char* const missingParameter
+    = QT_TRANSLATE_NOOP("BracketTextGroup", "未設定のパラメータが存在します。");
 
 // Box and label places inside the group, in dialog units; both dialogs put the
 // group's top-left 51 units left of and 8 units above the first box.
@@ -30,8 +32,8 @@ BracketTextGroup::BracketTextGroup(QWidget* parent)
     : QGroupBox(parent)
 {
     const char* ids[BoxCount] = { "1002", "1003", "1004", "1005", "1006" };
-    const QString labels[BoxCount] = { QStringLiteral("ブラケット"), QStringLiteral("素材"),
-        QStringLiteral("ワイヤー"), QStringLiteral("メーカー"), QStringLiteral("メモ") };
+    const QString labels[BoxCount]
+        = { tr("ブラケット"), tr("素材"), tr("ワイヤー"), tr("メーカー"), tr("メモ") };
     for (int i = 0; i < BoxCount; ++i) {
         auto* label = new QLabel(labels[i], this);
         label->setGeometry(
@@ -44,13 +46,13 @@ BracketTextGroup::BracketTextGroup(QWidget* parent)
         QLineEdit* box = m_boxes[i];
         connect(box, &QLineEdit::textChanged, this, [this, box] { replaceCommas(box); });
     }
-    auto* label = new QLabel(QStringLiteral("向き"), this);
+    auto* label = new QLabel(tr("向き"), this);
     label->setGeometry(
         DialogRect(parent, labelLeft, boxTop + BoxCount * boxPitch + 2, labelWidth, 10));
     m_side = new QComboBox(this);
     m_side->setObjectName(QStringLiteral("1007"));
-    m_side->addItem(QStringLiteral("外側（唇側）"), QStringLiteral("outer"));
-    m_side->addItem(QStringLiteral("内側（舌側）"), QStringLiteral("inner"));
+    m_side->addItem(tr("外側（唇側）"), QStringLiteral("outer"));
+    m_side->addItem(tr("内側（舌側）"), QStringLiteral("inner"));
     m_side->setGeometry(
         DialogRect(parent, boxLeft, boxTop + BoxCount * boxPitch, boxWidth, boxHeight));
     label->setBuddy(m_side);
@@ -111,7 +113,7 @@ bool BracketTextGroup::CheckWritable(const QString& catalogueFile)
         if (characters.isEmpty())
             continue;
         QMessageBox::warning(window(), Res::text(Res::IdsAppTitle),
-            QStringLiteral("次の文字はbracket.csvに保存できません: %1").arg(characters));
+            tr("次の文字はbracket.csvに保存できません: %1").arg(characters));
         box->setFocus(Qt::OtherFocusReason);
         return false;
     }
@@ -126,7 +128,7 @@ bool BracketTextGroup::CheckFilled()
             empty = box;
     if (!empty)
         return true;
-    QMessageBox::warning(window(), Res::text(Res::IdsAppTitle), missingParameter);
+    QMessageBox::warning(window(), Res::text(Res::IdsAppTitle), tr(missingParameter));
     empty->setFocus(Qt::OtherFocusReason);
     return false;
 }

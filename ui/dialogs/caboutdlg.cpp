@@ -9,7 +9,7 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("6005"));
-    setWindowTitle(QStringLiteral("About Kestrin"));
+    setWindowTitle(tr("ﾊﾞｰｼﾞｮﾝ情報(Kestrin)"));
     auto* layout = new QHBoxLayout(this);
     auto* icon = new QLabel(this);
     icon->setPixmap(QIcon(QStringLiteral(":/icons/kestrin.png")).pixmap(32, 32));

@@ -21,7 +21,7 @@ CBracketDlg::CBracketDlg(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("137"));
-    setWindowTitle(QStringLiteral("ブラケット画像の追加"));
+    setWindowTitle(tr("ブラケット画像の追加"));
     setFont(AdjustmentControls::dialogFont(font()));
 
     // The frame only marks where the picture goes: the dialog paints it and
@@ -32,7 +32,7 @@ CBracketDlg::CBracketDlg(QWidget* parent)
     m_frame->setGeometry(BracketTextGroup::DialogRect(this, 10, 10, 210, 135));
 
     // Created in the order of the keyboard focus chain.
-    m_trimButton = new QPushButton(QStringLiteral("トリミング"), this);
+    m_trimButton = new QPushButton(tr("トリミング"), this);
     m_trimButton->setObjectName(QStringLiteral("1001"));
     m_trimButton->setCheckable(true);
     m_trimButton->setAutoDefault(false);
@@ -46,7 +46,7 @@ CBracketDlg::CBracketDlg(QWidget* parent)
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
     ok->setGeometry(BracketTextGroup::DialogRect(this, 115, buttonTop, 50, 14));
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("2"));
     cancel->setAutoDefault(false);
     cancel->setGeometry(BracketTextGroup::DialogRect(this, 170, buttonTop, 50, 14));

@@ -10,7 +10,7 @@ CBracketEditDlg::CBracketEditDlg(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("6014"));
-    setWindowTitle(QStringLiteral("編集"));
+    setWindowTitle(tr("編集"));
     setFont(AdjustmentControls::dialogFont(font()));
 
     // Created in the order of the keyboard focus chain.
@@ -21,7 +21,7 @@ CBracketEditDlg::CBracketEditDlg(QWidget* parent)
     ok->setDefault(true);
     const int buttonTop = 5 + BracketTextGroup::Height() + 10;
     ok->setGeometry(BracketTextGroup::DialogRect(this, 115, buttonTop, 50, 14));
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("2"));
     cancel->setAutoDefault(false);
     cancel->setGeometry(BracketTextGroup::DialogRect(this, 170, buttonTop, 50, 14));

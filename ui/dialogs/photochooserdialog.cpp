@@ -46,9 +46,9 @@ QIcon thumbnailOf(const PhotoCatalog::Record& record)
 PhotoChooserDialog::PhotoChooserDialog(QWidget* parent)
     : QDialog(parent)
 {
-    setWindowTitle(QStringLiteral("写真を開く - ") + Res::text(Res::IdsAppTitle));
+    setWindowTitle(tr("写真を開く - ") + Res::text(Res::IdsAppTitle));
     m_search = new QLineEdit(this);
-    m_search->setPlaceholderText(QStringLiteral("患者IDで検索"));
+    m_search->setPlaceholderText(tr("患者IDで検索"));
     m_search->setClearButtonEnabled(true);
     m_patients = new QListWidget(this);
     m_patients->setMaximumWidth(220);
@@ -63,8 +63,7 @@ PhotoChooserDialog::PhotoChooserDialog(QWidget* parent)
     m_note->setWordWrap(true);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel, this);
-    QPushButton* other
-        = buttons->addButton(QStringLiteral("その他のファイル…"), QDialogButtonBox::ActionRole);
+    QPushButton* other = buttons->addButton(tr("その他のファイル…"), QDialogButtonBox::ActionRole);
     other->setObjectName(QStringLiteral("otherFile"));
     QPushButton* open = buttons->button(QDialogButtonBox::Open);
 
@@ -82,7 +81,7 @@ PhotoChooserDialog::PhotoChooserDialog(QWidget* parent)
     if (catalog.open(PhotoCatalog::ReadOnly) == 0)
         m_records = catalog.list();
     m_note->setText(m_records.isEmpty()
-            ? QStringLiteral(
+            ? tr(
                 "写真データベースに写真がありません。「その他のファイル…」で画像を選んでください。")
             : QString());
     m_note->setVisible(m_records.isEmpty());
@@ -135,9 +134,9 @@ bool PhotoChooserDialog::setCurrentPatient(QWidget* parent, const QString& patie
             == SecureFile::NoError)
         return true;
     QMessageBox::warning(parent, Res::text(Res::IdsAppTitle),
-        problem.isEmpty() ? QStringLiteral("現在の患者を設定できません: %1PatientID.TMP")
-                                .arg(HostDialogs::tempFolder())
-                          : problem);
+        problem.isEmpty()
+            ? tr("現在の患者を設定できません: %1PatientID.TMP").arg(HostDialogs::tempFolder())
+            : problem);
     return false;
 }
 
@@ -151,7 +150,7 @@ void PhotoChooserDialog::fillPatients()
 {
     const QSignalBlocker blocker(m_patients);
     m_patients->clear();
-    m_patients->addItem(QStringLiteral("(すべての患者)"));
+    m_patients->addItem(tr("(すべての患者)"));
     m_patients->addItems(patientsOf(newestFirst(m_records, m_search->text())));
     // One match is what a search for one patient wants to see.
     m_patients->setCurrentRow(m_patients->count() == 2 ? 1 : AllPatientsRow);
@@ -176,7 +175,7 @@ void PhotoChooserDialog::fillPhotos()
         item->setToolTip(record.path);
         if (!QFileInfo(record.path).isFile()) {
             item->setFlags(item->flags() & ~Qt::ItemIsEnabled);
-            item->setText(item->text() + QStringLiteral("\n(ファイルがありません)"));
+            item->setText(item->text() + tr("\n(ファイルがありません)"));
             continue;
         }
         const int row = m_photos->count() - 1;
@@ -206,9 +205,9 @@ void PhotoChooserDialog::choosePhoto()
 void PhotoChooserDialog::chooseOtherFile()
 {
     // Qt's own dialog, so that it speaks the application's language.
-    const QString path = QFileDialog::getOpenFileName(this, QStringLiteral("画像を開く"), QString(),
-        QStringLiteral("画像 (*.jpg *.jpeg *.png *.bmp *.tif *.tiff);;すべてのファイル (*)"),
-        nullptr, QFileDialog::DontUseNativeDialog);
+    const QString path = QFileDialog::getOpenFileName(this, tr("画像を開く"), QString(),
+        tr("画像 (*.jpg *.jpeg *.png *.bmp *.tif *.tiff);;すべてのファイル (*)"), nullptr,
+        QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     const QString patient = selectedPatient();

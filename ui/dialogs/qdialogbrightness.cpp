@@ -17,23 +17,23 @@ QDialogBrightness::QDialogBrightness(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("6013"));
-    setWindowTitle(QStringLiteral("明度・ｺﾝﾄﾗｽﾄ"));
+    setWindowTitle(tr("明度・ｺﾝﾄﾗｽﾄ"));
     setFont(AdjustmentControls::dialogFont(font()));
 
     // Created in the order of the keyboard focus chain.
-    auto* group = new QGroupBox(QStringLiteral("設定"), this);
-    auto* brightnessLabel = new QLabel(QStringLiteral("明度 :"), group);
+    auto* group = new QGroupBox(tr("設定"), this);
+    auto* brightnessLabel = new QLabel(tr("明度 :"), group);
     m_brightnessSlider = AdjustmentControls::slider("6024", group);
     m_brightnessBox = AdjustmentControls::valueBox("6029", group);
-    auto* contrastLabel = new QLabel(QStringLiteral("ｺﾝﾄﾗｽﾄ :"), group);
+    auto* contrastLabel = new QLabel(tr("ｺﾝﾄﾗｽﾄ :"), group);
     m_contrastSlider = AdjustmentControls::slider("6028", group);
     m_contrastBox = AdjustmentControls::valueBox("6030", group);
-    m_previewCheck = new QCheckBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), this);
+    m_previewCheck = new QCheckBox(tr("ﾌﾟﾚﾋﾞｭｰ"), this);
     m_previewCheck->setObjectName(QStringLiteral("6027"));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("2"));
     for (QPushButton* button : { ok, cancel })
         button->setMinimumWidth(AdjustmentControls::dialogUnitsX(this, 50));

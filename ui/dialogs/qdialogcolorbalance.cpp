@@ -17,26 +17,26 @@ QDialogColorBalance::QDialogColorBalance(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("6011"));
-    setWindowTitle(QStringLiteral("ｶﾗｰﾊﾞﾗﾝｽ"));
+    setWindowTitle(tr("ｶﾗｰﾊﾞﾗﾝｽ"));
     setFont(AdjustmentControls::dialogFont(font()));
 
     // Created in the order of the keyboard focus chain.
-    auto* group = new QGroupBox(QStringLiteral("ｶﾗｰﾊﾞﾗﾝｽ"), this);
-    auto* redLabel = new QLabel(QStringLiteral("赤 :"), group);
+    auto* group = new QGroupBox(tr("ｶﾗｰﾊﾞﾗﾝｽ"), this);
+    auto* redLabel = new QLabel(tr("赤 :"), group);
     m_redSlider = AdjustmentControls::slider("6024", group);
     m_redBox = AdjustmentControls::valueBox("6029", group);
-    auto* greenLabel = new QLabel(QStringLiteral("緑 :"), group);
+    auto* greenLabel = new QLabel(tr("緑 :"), group);
     m_greenSlider = AdjustmentControls::slider("6025", group);
     m_greenBox = AdjustmentControls::valueBox("6030", group);
-    auto* blueLabel = new QLabel(QStringLiteral("青 :"), group);
+    auto* blueLabel = new QLabel(tr("青 :"), group);
     m_blueSlider = AdjustmentControls::slider("6026", group);
     m_blueBox = AdjustmentControls::valueBox("6031", group);
-    m_previewCheck = new QCheckBox(QStringLiteral("ﾌﾟﾚﾋﾞｭｰ"), this);
+    m_previewCheck = new QCheckBox(tr("ﾌﾟﾚﾋﾞｭｰ"), this);
     m_previewCheck->setObjectName(QStringLiteral("6027"));
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("1"));
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
+    auto* cancel = new QPushButton(tr("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("2"));
     for (QPushButton* button : { ok, cancel })
         button->setMinimumWidth(AdjustmentControls::dialogUnitsX(this, 50));

@@ -1,14 +1,11 @@
 #include "ui/frame/ckestrinapp.h"
 
+#include "core/host/language.h"
 #include "core/host/profile.h"
 #include "core/text/strings.h"
 #include "ui/dialogs/photochooserdialog.h"
 #include "ui/frame/ckestrindoc.h"
 #include "ui/frame/cmainframe.h"
-
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 CKestrinApp::CKestrinApp(int& argc, char** argv)
     : QApplication(argc, argv)
@@ -23,18 +20,9 @@ CKestrinApp::CKestrinApp(int& argc, char** argv)
 
 void CKestrinApp::loadQtTranslations()
 {
-    // Everything else the user reads is Japanese whatever the session's locale,
-    // so Qt's own dialogs and buttons (file, print, message boxes) follow suit,
-    // dates and sizes in them (the file list, say) included.
-    const QLocale japanese(QLocale::Japanese, QLocale::Japan);
-    QLocale::setDefault(japanese);
-    // "qt" is the catalogue that pulls in qtbase's and the other modules' ones.
-    auto* translator = new QTranslator(this);
-    if (translator->load(japanese, QStringLiteral("qt"), QStringLiteral("_"),
-            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(translator);
-    else
-        delete translator;
+    // Qt's own dialogs and buttons (file, print, message boxes), and the dates and
+    // sizes in them, speak the same language as the rest of the program.
+    Language::apply(Language::chosen());
 }
 
 CKestrinApp::~CKestrinApp()

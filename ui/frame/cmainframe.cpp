@@ -56,7 +56,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     createActions();
     createToolBars();
     for (const MenuItem& menu : CommandLayout::menuBar())
-        createMenu(menuBar()->addMenu(menu.title), menu.items);
+        createMenu(menuBar()->addMenu(menu.shownTitle()), menu.items);
     createStatusBar();
     createBracketBar();
     restoreBarState();
@@ -348,7 +348,7 @@ void CMainFrame::run(Task task)
 void CMainFrame::createActions()
 {
     for (const CommandRow& row : CommandTable::rows()) {
-        auto* action = new QAction(row.text, this);
+        auto* action = new QAction(row.menuText(), this);
         action->setObjectName(QString::number(row.id));
         action->setStatusTip(row.statusTip());
         action->setToolTip(row.toolTip().isEmpty() ? row.statusTip() : row.toolTip());
@@ -373,7 +373,7 @@ void CMainFrame::createMenu(QMenu* menu, const std::vector<MenuItem>& items)
 {
     for (const MenuItem& item : items) {
         if (!item.items.empty())
-            createMenu(menu->addMenu(item.title), item.items);
+            createMenu(menu->addMenu(item.shownTitle()), item.items);
         else if (item.id == 0)
             menu->addSeparator();
         else
@@ -545,7 +545,7 @@ void CMainFrame::choosePhoto()
         placed = placed || !slot.arBrackets.empty();
     if (placed
         && QMessageBox::question(this, Res::text(Res::IdsAppTitle),
-               QStringLiteral("配置したブラケットは破棄されます。別の写真を開きますか？"),
+               tr("配置したブラケットは破棄されます。別の写真を開きますか？"),
                QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
             != QMessageBox::Yes)
         return;

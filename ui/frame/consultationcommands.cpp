@@ -7,6 +7,7 @@
 #include "ui/bars/qbracklistdiag.h"
 #include "ui/frame/cmainframe.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -17,7 +18,10 @@ namespace {
 
 const QString Suffix = QStringLiteral("kestrin");
 
-QString filter() { return QStringLiteral("相談ファイル (*.kestrin)"); }
+QString filter()
+{
+    return QCoreApplication::translate("ConsultationCommands", "相談ファイル (*.kestrin)");
+}
 
 QVector<GalleryEntry> galleryOf(const CMainFrame* frame)
 {
@@ -66,7 +70,8 @@ bool ConsultationCommands::save(CMainFrame* frame)
     if (proposal.isEmpty() || !QFileInfo(QFileInfo(proposal).path()).isDir())
         proposal
             = QFileInfo(photo).path() + '/' + QFileInfo(photo).completeBaseName() + '.' + Suffix;
-    QFileDialog dialog(frame, QStringLiteral("相談を保存"), proposal, filter());
+    QFileDialog dialog(frame, QCoreApplication::translate("ConsultationCommands", "相談を保存"),
+        proposal, filter());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(Suffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -83,12 +88,13 @@ bool ConsultationCommands::saveTo(CMainFrame* frame, const QString& path)
         = file.photoHash.isEmpty() ? ConsultationFile::PhotoUnreadable : file.save(path);
     if (error != ConsultationFile::NoError) {
         warn(frame,
-            error == ConsultationFile::PhotoUnreadable
-                ? QStringLiteral("写真を読み込めないため、相談を保存できません。")
-                : ConsultationFile::message(error));
+            error == ConsultationFile::PhotoUnreadable ? QCoreApplication::translate(
+                "ConsultationCommands", "写真を読み込めないため、相談を保存できません。")
+                                                       : ConsultationFile::message(error));
         return false;
     }
-    frame->statusBar()->showMessage(QStringLiteral("相談を保存しました: ") + path);
+    frame->statusBar()->showMessage(
+        QCoreApplication::translate("ConsultationCommands", "相談を保存しました: ") + path);
     return true;
 }
 
@@ -98,7 +104,8 @@ bool ConsultationCommands::open(CMainFrame* frame, const QString& chosen)
         return false;
     QString path = chosen;
     if (path.isEmpty()) {
-        path = QFileDialog::getOpenFileName(frame, QStringLiteral("相談を開く"),
+        path = QFileDialog::getOpenFileName(frame,
+            QCoreApplication::translate("ConsultationCommands", "相談を開く"),
             QFileInfo(storePath(frame->workspace().m_strPhotoPath)).path(), filter());
         if (path.isEmpty())
             return false;
@@ -113,9 +120,13 @@ bool ConsultationCommands::open(CMainFrame* frame, const QString& chosen)
     QString photo = file->photoPath;
     ConsultationFile::PhotoState state = file->checkPhoto(photo);
     if (state == ConsultationFile::PhotoState::Missing) {
-        warn(frame, QStringLiteral("相談の写真が見つかりません。写真を選んでください。\n") + photo);
-        photo = QFileDialog::getOpenFileName(
-            frame, QStringLiteral("写真を選ぶ"), QFileInfo(path).path());
+        warn(frame,
+            QCoreApplication::translate(
+                "ConsultationCommands", "相談の写真が見つかりません。写真を選んでください。\n")
+                + photo);
+        photo = QFileDialog::getOpenFileName(frame,
+            QCoreApplication::translate("ConsultationCommands", "写真を選ぶ"),
+            QFileInfo(path).path());
         if (photo.isEmpty())
             return false;
         state = file->checkPhoto(photo);
@@ -127,8 +138,9 @@ bool ConsultationCommands::open(CMainFrame* frame, const QString& chosen)
     }
     if (state == ConsultationFile::PhotoState::Changed)
         warn(frame,
-            QStringLiteral("写真の内容が相談の保存時から変わっています。"
-                           "ブラケットの位置が合わないことがあります。"));
+            QCoreApplication::translate("ConsultationCommands",
+                "写真の内容が相談の保存時から変わっています。"
+                "ブラケットの位置が合わないことがあります。"));
     file->applyTo(frame->workspace(), photo, std::move(picture), galleryOf(frame));
     showConsultation(frame);
     return true;
@@ -148,7 +160,8 @@ void ConsultationCommands::offerResume(CMainFrame* frame)
     if (!file || QFileInfo(file->photoPath).absoluteFilePath() != photo)
         return;
     if (QMessageBox::question(frame, Res::text(Res::IdsAppTitle),
-            QStringLiteral("この写真の保存された相談があります。再開しますか？"),
+            QCoreApplication::translate(
+                "ConsultationCommands", "この写真の保存された相談があります。再開しますか？"),
             QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
         == QMessageBox::Yes)
         open(frame, saved);

@@ -7,6 +7,7 @@
 #include "ui/dialogs/cbracketdlg.h"
 #include "ui/dialogs/cbracketeditdlg.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -32,9 +33,9 @@ void GalleryCommands::Add(QWidget* frame, QBrackListDiag* list)
 {
     // Only the description shows, so the long pattern list does not crowd the
     // box; the patterns still filter. The dialog itself insists that the file exists.
-    const QString path
-        = QFileDialog::getOpenFileName(frame, QStringLiteral("開く"), QString(), ImageFilter(),
-            nullptr, QFileDialog::HideNameFilterDetails | QFileDialog::DontUseNativeDialog);
+    const QString path = QFileDialog::getOpenFileName(frame,
+        QCoreApplication::translate("GalleryCommands", "開く"), QString(), ImageFilter(), nullptr,
+        QFileDialog::HideNameFilterDetails | QFileDialog::DontUseNativeDialog);
     if (path.isEmpty())
         return;
     AddPicture(frame, list, path);
@@ -45,7 +46,8 @@ bool GalleryCommands::AddPicture(QWidget* frame, QBrackListDiag* list, const QSt
     ImageKit probe;
     if (!probe.openImage(path)) {
         warn(frame,
-            QStringLiteral("画像を読み込めません。ギャラリーには何も追加されていません。\n")
+            QCoreApplication::translate(
+                "GalleryCommands", "画像を読み込めません。ギャラリーには何も追加されていません。\n")
                 + path);
         return false;
     }
@@ -95,7 +97,8 @@ void GalleryCommands::Delete(QWidget* frame, QBrackListDiag* list)
         return;
     const GalleryEntry entry = *selected;
     const auto answer = QMessageBox::question(frame, Res::text(Res::IdsAppTitle),
-        QStringLiteral("「%1」をギャラリーから削除しますか？\n画像ファイル %2 は残ります。")
+        QCoreApplication::translate(
+            "GalleryCommands", "「%1」をギャラリーから削除しますか？\n画像ファイル %2 は残ります。")
             .arg(entry.bracketName, entry.pictureName()),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
     if (answer != QMessageBox::Yes)
@@ -107,5 +110,6 @@ void GalleryCommands::Delete(QWidget* frame, QBrackListDiag* list)
 
 QString GalleryCommands::ImageFilter()
 {
-    return QStringLiteral("画像ファイル (*.bmp *.jpg *.jpeg *.png)");
+    return QCoreApplication::translate(
+        "GalleryCommands", "画像ファイル (*.bmp *.jpg *.jpeg *.png)");
 }

@@ -2,10 +2,12 @@
 
 #include "core/consultation/consultationfile.h"
 #include "core/host/hostdialogs.h"
+#include "core/host/language.h"
 #include "core/output/compositerenderer.h"
 #include "core/output/compositewriter.h"
 #include "ui/frame/paneoutput.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPrinter>
@@ -45,10 +47,12 @@ int HeadlessExport::run(int argc, char** argv)
     // platform works where no display exists, whatever the environment names.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    Language::apply(Language::chosen());
     const QStringList args = app.arguments();
     const int at = args.indexOf(QString::fromLatin1(Switch));
     if (at < 0 || at + 2 >= args.size()) {
-        report(QStringLiteral("使い方: kestrin --export 相談ファイル.kestrin 出力.jpg|出力.pdf"));
+        report(QCoreApplication::translate(
+            "HeadlessExport", "使い方: kestrin --export 相談ファイル.kestrin 出力.jpg|出力.pdf"));
         return 2;
     }
     QString warning;
@@ -71,11 +75,13 @@ QString HeadlessExport::exportConsultation(
         return ConsultationFile::message(error) + QStringLiteral(": ") + consultation;
     switch (file->checkPhoto(file->photoPath)) {
     case ConsultationFile::PhotoState::Missing:
-        return QStringLiteral("相談の写真が見つかりません: ") + file->photoPath;
+        return QCoreApplication::translate("HeadlessExport", "相談の写真が見つかりません: ")
+            + file->photoPath;
     case ConsultationFile::PhotoState::Changed:
         if (warning)
-            *warning
-                = QStringLiteral("写真の内容が相談の保存時から変わっています: ") + file->photoPath;
+            *warning = QCoreApplication::translate(
+                           "HeadlessExport", "写真の内容が相談の保存時から変わっています: ")
+                + file->photoPath;
         break;
     case ConsultationFile::PhotoState::Same:
         break;
@@ -87,10 +93,13 @@ QString HeadlessExport::exportConsultation(
     Workspace ws;
     file->applyTo(ws, file->photoPath, std::move(photo), {});
     if (out.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-        return printPdf(ws, out) ? QString() : QStringLiteral("PDFを書き込めません: ") + out;
+        return printPdf(ws, out)
+            ? QString()
+            : QCoreApplication::translate("HeadlessExport", "PDFを書き込めません: ") + out;
     const PaneLayout& layout = ws.m_layout;
     const CompositeRenderer renderer(ws, layout.shownSlots(), layout.rows(), layout.cols());
     return CompositeWriter::saveComposite(renderer, out)
         ? QString()
-        : QStringLiteral("画像の保存に失敗しました: ") + CompositeWriter::jpegPath(out);
+        : QCoreApplication::translate("HeadlessExport", "画像の保存に失敗しました: ")
+            + CompositeWriter::jpegPath(out);
 }

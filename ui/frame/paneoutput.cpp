@@ -136,7 +136,8 @@ void PaneOutput::registerComposite(CMainFrame* frame)
         [frame](const QString& path) { return saveComposite(frame, path, false); },
         [frame] {
             return QMessageBox::question(frame, Res::text(Res::IdsAppTitle),
-                       QStringLiteral("この画像は登録済みです。もう一度登録しますか？"))
+                       QCoreApplication::translate(
+                           "PaneOutput", "この画像は登録済みです。もう一度登録しますか？"))
                 == QMessageBox::Yes;
         });
     if (result.ok()) {
@@ -182,7 +183,7 @@ void PaneOutput::printerSetup(QWidget* parent)
     // set-up dialog cannot, and refuses Qt's own printers outright); here it only
     // stores the choice in the shared printer for later prints.
     QPrintDialog dialog(printer(), parent);
-    dialog.setWindowTitle(QStringLiteral("ﾌﾟﾘﾝﾀの設定"));
+    dialog.setWindowTitle(QCoreApplication::translate("PaneOutput", "ﾌﾟﾘﾝﾀの設定"));
     OnPreparePrinting(&dialog);
     dialog.exec();
 }
