@@ -118,6 +118,10 @@
         <source>ﾍﾙﾌﾟ(&amp;H)</source>
         <translation>&amp;Help</translation>
     </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
 </context>
 <context>
     <name>CommandTable</name>
@@ -457,6 +461,36 @@ Toggle Status Bar</translation>
         <translation>Show program information, version and copyright
 About</translation>
     </message>
+    <message>
+        <source>鏡像表示(&amp;M)</source>
+        <translation>&amp;Mirror View</translation>
+    </message>
+    <message>
+        <source>画面を左右反転して鏡に映したように表示
+鏡像表示</source>
+        <translation>Show every pane flipped left to right, as in a mirror
+Mirror View</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>直前の変更を元に戻す
+元に戻す</source>
+        <translation>Undo the last change
+Undo</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>元に戻した変更をやり直す
+やり直し</source>
+        <translation>Redo the change that was undone
+Redo</translation>
+    </message>
 </context>
 <context>
     <name>ConsultationCommands</name>
@@ -728,6 +762,10 @@ The picture file %2 is kept.</translation>
         <source>ﾌﾟﾘﾝﾀの設定</source>
         <translation>Printer Setup</translation>
     </message>
+    <message>
+        <source>鏡像で保存</source>
+        <translation>Save mirrored</translation>
+    </message>
 </context>
 <context>
     <name>PhotoCatalog</name>
@@ -963,6 +1001,109 @@ The picture file %2 is kept.</translation>
     <message>
         <source>シミュレーション </source>
         <translation>Simulation </translation>
+    </message>
+</context>
+<context>
+    <name>Undo</name>
+    <message>
+        <source>やり直し</source>
+        <translation>Redo</translation>
+    </message>
+    <message>
+        <source>元に戻す</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>やり直し: %1</source>
+        <translation>Redo %1</translation>
+    </message>
+    <message>
+        <source>元に戻す: %1</source>
+        <translation>Undo %1</translation>
+    </message>
+    <message>
+        <source>やり直し: %1(&amp;R)</source>
+        <translation>&amp;Redo %1</translation>
+    </message>
+    <message>
+        <source>元に戻す: %1(&amp;U)</source>
+        <translation>&amp;Undo %1</translation>
+    </message>
+    <message>
+        <source>ペースト</source>
+        <translation>Paste</translation>
+    </message>
+    <message>
+        <source>置き換え</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>移動</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>拡大縮小</source>
+        <translation>Resize</translation>
+    </message>
+    <message>
+        <source>回転</source>
+        <translation>Rotate</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>明るさ・コントラスト</source>
+        <translation>Brightness/Contrast</translation>
+    </message>
+    <message>
+        <source>カラーバランス</source>
+        <translation>Color Balance</translation>
+    </message>
+    <message>
+        <source>ポイント追加</source>
+        <translation>Add Point</translation>
+    </message>
+    <message>
+        <source>ポイント移動</source>
+        <translation>Move Point</translation>
+    </message>
+    <message>
+        <source>ポイント削除</source>
+        <translation>Delete Point</translation>
+    </message>
+    <message>
+        <source>ポイント複製</source>
+        <translation>Duplicate Point</translation>
+    </message>
+    <message>
+        <source>クリップ削除</source>
+        <translation>Delete Clip</translation>
+    </message>
+    <message>
+        <source>閉曲線</source>
+        <translation>Close Curve</translation>
+    </message>
+    <message>
+        <source>クリップ確定</source>
+        <translation>Confirm Clip</translation>
+    </message>
+    <message>
+        <source>クリップ領域指定</source>
+        <translation>Define Clip Area</translation>
+    </message>
+    <message>
+        <source>画像数</source>
+        <translation>Pane Count</translation>
     </message>
 </context>
 </TS>
