@@ -70,9 +70,12 @@ ProgressivePhoto::ProgressivePhoto(
         m_fullStarted = true;
         return;
     }
+    m_preview = PhotoLoader::read(reader, flags ? int(*flags) : -1, m_divisor);
+    // The full decode starts once the preview is in hand: run side by side, the two
+    // decodes share the memory bus and the caches, and the first frame, which is
+    // what the clinician waits for, came later by about a tenth.
     if (fullAtOnce)
         startFullDecode();
-    m_preview = PhotoLoader::read(reader, flags ? int(*flags) : -1, m_divisor);
     if (m_preview.isNull())
         return;
     // The preview shows which way the picture ended up turned.
