@@ -101,7 +101,6 @@ bool CKestrinDoc::OnOpenDocument(
     if (m_frame->workspace().fullPhotoPending())
         m_fullPhotoPoll.start();
     m_pathName = QFileInfo(path).absoluteFilePath();
-    m_frame->setPhotoPath(m_pathName);
     m_frame->setWindowTitle(
         QFileInfo(path).fileName() + QStringLiteral(" - ") + Res::text(Res::IdsAppTitle));
     m_frame->initialUpdatePanes();

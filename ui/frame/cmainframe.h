@@ -69,8 +69,8 @@ public:
     void onThumbDoubleClick(int row);
 
     // The photograph the document opened, as given; empty before the first one.
-    QString photoPath() const { return m_photoPath; }
-    void setPhotoPath(const QString& path) { m_photoPath = path; }
+    // The photograph's file, whether it was opened itself or with a consultation.
+    QString photoPath() const { return m_ws.m_strPhotoPath; }
     // Offers the start dialog in the window, asking first when placed brackets
     // would be lost; emits photoChosen for the application to open the choice.
     void choosePhoto();
@@ -133,5 +133,4 @@ private:
     QHash<int, QAction*> m_actions;
     QVector<QLabel*> m_lockIndicators;
     LockKeyState* m_lockKeys = nullptr;
-    QString m_photoPath;
 };
