@@ -4,7 +4,7 @@
 // progress and a new photograph forgets every step.
 #include "core/commands/commandenv.h"
 #include "core/commands/commandids.h"
-#include "core/commands/commandsteps.h"
+#include "core/commands/commandtable.h"
 #include "core/output/compositerenderer.h"
 #include "core/workspace/bracketactions.h"
 #include "core/workspace/clipactions.h"
@@ -130,7 +130,7 @@ void act(DialogEnv& env, const QString& action, const QString& dir)
         ws.m_layout.setActivePane(2);
         ws.m_history.end(ConsultationStep::Move);
     } else {
-        CommandSteps::run(action.toInt(), env);
+        CommandTable::execute(action.toInt(), env);
     }
 }
 

@@ -17,6 +17,7 @@ using Task = CommandEnv::Task;
 using Bar = CommandEnv::Bar;
 using Ws = const Workspace&;
 using Ctx = const CommandContext&;
+using Step = ConsultationStep;
 
 QString s(const char* utf8) { return QString::fromUtf8(utf8); }
 
@@ -199,11 +200,11 @@ const QVector<CommandRow>& CommandTable::rows()
                 e.scaleChanged();
             } },
         { Cmd::Panes1, s("1"), s(QT_TR_NOOP("画像数 - 1\n1")), {}, "panes-1", true, panes<1>,
-            choosePanes<1> },
+            choosePanes<1>, Step::PaneCount },
         { Cmd::Panes2, s("2"), s(QT_TR_NOOP("画像数 - 2\n2")), {}, "panes-2", true, panes<2>,
-            choosePanes<2> },
+            choosePanes<2>, Step::PaneCount },
         { Cmd::Panes4, s("4"), s(QT_TR_NOOP("画像数 - 4\n4")), {}, "panes-4", true, panes<4>,
-            choosePanes<4> },
+            choosePanes<4>, Step::PaneCount },
         { Cmd::PrevImage, s(QT_TR_NOOP("前の画像(&P)")), s(QT_TR_NOOP("前の画像を選択\n前の画像")),
             {}, "previous-image", false,
             [](Ws ws, Ctx) {
@@ -231,26 +232,27 @@ const QVector<CommandRow>& CommandTable::rows()
                 if (defining)
                     e.setPaneCount(1);
                 e.panesChanged();
-            } },
+            },
+            Step::NewClip },
         { Cmd::ClipOk, s("&OK"), s(QT_TR_NOOP("ｸﾘｯﾌﾟの終了\nOk")), {}, "clip-ok", false,
-            [](Ws ws, Ctx) { return on(canOk(ws)); }, clipOk },
+            [](Ws ws, Ctx) { return on(canOk(ws)); }, clipOk, Step::ClipDone },
         { Cmd::ClipClose, s(QT_TR_NOOP("閉曲線(&C)")),
             s(QT_TR_NOOP("ｸﾘｯﾌﾟ領域を閉曲線として閉じる\n閉曲線")), {}, "clip-close", false,
-            [](Ws ws, Ctx) { return on(canClose(ws)); }, clipClose },
+            [](Ws ws, Ctx) { return on(canClose(ws)); }, clipClose, Step::ClipClose },
         { Cmd::ClipDeleteLastPoint, s(QT_TR_NOOP("ﾎﾟｲﾝﾄ削除(&P)")),
             s(QT_TR_NOOP("最後に追加されたﾎﾟｲﾝﾄを削除\nﾎﾟｲﾝﾄ削除")), {}, "clip-delete-last-point",
             false, [](Ws ws, Ctx) { return on(ws.m_bClipEditing && clipEntries(ws) > 1); },
-            clipEdit<ClipActions::deleteLastPoint> },
+            clipEdit<ClipActions::deleteLastPoint>, Step::ClipDeletePoint },
         { Cmd::ClipDuplicatePoint, s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄ複製(&U)")),
             s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄの複製\n指定ﾎﾟｲﾝﾄ複製")), {}, "clip-duplicate-point", false,
-            whenPicked, clipEdit<ClipActions::duplicatePickedPoint> },
+            whenPicked, clipEdit<ClipActions::duplicatePickedPoint>, Step::ClipDuplicatePoint },
         { Cmd::ClipDeletePoint, s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄ削除(&D)")),
             s(QT_TR_NOOP("指定ﾎﾟｲﾝﾄの削除\n指定ﾎﾟｲﾝﾄ削除")), {}, "clip-delete-point", false,
-            whenPicked, clipEdit<ClipActions::deletePickedPoint> },
+            whenPicked, clipEdit<ClipActions::deletePickedPoint>, Step::ClipDeletePoint },
         { Cmd::ClipDelete, s(QT_TR_NOOP("ｸﾘｯﾌﾟ削除(&D)")), s(QT_TR_NOOP("ｸﾘｯﾌﾟを削除\nｸﾘｯﾌﾟ削除")),
             {}, "clip-delete", false,
             [](Ws ws, Ctx) { return on(ws.m_bClipEditing && clipEntries(ws) > 0); },
-            clipEdit<ClipActions::deleteClip> },
+            clipEdit<ClipActions::deleteClip>, Step::ClipDelete },
         // The context menu's variants of the clip commands go by the outline alone.
         { Cmd::MenuClipOk, s("&OK"), {}, {}, nullptr, false,
             [](Ws ws, Ctx) { return on(canOk(ws)); },
@@ -259,19 +261,21 @@ const QVector<CommandRow>& CommandTable::rows()
                     return;
                 e.setBarVisible(Bar::Clip, false);
                 e.panesChanged();
-            } },
+            },
+            Step::ClipDone },
         { Cmd::MenuClipClose, s(QT_TR_NOOP("閉曲線(&C)")), {}, {}, nullptr, false,
             [](Ws ws, Ctx) { return on(canClose(ws)); },
             [](CommandEnv& e) {
                 if (ClipActions::closeCurve(e.workspace()))
                     e.panesChanged();
-            } },
+            },
+            Step::ClipClose },
         { Cmd::MenuClipDeleteLastPoint, s(QT_TR_NOOP("ﾎﾟｲﾝﾄ削除(&P)")), {}, {}, nullptr, false,
             [](Ws ws, Ctx) { return on(clipEntries(ws) >= 2); },
-            clipEdit<ClipActions::deleteLastPoint> },
+            clipEdit<ClipActions::deleteLastPoint>, Step::ClipDeletePoint },
         { Cmd::MenuClipDelete, s(QT_TR_NOOP("ｸﾘｯﾌﾟ削除(&A)")), {}, {}, nullptr, false,
-            [](Ws ws, Ctx) { return on(clipEntries(ws) >= 1); },
-            clipEdit<ClipActions::deleteClip> },
+            [](Ws ws, Ctx) { return on(clipEntries(ws) >= 1); }, clipEdit<ClipActions::deleteClip>,
+            Step::ClipDelete },
         { Cmd::ModeScale, s(QT_TR_NOOP("拡大・縮小(&Z)")),
             s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄの拡大・縮小\n拡大・縮小")), {}, "mode-scale", true, mode<OpScale>,
             toggleMode<OpScale> },
@@ -285,13 +289,14 @@ const QVector<CommandRow>& CommandTable::rows()
                 Workspace& ws = e.workspace();
                 if (WorkspaceCommands::deleteSelected(ws, ws.m_layout.activeSlot()))
                     e.panesChanged();
-            } },
+            },
+            Step::Delete },
         { Cmd::Brightness, s(QT_TR_NOOP("明度･ｺﾝﾄﾗｽﾄ調整(&B)")),
             s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄの明度･ｺﾝﾄﾗｽﾄ調整\n明度･ｺﾝﾄﾗｽﾄ調整")), {}, "brightness", false,
-            withSelection, run<Task::Brightness> },
+            withSelection, run<Task::Brightness>, Step::Brightness },
         { Cmd::ColorBalance, s(QT_TR_NOOP("ｶﾗｰﾊﾞﾗﾝｽ(&C)")),
             s(QT_TR_NOOP("ﾌﾞﾗｹｯﾄのｶﾗｰﾊﾞﾗﾝｽ\nｶﾗｰﾊﾞﾗﾝｽ")), {}, "color-balance", false, withSelection,
-            run<Task::ColorBalance> },
+            run<Task::ColorBalance>, Step::ColorBalance },
         { Cmd::ShowInfo, s(QT_TR_NOOP("情報表示")), s(QT_TR_NOOP("情報表示\n情報表示")), {},
             "show-info", true, [](Ws ws, Ctx) { return on(ws.m_bClipClosed, ws.m_bShowInfo); },
             [](CommandEnv& e) { e.workspace().m_bShowInfo = !e.workspace().m_bShowInfo; } },
@@ -353,6 +358,21 @@ const CommandRow* CommandTable::find(int id)
         if (row.id == id)
             return &row;
     return nullptr;
+}
+
+void CommandTable::execute(int id, CommandEnv& env)
+{
+    const CommandRow* row = find(id);
+    if (!row)
+        return;
+    if (!row->step) {
+        row->handler(env);
+        return;
+    }
+    ConsultationHistory& history = env.workspace().m_history;
+    history.begin();
+    row->handler(env);
+    history.end(*row->step);
 }
 
 CommandState CommandTable::evaluate(int id, const Workspace& ws, const CommandContext& context)

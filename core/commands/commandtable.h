@@ -1,12 +1,17 @@
 // The one table of commands: for each id its menu text, status prompt and tool
-// tip, shortcut, tool-bar icon, whether it is checkable, its enable/check rule
-// and its handler. Actions, menus, tool bars and the update pass come from it.
+// tip, shortcut, tool-bar icon, whether it is checkable, its enable/check rule,
+// its handler and the undo step it makes. Actions, menus, tool bars, the update
+// pass and the undo history come from it.
 #pragma once
+
+#include "core/workspace/consultationstep.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>
 #include <QString>
 #include <QVector>
+
+#include <optional>
 
 class CommandEnv;
 class Workspace;
@@ -41,6 +46,10 @@ struct CommandRow {
     bool checkable;
     CommandRule rule;
     CommandHandler handler;
+    // The undo step the command makes, however many dialogs, questions and
+    // previews it takes; none for commands that change no consultation state
+    // (zoom, bars, files).
+    std::optional<ConsultationStep::Kind> step = std::nullopt;
 
     // In the language the application speaks now.
     QString menuText() const;
@@ -55,6 +64,9 @@ public:
     static const QVector<CommandRow>& rows();
     // The row for `id`, or null for an id the table does not have.
     static const CommandRow* find(int id);
+    // Runs command `id`'s handler, recording what it changed as the row's undo
+    // step; an unknown id does nothing.
+    static void execute(int id, CommandEnv& env);
     // The state of `id`'s action; enabled and unchecked for an unknown id.
     static CommandState evaluate(int id, const Workspace& ws, const CommandContext& context);
 };

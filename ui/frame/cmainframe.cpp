@@ -2,10 +2,10 @@
 
 #include "core/commands/commandids.h"
 #include "core/commands/commandlayout.h"
-#include "core/commands/commandsteps.h"
+#include "core/commands/commandtable.h"
 #include "core/host/hostdialogs.h"
-#include "core/host/photocatalog.h"
 #include "core/host/hosttools.h"
+#include "core/host/photocatalog.h"
 #include "core/host/profile.h"
 #include "core/text/strings.h"
 #include "core/workspace/bracketactions.h"
@@ -591,7 +591,7 @@ void CMainFrame::updateActions()
 void CMainFrame::dispatch(int id)
 {
     // Disabled actions cannot trigger; the handlers still guard direct calls.
-    CommandSteps::run(id, *this);
+    CommandTable::execute(id, *this);
     updateActions();
 }
 
