@@ -43,13 +43,8 @@ void scene(Workspace& ws, const QString& dir, int panes, int flags, double angle
     ws.m_strPhotoPath = path;
     ws.m_nPhotoFlags = flags;
     closeClip(ws, { { 40, 30 }, { 200, 35 }, { 230, 180 }, { 60, 200 } });
-    for (int slot = 1; slot < Workspace::SlotCount; ++slot) {
-        QBracket& b
-            = addBracket(ws, dir, slot, { 57, 41 }, kRed, { 120 + slot * 7, 110 }, angle * slot);
-        b.m_dScale = scale;
-        b.ApplyScale();
-        b.UpdateFrames();
-    }
+    for (int slot = 1; slot < Workspace::SlotCount; ++slot)
+        addBracket(ws, dir, slot, { 57, 41 }, kRed, { 120 + slot * 7, 110 }, angle * slot, scale);
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 131, 101 }).m_nListItem = 1;
     QBracket& first = ws.m_slot[1].arBrackets[0];
     first.CommitBrightness(137, 61);
@@ -60,12 +55,6 @@ void scene(Workspace& ws, const QString& dir, int panes, int flags, double angle
     ws.m_layout.nextWorkSlot();
     ws.m_dZoom = 1.75;
     ws.m_bFitSize = false;
-}
-
-QImage composite(const Workspace& ws)
-{
-    const PaneLayout& l = ws.m_layout;
-    return CompositeRenderer(ws, l.shownSlots(), l.rows(), l.cols()).render();
 }
 } // namespace
 
@@ -285,11 +274,7 @@ private slots:
         // The label's corner: the left three quarters of each pane's lower half. Nothing
         // outside the corners changes, the gaps between panes included.
         const auto count = [](const QImage& image, const QRect& area, auto inked) {
-            int n = 0;
-            for (int y = area.top(); y <= area.bottom(); ++y)
-                for (int x = area.left(); x <= area.right(); ++x)
-                    n += inked(image.pixel(x, y));
-            return n;
+            return countPixels(area, [&](QPoint p) { return inked(image.pixel(p)); });
         };
         const QRect corner(0, 257 / 2, 335 * 3 / 4, 257 / 2);
         const int ink = count(whole, whole.rect(), [](QRgb p) { return p != kPhoto && p != 0; });

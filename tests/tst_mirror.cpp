@@ -19,15 +19,6 @@
 namespace {
 const QRgb BracketColour = qRgb(230, 30, 30);
 QImage flipped(const QImage& image) { return image.mirrored(true, false); }
-// How many pixels of two same-sized pictures differ.
-int differing(const QImage& a, const QImage& b)
-{
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            count += a.pixel(x, y) != b.pixel(x, y);
-    return count;
-}
 } // namespace
 
 class TestMirror : public QObject {
@@ -107,7 +98,8 @@ private slots:
         command(Cmd::MirrorView);
         QVERIFY(view()->horizontalScrollBar()->invertedAppearance());
         QFETCH(int, ties);
-        QVERIFY(differing(shown(), flipped(before)) <= ties);
+        const QImage after = shown(), want = flipped(before);
+        QVERIFY(testutils::countPixels(after.rect(), [&](QPoint p) { return after.pixel(p) != want.pixel(p); }) <= ties);
         // The choice is remembered for the next window.
         CMainFrame next;
         QVERIFY(next.workspace().m_bMirrorView);

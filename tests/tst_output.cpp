@@ -32,7 +32,7 @@ void scene(Workspace& ws, const QString& dir, QSize size = { 335, 257 })
     closeClip(ws, { { 80, 60 }, { 250, 60 }, { 250, 190 }, { 80, 190 } });
     addBracket(ws, dir, 1, { 220, 170 }, kRed, { 165, 125 }, 30);
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 131, 101 });
-    addBracket(ws, dir, 2, { 220, 170 }, kRed, { 165, 125 }, 0, false);
+    addBracket(ws, dir, 2, { 220, 170 }, kRed, { 165, 125 }, 0, 1.0, false);
     addBracket(ws, dir, 3, { 220, 170 }, kRed, { 165, 125 }, 147);
 }
 QSet<QString> leftovers(const QString& dir)

@@ -383,16 +383,7 @@ private slots:
 private:
     QBracket bracket(QSize picture, QPoint centre, double angle = 0, double scale = 1.0)
     {
-        QBracket b;
-        if (!b.Init(3, 4,
-                testutils::solidPicture(m_dir.path(), picture.width(), picture.height(), kBlue),
-                centre.x(), centre.y(), QString(), true))
-            qFatal("cannot load a test picture");
-        b.m_dScale = scale;
-        b.ApplyScale();
-        b.m_dAngle = angle;
-        b.UpdateFrames();
-        return b;
+        return testutils::bracket(m_dir.path(), picture, kBlue, centre, angle, scale, 3);
     }
     QTemporaryDir m_dir;
 };
