@@ -89,6 +89,12 @@ inline bool sameImage(const QImage& a, const QImage& b, int tolerance = 0)
     return same;
 }
 
+// The current row's value in `column`, for a value used once.
+template <typename T> T fetch(const char* column)
+{
+    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
 // How many pixels of `area` satisfy `test` (given the pixel's position).
 template <typename Test> int countPixels(const QRect& area, Test test)
 {

@@ -99,8 +99,7 @@ private slots:
 
     void read()
     {
-        QFETCH(QByteArray, bytes);
-        testutils::writeBytes(csv(), bytes);
+        testutils::writeBytes(csv(), testutils::fetch<QByteArray>("bytes"));
         QVector<GalleryEntry> got { GalleryEntry() };
         QVERIFY(GalleryCatalogue::LoadCatalogue(m_host->path("Gallery"), csv(), got));
         QStringList summary;
@@ -247,7 +246,6 @@ private slots:
         QFETCH(QString, args);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
-        QFETCH(QStringList, lines);
         testutils::writeBytes(csv(), joined(kOldLines));
         testutils::writeBytes(gallery() + "fake.png", "GIF89a\x01\0\x01\0\0\0\0;");
         QProcess tool;
@@ -258,7 +256,7 @@ private slots:
         QCOMPARE(tool.exitCode(), exitCode);
         const QStringList printed = QString::fromUtf8(exitCode && args != "check" ? tool.readAllStandardError() : tool.readAllStandardOutput()).split('\n');
         QVERIFY2(output.isEmpty() || printed.contains(output), qPrintable(printed.join('\n')));
-        QCOMPARE(testutils::readAll(csv()), joined(lines));
+        QCOMPARE(testutils::readAll(csv()), joined(testutils::fetch<QStringList>("lines")));
     }
 
     void nextPictureName()
@@ -288,9 +286,8 @@ private slots:
 
     void galleryFolder()
     {
-        QFETCH(QByteArray, iniLine);
         QFETCH(QString, folder);
-        testutils::writeBytes(HostTools::iniFileName(0), "[DB_DIR]\n" + iniLine + "\n");
+        testutils::writeBytes(HostTools::iniFileName(0), "[DB_DIR]\n" + testutils::fetch<QByteArray>("iniLine") + "\n");
         QCOMPARE(GalleryCatalogue::GalleryFolder(), folder);
         QCOMPARE(GalleryCatalogue::CatalogueFile(), folder + "bracket.csv");
         // An installed program finds the shared gallery unless one sits beside it.

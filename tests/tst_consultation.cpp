@@ -86,13 +86,10 @@ private slots:
     }
     void roundTrip()
     {
-        QFETCH(int, panes);
-        QFETCH(int, flags);
-        QFETCH(double, angle);
         QFETCH(double, scale);
         QFETCH(QString, change);
         Workspace ws, back;
-        scene(ws, m_host->dir.path(), panes, flags, angle, scale);
+        scene(ws, m_host->dir.path(), fetch<int>("panes"), fetch<int>("flags"), fetch<double>("angle"), scale);
         const QVector<GalleryEntry> before { entry("a"), entry("b") },
             after { entry("b"), entry("a") };
         const ConsultationFile saved = ConsultationFile::capture(ws, before);
@@ -181,7 +178,6 @@ private slots:
     }
     void reopen()
     {
-        QFETCH(bool, named);
         CMainFrame source, frame;
         Workspace& ws = source.workspace();
         QVERIFY(!ConsultationCommands::saveTo(&source, file())); // nothing to save yet
@@ -194,7 +190,7 @@ private slots:
         QVERIFY(ConsultationCommands::saveTo(&source, saved));
         CKestrinDoc doc(&frame);
         MessageBoxCloser closer; // answers the offer to resume with its default, yes
-        QVERIFY(doc.OnOpenDocument(named ? saved : ws.m_strPhotoPath));
+        QVERIFY(doc.OnOpenDocument(fetch<bool>("named") ? saved : ws.m_strPhotoPath));
         QTEST(int(closer.texts.size()), "questions");
         QVERIFY(sameImage(composite(frame.workspace()), composite(ws)));
     }

@@ -21,7 +21,6 @@ private slots:
     }
     void dragFrameIsAFreshPaint()
     {
-        QFETCH(QSize, window);
         QFETCH(QPointF, grab);
         QFETCH(Qt::KeyboardModifiers, modifiers);
         testutils::IsolatedHost host;
@@ -29,7 +28,7 @@ private slots:
         Workspace& ws = frame.workspace();
         testutils::setPhoto(ws, testutils::positionImage(397, 283));
         frame.initialUpdatePanes();
-        frame.resize(window);
+        frame.resize(testutils::fetch<QSize>("window"));
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CKestrinView* view = frame.activePane();

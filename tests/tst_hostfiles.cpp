@@ -70,7 +70,6 @@ private slots:
     void programKeepsTheHostIni()
     {
         QFETCH(QByteArray, before);
-        QFETCH(QStringList, messages);
         const QString ini = m_host->path("Molvex.ini"), photo = m_host->path("写真.png");
         before.replace("<here>", m_host->path("gallery").replace('/', "\\\\").toUtf8());
         writeBytes(ini, before);
@@ -80,7 +79,7 @@ private slots:
         for (int run = 0; run < 2; ++run) {
             testutils::MessageBoxCloser closer;
             QVERIFY(app->InitInstance({ "kestrin", photo }));
-            QTRY_COMPARE(closer.texts, messages);
+            QTRY_COMPARE(closer.texts, testutils::fetch<QStringList>("messages"));
             QCOMPARE(app->mainFrame()->restoreState(Profile::getByteArray("BarState", "State"), 1),
                 run == 1);
             app->mainFrame()->showMaximized();

@@ -85,11 +85,8 @@ private slots:
     }
     void paneIsTheFlippedPane()
     {
-        QFETCH(int, panes);
-        QFETCH(double, zoom);
-        QFETCH(double, angle);
         QFETCH(QPoint, scroll);
-        scene(panes, zoom, angle);
+        scene(testutils::fetch<int>("panes"), testutils::fetch<double>("zoom"), testutils::fetch<double>("angle"));
         Workspace& ws = m_frame->workspace();
         ws.m_slot[size_t(ws.m_layout.activeSlot())].nSelected = 0;
         view()->horizontalScrollBar()->setValue(scroll.x());

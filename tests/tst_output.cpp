@@ -151,7 +151,6 @@ private slots:
 
     void saveJpeg()
     {
-        QFETCH(QString, name);
         QFETCH(QString, written);
         QFETCH(int, limit);
         QFETCH(int, stopAfter);
@@ -169,7 +168,7 @@ private slots:
         // Lifted again before anything else is written.
         auto full = limit ? std::make_unique<FileSizeLimit>(rlim_t(limit)) : nullptr;
         const bool ok = CompositeWriter::saveComposite(
-            renderer, dir + "/" + name, [&] { return ++bands != stopAfter; });
+            renderer, dir + "/" + fetch<QString>("name"), [&] { return ++bands != stopAfter; });
         full.reset();
         QCOMPARE(ok, !written.isEmpty());
         if (written != "old.jpg")

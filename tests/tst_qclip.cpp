@@ -1,6 +1,7 @@
 // QClip: the point list under clicks, drags and edits, the hit boxes, the spline's
 // control points, and the clip area it cuts.
 #include "core/simulation/qclip.h"
+#include "testutils.h"
 
 #include <QPainter>
 #include <QtTest>
@@ -38,13 +39,12 @@ private slots:
 
     void hitBox()
     {
-        QFETCH(QPoint, offset);
         QFETCH(double, zoom);
         QFETCH(bool, hit);
         QClip clip;
         click(clip, { { 100, 100 }, { 300, 100 } });
         QCOMPARE(clip.HitTestPoint(300, 100), 1); // never the trailing entry
-        const QPoint p = QPoint(100, 100) + offset;
+        const QPoint p = QPoint(100, 100) + testutils::fetch<QPoint>("offset");
         QCOMPARE(clip.HitTestPoint(p.x(), p.y(), zoom), hit ? 0 : -1);
         clip.AddPoint(p.x(), p.y(), zoom); // a hit starts a drag, a miss adds a point
         QCOMPARE(clip.IsDragging(), hit);
@@ -117,11 +117,10 @@ private slots:
 
     void spline()
     {
-        QFETCH(bool, closed);
         QFETCH(QVector<QPointF>, expected);
         QClip clip;
         click(clip, { { 0, 0 }, { 61, 0 }, { 0, 59 }, { 7, 13 } });
-        closed ? clip.BuildClosedCurve() : clip.BuildOpenCurve();
+        testutils::fetch<bool>("closed") ? clip.BuildClosedCurve() : clip.BuildOpenCurve();
         QVERIFY(clip.GetPath().elementCount() >= expected.size());
         for (int i = 0; i < expected.size(); ++i) {
             const QPointF got = clip.GetPath().elementAt(i);

@@ -155,11 +155,10 @@ private slots:
     }
     void languageChoice()
     {
-        QFETCH(QString, environment);
         QFETCH(QString, ini);
         testutils::IsolatedHost host;
         QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", ini);
-        qputenv("KESTRIN_LANG", environment.toUtf8());
+        qputenv("KESTRIN_LANG", testutils::fetch<QString>("environment").toUtf8());
         QTEST(Language::chosen(), "chosen");
         qunsetenv("KESTRIN_LANG");
     }

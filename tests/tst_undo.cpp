@@ -167,7 +167,6 @@ private slots:
     void stepUndoRedo()
     {
         QFETCH(QString, setup);
-        QFETCH(QString, action);
         QFETCH(QString, name);
         const IsolatedHost host;
         const QString dir = host.dir.path();
@@ -178,7 +177,7 @@ private slots:
         const ConsultationSnapshot before = ConsultationSnapshot::capture(ws);
         const QImage pictureBefore = composite(ws);
 
-        act(env, action, dir);
+        act(env, fetch<QString>("action"), dir);
         QCOMPARE(ws.m_history.undoName(), name);
         QCOMPARE(ws.m_history.count(), int(!name.isEmpty()));
         if (name.isEmpty())
