@@ -86,10 +86,9 @@ private slots:
     }
     void roundTrip()
     {
-        QFETCH(double, scale);
         QFETCH(QString, change);
         Workspace ws, back;
-        scene(ws, m_host->dir.path(), fetch<int>("panes"), fetch<int>("flags"), fetch<double>("angle"), scale);
+        scene(ws, m_host->dir.path(), fetch<int>("panes"), fetch<int>("flags"), fetch<double>("angle"), fetch<double>("scale"));
         const QVector<GalleryEntry> before { entry("a"), entry("b") },
             after { entry("b"), entry("a") };
         const ConsultationFile saved = ConsultationFile::capture(ws, before);

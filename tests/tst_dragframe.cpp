@@ -22,7 +22,6 @@ private slots:
     void dragFrameIsAFreshPaint()
     {
         QFETCH(QPointF, grab);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
         testutils::IsolatedHost host;
         CMainFrame frame;
         Workspace& ws = frame.workspace();
@@ -44,7 +43,7 @@ private slots:
         QPoint at = client(QPointF(centres[1]) + grab);
         QWidget* viewport = view->viewport();
         const auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
-            QMouseEvent event(type, at, viewport->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, modifiers);
+            QMouseEvent event(type, at, viewport->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, testutils::fetch<Qt::KeyboardModifiers>("modifiers"));
             QApplication::sendEvent(viewport, &event);
             QApplication::processEvents(); // each step painted before the next
         };

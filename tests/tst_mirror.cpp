@@ -94,9 +94,8 @@ private slots:
         const QImage before = shown();
         command(Cmd::MirrorView);
         QVERIFY(view()->horizontalScrollBar()->invertedAppearance());
-        QFETCH(int, ties);
         const QImage after = shown(), want = flipped(before);
-        QVERIFY(testutils::countPixels(after.rect(), [&](QPoint p) { return after.pixel(p) != want.pixel(p); }) <= ties);
+        QVERIFY(testutils::countPixels(after.rect(), [&](QPoint p) { return after.pixel(p) != want.pixel(p); }) <= testutils::fetch<int>("ties"));
         // The choice is remembered for the next window.
         CMainFrame next;
         QVERIFY(next.workspace().m_bMirrorView);

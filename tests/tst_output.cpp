@@ -153,7 +153,6 @@ private slots:
     {
         QFETCH(QString, written);
         QFETCH(int, limit);
-        QFETCH(int, stopAfter);
         const QString dir = m_host->path("out");
         QVERIFY(QDir().mkpath(dir + "/folder.jpg") && writeBytes(dir + "/old.jpg", "previous"));
         Workspace ws;
@@ -168,7 +167,7 @@ private slots:
         // Lifted again before anything else is written.
         auto full = limit ? std::make_unique<FileSizeLimit>(rlim_t(limit)) : nullptr;
         const bool ok = CompositeWriter::saveComposite(
-            renderer, dir + "/" + fetch<QString>("name"), [&] { return ++bands != stopAfter; });
+            renderer, dir + "/" + fetch<QString>("name"), [&] { return ++bands != fetch<int>("stopAfter"); });
         full.reset();
         QCOMPARE(ok, !written.isEmpty());
         if (written != "old.jpg")

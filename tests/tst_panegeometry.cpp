@@ -39,11 +39,10 @@ private slots:
     void sizing()
     {
         QFETCH(QSize, photo);
-        QFETCH(double, zoom);
         QFETCH(QSize, client);
         PaneGeometry g;
         g.scroll.totalCx = g.scroll.totalCy = 77; // what a collapsed pane must keep
-        g.setScale(zoom, photo.width(), photo.height(), testutils::fetch<bool>("fit"), client.width(), client.height());
+        g.setScale(testutils::fetch<double>("zoom"), photo.width(), photo.height(), testutils::fetch<bool>("fit"), client.width(), client.height());
         QVERIFY(qAbs(g.viewScale - testutils::fetch<double>("scale")) < 1e-12);
         const auto& s = g.scroll;
         QTEST(

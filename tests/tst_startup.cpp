@@ -178,8 +178,7 @@ private slots:
     }
     void saveAsSuggestsAName()
     {
-        QFETCH(QString, photo);
-        QTEST(PaneOutput::suggestedName(testutils::fetch<QString>("patient"), photo, QDate(2026, 3, 9)), "name");
+        QTEST(PaneOutput::suggestedName(testutils::fetch<QString>("patient"), testutils::fetch<QString>("photo"), QDate(2026, 3, 9)), "name");
     }
 
     void photographIsFittedAndCentred()

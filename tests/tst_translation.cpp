@@ -155,9 +155,8 @@ private slots:
     }
     void languageChoice()
     {
-        QFETCH(QString, ini);
         testutils::IsolatedHost host;
-        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", ini);
+        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", testutils::fetch<QString>("ini"));
         qputenv("KESTRIN_LANG", testutils::fetch<QString>("environment").toUtf8());
         QTEST(Language::chosen(), "chosen");
         qunsetenv("KESTRIN_LANG");
