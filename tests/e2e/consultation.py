@@ -144,8 +144,7 @@ def print_page(panes):
     """Prints through the print dialog to the PDF file and keeps a copy."""
     if os.path.exists(printed):
         os.remove(printed)
-    focus_frame()
-    xdo("key", "ctrl+p")
+    frame_key("ctrl+p")
     l = layout(lambda l: l["modal"] == "QPrintDialog")
     japanese_buttons(l, "印刷", "キャンセル")
     shoot("09-print-dialog")
@@ -158,9 +157,13 @@ def print_page(panes):
         shutil.copy(printed, os.path.join(PRINTS, "print-%d-panes.pdf" % panes))
 
 
-def menu_command(key):
+def frame_key(key):
     focus_frame()
-    xdo("key", "alt+f")
+    xdo("key", key)
+
+
+def menu_command(key):
+    frame_key("alt+f")
     layout(lambda l: l["popup"] == "QMenu")
     xdo("key", key)
 
@@ -169,8 +172,7 @@ def save_through_dialog(keys, name):
     """Saves through the real file dialog that keys open, to a file in work; over
     an existing one only once the Japanese question is answered yes."""
     path = os.path.join(work, name)
-    focus_frame()
-    xdo("key", keys)
+    frame_key(keys)
     japanese_buttons(layout(lambda l: l["modal"] == "QFileDialog"), "保存", "キャンセル")
     shoot("06-save-dialog")
     xdo("key", "ctrl+a")
@@ -236,8 +238,7 @@ try:
     if "not found" in icon or "=" not in icon:
         fail("the window has no icon")
     # The lock-key indicators follow the keyboard.
-    focus_frame()
-    xdo("key", "Caps_Lock")
+    frame_key("Caps_Lock")
     layout(lambda l: "CAP" in l["lit"] and "SCRL" not in l["lit"])
     xdo("key", "Caps_Lock")
     layout(lambda l: "CAP" not in l["lit"])
@@ -335,13 +336,11 @@ try:
         lambda l: not any(x["slot"] == 3 for x in l["brackets"]),
     ]
     for state in states:
-        focus_frame()
-        xdo("key", "ctrl+z")
+        frame_key("ctrl+z")
         layout(state)
     shoot("11-undone")
     for i, state in enumerate(reversed(states)):
-        focus_frame()
-        xdo("key", "ctrl+shift+z" if i == 4 else "ctrl+y")
+        frame_key("ctrl+shift+z" if i == 4 else "ctrl+y")
         layout(lambda l, s=state: not s(l))
     l = layout(lambda l: bracket(l, 1) == adjusted and not l["canRedo"])
     same_as_saved(save_through_dialog("ctrl+s", "redone.jpg"))
