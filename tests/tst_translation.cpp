@@ -122,10 +122,8 @@ private slots:
         }
         for (QWidget* dialog : std::initializer_list<QWidget*> { new CAboutDlg,
                  new QDialogBrightness, new QDialogColorBalance, new CBracketDlg,
-                 new CBracketEditDlg, new PhotoChooserDialog }) {
-            addWidgetTexts(dialog, texts);
-            delete dialog;
-        }
+                 new CBracketEditDlg, new PhotoChooserDialog })
+            addWidgetTexts(std::unique_ptr<QWidget>(dialog).get(), texts);
         addCoreTexts(host, texts);
 
         QVERIFY(texts.size() > 150);
