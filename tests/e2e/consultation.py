@@ -168,6 +168,14 @@ def menu_command(key):
     xdo("key", key)
 
 
+def quit_from_menu(app):
+    menu_command("x")
+    try:
+        app.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        fail("kestrin did not quit")
+
+
 def save_through_dialog(keys, name):
     """Saves through the real file dialog that keys open, to a file in work; over
     an existing one only once the Japanese question is answered yes."""
@@ -326,8 +334,7 @@ try:
 
     # Undo the last five steps with Ctrl+Z and take them again with Ctrl+Y (the
     # last with Ctrl+Shift+Z): each bracket value returns, then comes back.
-    l = layout(lambda l: not l["modal"])
-    adjusted = bracket(l, 1)
+    adjusted = bracket(layout(lambda l: not l["modal"]), 1)
     states = [
         lambda l: l["redoName"] == "明るさ・コントラスト",
         lambda l: bracket(l, 1)["w"] == before["w"],
@@ -364,12 +371,7 @@ try:
     if active_slot(l) == 0:
         fail("the reference pane became active")
 
-    # Quit from the menu.
-    menu_command("x")
-    try:
-        app.wait(timeout=20)
-    except subprocess.TimeoutExpired:
-        fail("kestrin did not quit")
+    quit_from_menu(app)
 
     # The saved composite: four panes at the photograph's size with a tenth between.
     photo = read_ppm(PHOTO)
@@ -404,8 +406,7 @@ try:
     app = start(kept)
     layout(lambda l: {x["slot"] for x in l["brackets"]} == {1, 2, 3} and len(l["panes"]) == 4)
     same_as_saved(save_through_dialog("ctrl+s", "reopened.jpg"))
-    menu_command("x")
-    app.wait(timeout=20)
+    quit_from_menu(app)
     exported = os.path.join(work, "exported.jpg")
     bare = {k: v for k, v in env.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
     done = subprocess.run([os.path.join(BUILD, "app", "kestrin"), "--export", kept, exported], env=bare,
