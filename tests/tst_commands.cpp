@@ -98,13 +98,12 @@ private slots:
     }
     void rules()
     {
-        QFETCH(QList<int>, checked);
         RecordingEnv env;
         env.apply(testutils::fetch<QString>("steps"));
         for (const CommandRow& row : CommandTable::rows()) {
             const CommandState s = row.rule(env.ws, env.context);
             const bool isOff = testutils::fetch<QList<int>>("off").contains(row.id) || row.id == Undo || row.id == Redo; // no step recorded
-            QVERIFY2(s.enabled == !isOff && s.checked == checked.contains(row.id)
+            QVERIFY2(s.enabled == !isOff && s.checked == testutils::fetch<QList<int>>("checked").contains(row.id)
                     && (row.checkable || !s.checked),
                 qPrintable(QString::number(row.id)));
         }

@@ -21,7 +21,6 @@ private slots:
     }
     void dragFrameIsAFreshPaint()
     {
-        QFETCH(QPointF, grab);
         testutils::IsolatedHost host;
         CMainFrame frame;
         Workspace& ws = frame.workspace();
@@ -40,7 +39,7 @@ private slots:
             testutils::addBracket(ws, host.path(""), view->slot(), QSize(61, 37), qRgb(230, 30 + 90 * i, 30), centres[i], 30);
         paneSlot.nSelected = 1;
         const auto client = [view](QPointF photo) { return ((photo + QPointF(view->offsetX(), view->offsetY())) * view->viewScale()).toPoint(); };
-        QPoint at = client(QPointF(centres[1]) + grab);
+        QPoint at = client(QPointF(centres[1]) + testutils::fetch<QPointF>("grab"));
         QWidget* viewport = view->viewport();
         const auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
             QMouseEvent event(type, at, viewport->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, testutils::fetch<Qt::KeyboardModifiers>("modifiers"));

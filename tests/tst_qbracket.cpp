@@ -220,7 +220,6 @@ private slots:
 
     void keysNudgeAndTurn()
     {
-        QFETCH(int, key);
         QFETCH(bool, selected);
         QFETCH(QPoint, shifted);
         QFETCH(double, turned);
@@ -229,7 +228,7 @@ private slots:
             = testutils::addBracket(ws, m_dir.path(), 2, { 33, 47 }, kBlue, { 151, 148 }, 359.5);
         ws.m_slot[2].nSelected = selected ? 0 : -1;
         const QPoint pos = b.m_ptPos;
-        const bool acted = BracketActions::key(ws, 2, key, testutils::fetch<bool>("shift"));
+        const bool acted = BracketActions::key(ws, 2, testutils::fetch<int>("key"), testutils::fetch<bool>("shift"));
         QCOMPARE(acted, selected && (turned != 0 || !shifted.isNull()));
         QCOMPARE(b.m_ptPos, pos + shifted);
         QCOMPARE(b.m_rcBody.topLeft(), b.m_ptPos);
