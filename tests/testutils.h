@@ -4,6 +4,7 @@
 // disk, and a workspace with a plain photograph, a closed clip and brackets.
 #pragma once
 
+#include "core/output/compositerenderer.h"
 #include "core/workspace/workspace.h"
 
 #include <QApplication>
@@ -86,6 +87,29 @@ inline bool sameImage(const QImage& a, const QImage& b, int tolerance = 0)
             for (QRgb p = a.pixel(x, y), q = b.pixel(x, y), s = 0; same && s < 32; s += 8)
                 same = qAbs(int(p >> s & 0xFF) - int(q >> s & 0xFF)) <= tolerance;
     return same;
+}
+
+// The current row's value in `column`, for a value used once.
+template <typename T> T fetch(const char* column)
+{
+    return *static_cast<T*>(QTest::qData(column, qMetaTypeId<T>()));
+}
+
+// How many pixels of `area` satisfy `test` (given the pixel's position).
+template <typename Test> int countPixels(const QRect& area, Test test)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            n += bool(test(QPoint(x, y)));
+    return n;
+}
+
+// The composite of the panes the workspace's layout shows, as it is saved.
+inline QImage composite(const Workspace& ws)
+{
+    const PaneLayout& l = ws.m_layout;
+    return CompositeRenderer(ws, l.shownSlots(), l.rows(), l.cols()).render();
 }
 
 // Answers every message box that comes up while it lives (with its default
@@ -245,19 +269,29 @@ inline void closeClip(Workspace& ws, const QVector<QPoint>& points)
     ws.m_bClipClosed = true;
 }
 
-// A solid w x h picture pasted into `slot` centred near (cx, cy), turned by angle.
+// A solid picture of `size` loaded as bracket `id` centred near `centre`, scaled
+// and turned.
+inline QBracket bracket(const QString& dir, QSize size, QRgb colour, QPoint centre,
+    double angle = 0.0, double scale = 1.0, int id = 0, bool output = true)
+{
+    QBracket b;
+    if (!b.Init(id, -1, solidPicture(dir, size.width(), size.height(), colour), centre.x(),
+            centre.y(), QString(), output))
+        qFatal("cannot load a test picture");
+    b.m_dScale = scale;
+    b.ApplyScale();
+    b.m_dAngle = angle;
+    b.UpdateFrames();
+    return b;
+}
+
+// Such a bracket pasted into `slot`.
 inline QBracket& addBracket(Workspace& ws, const QString& dir, int slot, QSize size, QRgb colour,
-    QPoint centre, double angle = 0.0, bool output = true)
+    QPoint centre, double angle = 0.0, double scale = 1.0, bool output = true)
 {
     auto& brackets = ws.m_slot[size_t(slot)].arBrackets;
-    QBracket bracket;
-    if (!bracket.Init(int(brackets.size()), -1,
-            solidPicture(dir, size.width(), size.height(), colour), centre.x(), centre.y(),
-            QString(), output))
-        qFatal("cannot load a test picture");
-    bracket.m_dAngle = angle;
-    bracket.UpdateFrames();
-    return brackets.emplace_back(bracket);
+    return brackets.emplace_back(
+        bracket(dir, size, colour, centre, angle, scale, int(brackets.size()), output));
 }
 
 } // namespace testutils

@@ -65,8 +65,7 @@ private slots:
     {
         QFETCH(QString, sort);
         const int column = sort.chopped(1).toInt();
-        QFETCH(QString, texts);
-        const QStringList words = texts.split(' ');
+        const QStringList words = testutils::fetch<QString>("texts").split(' ');
         QVector<GalleryEntry> list(words.size());
         for (int i = 0; i < words.size(); ++i) {
             // The other columns sort the other way round, so a wrong column shows.
@@ -74,8 +73,7 @@ private slots:
             for (int f = 0; f < 5; ++f)
                 *fields[f] = f == column ? words[i] : QString::number(9 - i);
         }
-        QFETCH(QString, order);
-        QCOMPARE(GallerySort::Order(list, column, sort.endsWith('+')), testutils::ints(order));
+        QCOMPARE(GallerySort::Order(list, column, sort.endsWith('+')), testutils::ints(testutils::fetch<QString>("order")));
     }
 
     void headerClicks_data()
@@ -94,10 +92,9 @@ private slots:
     }
     void headerClicks()
     {
-        QFETCH(QString, clicks);
         GallerySort sort;
         QString seen;
-        for (const QString& click : clicks.split(' ')) {
+        for (const QString& click : testutils::fetch<QString>("clicks").split(' ')) {
             if (click == "c")
                 sort.Clear();
             else
@@ -205,9 +202,8 @@ private slots:
     }
     void filter()
     {
-        QFETCH(QString, typed);
         auto panel = shownPanel();
-        QTest::keyClicks(panel->FilterBox(), typed);
+        QTest::keyClicks(panel->FilterBox(), testutils::fetch<QString>("typed"));
         panel->List()->selectRow(0);
         QTEST(column(panel->List()->model(), 0) + ' ' + QString::number(panel->SelectedIndex()), "shown");
     }

@@ -98,15 +98,12 @@ private slots:
     }
     void rules()
     {
-        QFETCH(QList<int>, off);
-        QFETCH(QList<int>, checked);
         RecordingEnv env;
-        QFETCH(QString, steps);
-        env.apply(steps);
+        env.apply(testutils::fetch<QString>("steps"));
         for (const CommandRow& row : CommandTable::rows()) {
             const CommandState s = row.rule(env.ws, env.context);
-            const bool isOff = off.contains(row.id) || row.id == Undo || row.id == Redo; // no step recorded
-            QVERIFY2(s.enabled == !isOff && s.checked == checked.contains(row.id)
+            const bool isOff = testutils::fetch<QList<int>>("off").contains(row.id) || row.id == Undo || row.id == Redo; // no step recorded
+            QVERIFY2(s.enabled == !isOff && s.checked == testutils::fetch<QList<int>>("checked").contains(row.id)
                     && (row.checkable || !s.checked),
                 qPrintable(QString::number(row.id)));
         }
@@ -158,8 +155,7 @@ private slots:
         ws.m_slot[2].arBrackets.resize(1); // a new outline must take it away
         env.apply(steps);
         env.calls.clear();
-        QFETCH(int, id);
-        CommandTable::find(id)->handler(env);
+        CommandTable::find(testutils::fetch<int>("id"))->handler(env);
         QTEST(env.calls.join(' ') + QString(" | %1 %2 %3%4%5 %6/%7 %8%9").arg(ws.m_dZoom).arg(ws.m_bFitSize)
                   .arg(ws.m_bClipDefining).arg(ws.m_bClipEditing).arg(ws.m_bClipClosed)
                   .arg(ws.m_layout.paneCount()).arg(ws.m_layout.workSlot())
@@ -194,14 +190,13 @@ private slots:
     }
     void paneLayout()
     {
-        QFETCH(QString, steps);
         QFETCH(QString, expected);
         const QVector<int> slotsShown = testutils::ints(expected.section(';', 0, 0)),
                            after = testutils::ints(expected.section(';', 1));
         const int n = int(slotsShown.size()), active = after[0];
         PaneLayout layout;
         bool ok = true;
-        for (const QString& step : steps.split(' ', Qt::SkipEmptyParts)) {
+        for (const QString& step : testutils::fetch<QString>("steps").split(' ', Qt::SkipEmptyParts)) {
             if (step == "n" || step == "p")
                 ok = step == "n" ? layout.nextWorkSlot() : layout.previousWorkSlot();
             else if (step.startsWith('a'))
@@ -238,8 +233,7 @@ private slots:
     }
     void replaceOnDoubleClick()
     {
-        QFETCH(QString, values);
-        const QVector<int> v = testutils::ints(values);
+        const QVector<int> v = testutils::ints(testutils::fetch<QString>("values"));
         testutils::IsolatedHost host;
         QVERIFY(testutils::positionImage(31, 17).save(host.path("b.png")));
         Workspace ws;
@@ -267,8 +261,7 @@ private slots:
     }
     void deleteSelected()
     {
-        QFETCH(QString, values);
-        const QVector<int> v = testutils::ints(values);
+        const QVector<int> v = testutils::ints(testutils::fetch<QString>("values"));
         Workspace ws;
         ws.m_bClipDefining = v[2];
         for (PaneSlot& s : ws.m_slot) {

@@ -43,13 +43,8 @@ void scene(Workspace& ws, const QString& dir, int panes, int flags, double angle
     ws.m_strPhotoPath = path;
     ws.m_nPhotoFlags = flags;
     closeClip(ws, { { 40, 30 }, { 200, 35 }, { 230, 180 }, { 60, 200 } });
-    for (int slot = 1; slot < Workspace::SlotCount; ++slot) {
-        QBracket& b
-            = addBracket(ws, dir, slot, { 57, 41 }, kRed, { 120 + slot * 7, 110 }, angle * slot);
-        b.m_dScale = scale;
-        b.ApplyScale();
-        b.UpdateFrames();
-    }
+    for (int slot = 1; slot < Workspace::SlotCount; ++slot)
+        addBracket(ws, dir, slot, { 57, 41 }, kRed, { 120 + slot * 7, 110 }, angle * slot, scale);
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 131, 101 }).m_nListItem = 1;
     QBracket& first = ws.m_slot[1].arBrackets[0];
     first.CommitBrightness(137, 61);
@@ -60,12 +55,6 @@ void scene(Workspace& ws, const QString& dir, int panes, int flags, double angle
     ws.m_layout.nextWorkSlot();
     ws.m_dZoom = 1.75;
     ws.m_bFitSize = false;
-}
-
-QImage composite(const Workspace& ws)
-{
-    const PaneLayout& l = ws.m_layout;
-    return CompositeRenderer(ws, l.shownSlots(), l.rows(), l.cols()).render();
 }
 } // namespace
 
@@ -97,13 +86,9 @@ private slots:
     }
     void roundTrip()
     {
-        QFETCH(int, panes);
-        QFETCH(int, flags);
-        QFETCH(double, angle);
-        QFETCH(double, scale);
         QFETCH(QString, change);
         Workspace ws, back;
-        scene(ws, m_host->dir.path(), panes, flags, angle, scale);
+        scene(ws, m_host->dir.path(), fetch<int>("panes"), fetch<int>("flags"), fetch<double>("angle"), fetch<double>("scale"));
         const QVector<GalleryEntry> before { entry("a"), entry("b") },
             after { entry("b"), entry("a") };
         const ConsultationFile saved = ConsultationFile::capture(ws, before);
@@ -192,7 +177,6 @@ private slots:
     }
     void reopen()
     {
-        QFETCH(bool, named);
         CMainFrame source, frame;
         Workspace& ws = source.workspace();
         QVERIFY(!ConsultationCommands::saveTo(&source, file())); // nothing to save yet
@@ -205,7 +189,7 @@ private slots:
         QVERIFY(ConsultationCommands::saveTo(&source, saved));
         CKestrinDoc doc(&frame);
         MessageBoxCloser closer; // answers the offer to resume with its default, yes
-        QVERIFY(doc.OnOpenDocument(named ? saved : ws.m_strPhotoPath));
+        QVERIFY(doc.OnOpenDocument(fetch<bool>("named") ? saved : ws.m_strPhotoPath));
         QTEST(int(closer.texts.size()), "questions");
         QVERIFY(sameImage(composite(frame.workspace()), composite(ws)));
     }
@@ -285,11 +269,7 @@ private slots:
         // The label's corner: the left three quarters of each pane's lower half. Nothing
         // outside the corners changes, the gaps between panes included.
         const auto count = [](const QImage& image, const QRect& area, auto inked) {
-            int n = 0;
-            for (int y = area.top(); y <= area.bottom(); ++y)
-                for (int x = area.left(); x <= area.right(); ++x)
-                    n += inked(image.pixel(x, y));
-            return n;
+            return countPixels(area, [&](QPoint p) { return inked(image.pixel(p)); });
         };
         const QRect corner(0, 257 / 2, 335 * 3 / 4, 257 / 2);
         const int ink = count(whole, whole.rect(), [](QRgb p) { return p != kPhoto && p != 0; });

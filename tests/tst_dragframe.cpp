@@ -21,15 +21,12 @@ private slots:
     }
     void dragFrameIsAFreshPaint()
     {
-        QFETCH(QSize, window);
-        QFETCH(QPointF, grab);
-        QFETCH(Qt::KeyboardModifiers, modifiers);
         testutils::IsolatedHost host;
         CMainFrame frame;
         Workspace& ws = frame.workspace();
         testutils::setPhoto(ws, testutils::positionImage(397, 283));
         frame.initialUpdatePanes();
-        frame.resize(window);
+        frame.resize(testutils::fetch<QSize>("window"));
         frame.show();
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CKestrinView* view = frame.activePane();
@@ -42,17 +39,16 @@ private slots:
             testutils::addBracket(ws, host.path(""), view->slot(), QSize(61, 37), qRgb(230, 30 + 90 * i, 30), centres[i], 30);
         paneSlot.nSelected = 1;
         const auto client = [view](QPointF photo) { return ((photo + QPointF(view->offsetX(), view->offsetY())) * view->viewScale()).toPoint(); };
-        QPoint at = client(QPointF(centres[1]) + grab);
+        QPoint at = client(QPointF(centres[1]) + testutils::fetch<QPointF>("grab"));
         QWidget* viewport = view->viewport();
         const auto send = [&](QEvent::Type type, Qt::MouseButtons buttons) {
-            QMouseEvent event(type, at, viewport->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, modifiers);
+            QMouseEvent event(type, at, viewport->mapToGlobal(at), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, buttons, testutils::fetch<Qt::KeyboardModifiers>("modifiers"));
             QApplication::sendEvent(viewport, &event);
             QApplication::processEvents(); // each step painted before the next
         };
         send(QEvent::MouseMove, Qt::NoButton);
         send(QEvent::MouseButtonPress, Qt::LeftButton);
-        QFETCH(int, op);
-        QCOMPARE(paneSlot.nDragOp, op);
+        QTEST(paneSlot.nDragOp, "op");
         for (int step = 0; step < 12; ++step) {
             at += QPoint(step % 4 < 2 ? 9 : -4, step % 3 ? -5 : 7);
             send(QEvent::MouseMove, Qt::LeftButton);
@@ -63,25 +59,12 @@ private slots:
         ws.m_bFirstPaintDone = false; // every layer afresh, grey outside the photograph
         const QImage fresh = viewport->grab().toImage();
         const qreal ratio = shown.devicePixelRatio();
-        QVERIFY(ratio > 1);
+        QVERIFY2(ratio > 1, "needs QT_SCALE_FACTOR above 1, as ctest sets it");
         const QRect photo = QRect(client(QPointF(0, 0)), client(QPointF(397, 283))).adjusted(1, 1, -2, -2);
-        int differing = 0;
-        for (int y = 0; y < shown.height(); ++y)
-            for (int x = 0; x < shown.width(); ++x)
-                differing += photo.contains(QPoint(int(x / ratio), int(y / ratio))) && shown.pixel(x, y) != fresh.pixel(x, y);
-        QCOMPARE(differing, 0);
+        QCOMPARE(testutils::countPixels(shown.rect(), [&](QPoint p) { return photo.contains(QPoint(int(p.x() / ratio), int(p.y() / ratio))) && shown.pixel(p) != fresh.pixel(p); }), 0);
     }
 };
 
-int main(int argc, char** argv)
-{
-    // The screen's scale must be set before the application opens it; ctest runs
-    // this at 2 as well.
-    if (!qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
-        qputenv("QT_SCALE_FACTOR", "1.5");
-    QApplication app(argc, argv);
-    TestDragFrame test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(TestDragFrame)
 
 #include "tst_dragframe.moc"

@@ -83,12 +83,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
         command(Cmd::Zoom100);
     }
-    void cleanup()
-    {
-        m_doc.reset();
-        m_frame.reset();
-        m_host.reset();
-    }
+    void cleanup() { m_doc.reset(), m_frame.reset(), m_host.reset(); }
 
     void panesShowTheLayout()
     {

@@ -99,11 +99,9 @@ private slots:
     }
     void mapping()
     {
-        QFETCH(double, scale);
-        QFETCH(QString, points);
-        const QVector<int> v = testutils::ints(points);
+        const QVector<int> v = testutils::ints(testutils::fetch<QString>("points"));
         TrimmingState trim;
-        trim.SetSourceMapping(QPoint(v[0], v[1]), scale);
+        trim.SetSourceMapping(QPoint(v[0], v[1]), testutils::fetch<double>("scale"));
         QCOMPARE(trim.ClientToImage(QPoint(v[2], v[3])), QPoint(v[4], v[5]));
         QCOMPARE(trim.ImageToClient(QPoint(v[4], v[5])), QPoint(v[6], v[7]));
     }

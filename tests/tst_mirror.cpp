@@ -19,15 +19,6 @@
 namespace {
 const QRgb BracketColour = qRgb(230, 30, 30);
 QImage flipped(const QImage& image) { return image.mirrored(true, false); }
-// How many pixels of two same-sized pictures differ.
-int differing(const QImage& a, const QImage& b)
-{
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            count += a.pixel(x, y) != b.pixel(x, y);
-    return count;
-}
 } // namespace
 
 class TestMirror : public QObject {
@@ -94,11 +85,8 @@ private slots:
     }
     void paneIsTheFlippedPane()
     {
-        QFETCH(int, panes);
-        QFETCH(double, zoom);
-        QFETCH(double, angle);
         QFETCH(QPoint, scroll);
-        scene(panes, zoom, angle);
+        scene(testutils::fetch<int>("panes"), testutils::fetch<double>("zoom"), testutils::fetch<double>("angle"));
         Workspace& ws = m_frame->workspace();
         ws.m_slot[size_t(ws.m_layout.activeSlot())].nSelected = 0;
         view()->horizontalScrollBar()->setValue(scroll.x());
@@ -106,8 +94,8 @@ private slots:
         const QImage before = shown();
         command(Cmd::MirrorView);
         QVERIFY(view()->horizontalScrollBar()->invertedAppearance());
-        QFETCH(int, ties);
-        QVERIFY(differing(shown(), flipped(before)) <= ties);
+        const QImage after = shown(), want = flipped(before);
+        QVERIFY(testutils::countPixels(after.rect(), [&](QPoint p) { return after.pixel(p) != want.pixel(p); }) <= testutils::fetch<int>("ties"));
         // The choice is remembered for the next window.
         CMainFrame next;
         QVERIFY(next.workspace().m_bMirrorView);

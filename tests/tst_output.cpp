@@ -32,7 +32,7 @@ void scene(Workspace& ws, const QString& dir, QSize size = { 335, 257 })
     closeClip(ws, { { 80, 60 }, { 250, 60 }, { 250, 190 }, { 80, 190 } });
     addBracket(ws, dir, 1, { 220, 170 }, kRed, { 165, 125 }, 30);
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 131, 101 });
-    addBracket(ws, dir, 2, { 220, 170 }, kRed, { 165, 125 }, 0, false);
+    addBracket(ws, dir, 2, { 220, 170 }, kRed, { 165, 125 }, 0, 1.0, false);
     addBracket(ws, dir, 3, { 220, 170 }, kRed, { 165, 125 }, 147);
 }
 QSet<QString> leftovers(const QString& dir)
@@ -151,10 +151,8 @@ private slots:
 
     void saveJpeg()
     {
-        QFETCH(QString, name);
         QFETCH(QString, written);
         QFETCH(int, limit);
-        QFETCH(int, stopAfter);
         const QString dir = m_host->path("out");
         QVERIFY(QDir().mkpath(dir + "/folder.jpg") && writeBytes(dir + "/old.jpg", "previous"));
         Workspace ws;
@@ -169,7 +167,7 @@ private slots:
         // Lifted again before anything else is written.
         auto full = limit ? std::make_unique<FileSizeLimit>(rlim_t(limit)) : nullptr;
         const bool ok = CompositeWriter::saveComposite(
-            renderer, dir + "/" + name, [&] { return ++bands != stopAfter; });
+            renderer, dir + "/" + fetch<QString>("name"), [&] { return ++bands != fetch<int>("stopAfter"); });
         full.reset();
         QCOMPARE(ok, !written.isEmpty());
         if (written != "old.jpg")

@@ -38,15 +38,12 @@ private slots:
 
     void sizing()
     {
-        QFETCH(bool, fit);
         QFETCH(QSize, photo);
-        QFETCH(double, zoom);
         QFETCH(QSize, client);
-        QFETCH(double, scale);
         PaneGeometry g;
         g.scroll.totalCx = g.scroll.totalCy = 77; // what a collapsed pane must keep
-        g.setScale(zoom, photo.width(), photo.height(), fit, client.width(), client.height());
-        QVERIFY(qAbs(g.viewScale - scale) < 1e-12);
+        g.setScale(testutils::fetch<double>("zoom"), photo.width(), photo.height(), testutils::fetch<bool>("fit"), client.width(), client.height());
+        QVERIFY(qAbs(g.viewScale - testutils::fetch<double>("scale")) < 1e-12);
         const auto& s = g.scroll;
         QTEST(
             (QVector<int> { g.offsetX, g.offsetY, s.totalCx, s.totalCy, s.hBarShown, s.vBarShown }),
@@ -125,9 +122,8 @@ private slots:
 
     void dragStopsAtThePaneEdge()
     {
-        QFETCH(QPoint, client);
         QFETCH(QSize, pane);
-        QTEST(PaneGeometry::clampToClient(client, pane.width(), pane.height()), "held");
+        QTEST(PaneGeometry::clampToClient(testutils::fetch<QPoint>("client"), pane.width(), pane.height()), "held");
     }
 
     void conversionsRoundTrip_data()

@@ -114,11 +114,10 @@ private slots:
 
     void unusualPicturesOpenEverywhere()
     {
-        QFETCH(QByteArray, bytes);
         QFETCH(QImage, expected);
         QFETCH(int, tolerance);
         const QString path = m_host->path("picture.jpg"); // the name must not matter
-        QVERIFY(writeBytes(path, bytes));
+        QVERIFY(writeBytes(path, fetch<QByteArray>("bytes")));
         QVERIFY(sameImage(PictureReader(path).read(QImage::Format_ARGB32),
             expected.convertToFormat(QImage::Format_ARGB32), tolerance));
         // The photograph is shown over white.
@@ -155,11 +154,10 @@ private slots:
     void badFilesAreRefusedQuickly()
     {
         const QString kind = QTest::currentDataTag();
-        QFETCH(QByteArray, bytes);
         const QString path = m_host->path("bad.jpg");
         QVERIFY(kind == "fifo"     ? mkfifo(QFile::encodeName(path).constData(), 0600) == 0
                 : kind == "folder" ? QDir().mkpath(path)
-                                   : kind == "missing" || writeBytes(path, bytes));
+                                   : kind == "missing" || writeBytes(path, fetch<QByteArray>("bytes")));
         // A read stuck on the FIFO, or a slow refusal, ends the run by SIGALRM instead
         // of hanging it.
         alarm(5);
@@ -301,14 +299,12 @@ private slots:
 
     void recordFlags()
     {
-        QFETCH(int, flags);
-        QFETCH(QString, steps);
         QImage photo = positionImage(5, 3), expected = photo;
-        for (const QString& step : steps.split(' ', Qt::SkipEmptyParts))
+        for (const QString& step : fetch<QString>("steps").split(' ', Qt::SkipEmptyParts))
             expected = step.startsWith("flip")
                 ? expected.mirrored(step == "flipX", step == "flipY")
                 : expected.transformed(QTransform().rotate(step.toInt()));
-        PhotoLoader::orient(photo, uchar(flags));
+        PhotoLoader::orient(photo, uchar(fetch<int>("flags")));
         QVERIFY(sameImage(photo, expected));
     }
 

@@ -39,9 +39,8 @@ private slots:
     void hitMatchesDrawing()
     {
         QFETCH(QSize, picture);
-        QFETCH(double, angle);
         QFETCH(double, scale);
-        QBracket b = bracket(picture, { 151, 148 }, angle, scale);
+        QBracket b = bracket(picture, { 151, 148 }, testutils::fetch<double>("angle"), scale);
         b.SetSelected(false);
         QImage image = testutils::filled({ 320, 320 }, Qt::white, QImage::Format_ARGB32);
         QPainter painter(&image);
@@ -104,10 +103,9 @@ private slots:
     void hitTest()
     {
         QFETCH(QPoint, point);
-        QFETCH(bool, ctrl);
         QBracket b = bracket({ 30, 40 }, { 151, 148 });
         std::optional<Qt::CursorShape> chosen;
-        QTEST(int(b.HitTest(point.x(), point.y(), ctrl, &chosen)), "op");
+        QTEST(int(b.HitTest(point.x(), point.y(), testutils::fetch<bool>("ctrl"), &chosen)), "op");
         QTEST(b.m_nHitPart, "part");
         QTEST(b.m_bSelected, "selected");
         QTEST(chosen ? int(*chosen) : -1, "cursor");
@@ -129,8 +127,7 @@ private slots:
     void handleGrabbableAtEveryZoom()
     {
         QFETCH(double, zoom);
-        QFETCH(double, angle);
-        QBracket b = bracket({ 33, 47 }, { 151, 148 }, angle);
+        QBracket b = bracket({ 33, 47 }, { 151, 148 }, testutils::fetch<double>("angle"));
         const QPointF centre = QRectF(b.m_rcRotate).center();
         for (double sy : { -3.9, 0.0, 3.9 })
             for (double sx : { -3.9, 0.0, 3.9 }) {
@@ -179,18 +176,14 @@ private slots:
 
     void dragsMeasureFromTheirStart()
     {
-        QFETCH(int, op);
-        QFETCH(double, angle);
-        QFETCH(double, scale);
         QFETCH(QVector<QPoint>, pointer);
-        QBracket b = bracket({ 33, 47 }, { 151, 148 }, angle, scale);
+        QBracket b = bracket({ 33, 47 }, { 151, 148 }, testutils::fetch<double>("angle"), testutils::fetch<double>("scale"));
         const QPoint centre = b.m_ptPos + QPoint(b.m_size.width() / 2, b.m_size.height() / 2);
         b.BeginDrag(centre.x() + pointer[0].x(), centre.y() + pointer[0].y());
         for (const QPoint& step : pointer)
-            b.Drag(centre.x() + step.x(), centre.y() + step.y(), op);
-        QFETCH(double, wantAngle);
+            b.Drag(centre.x() + step.x(), centre.y() + step.y(), testutils::fetch<int>("op"));
         QFETCH(double, wantScale);
-        QVERIFY2(qAbs(std::remainder(b.m_dAngle - wantAngle, 360.0)) < 1e-9 && b.m_dAngle > -360
+        QVERIFY2(qAbs(std::remainder(b.m_dAngle - testutils::fetch<double>("wantAngle"), 360.0)) < 1e-9 && b.m_dAngle > -360
                 && b.m_dAngle < 360,
             qPrintable(QString::number(b.m_dAngle)));
         QVERIFY2(qAbs(b.m_dScale - wantScale) < 1e-9, qPrintable(QString::number(b.m_dScale)));
@@ -227,8 +220,6 @@ private slots:
 
     void keysNudgeAndTurn()
     {
-        QFETCH(int, key);
-        QFETCH(bool, shift);
         QFETCH(bool, selected);
         QFETCH(QPoint, shifted);
         QFETCH(double, turned);
@@ -237,7 +228,7 @@ private slots:
             = testutils::addBracket(ws, m_dir.path(), 2, { 33, 47 }, kBlue, { 151, 148 }, 359.5);
         ws.m_slot[2].nSelected = selected ? 0 : -1;
         const QPoint pos = b.m_ptPos;
-        const bool acted = BracketActions::key(ws, 2, key, shift);
+        const bool acted = BracketActions::key(ws, 2, testutils::fetch<int>("key"), testutils::fetch<bool>("shift"));
         QCOMPARE(acted, selected && (turned != 0 || !shifted.isNull()));
         QCOMPARE(b.m_ptPos, pos + shifted);
         QCOMPARE(b.m_rcBody.topLeft(), b.m_ptPos);
@@ -345,7 +336,6 @@ private slots:
     // a move by whole device pixels moves the same pixels.
     void turnedDrawingDependsOnStateAlone()
     {
-        QFETCH(double, angle);
         QFETCH(double, zoom);
         QFETCH(double, ratio);
         const auto draw = [&](const QBracket& b) {
@@ -361,7 +351,7 @@ private slots:
             b.m_ptPos = like.m_ptPos;
             return b;
         };
-        QBracket b = bracket({ 61, 43 }, { 150, 140 }, angle, 0.8);
+        QBracket b = bracket({ 61, 43 }, { 150, 140 }, testutils::fetch<double>("angle"), 0.8);
         const QImage before = draw(b);
         QCOMPARE(before, draw(fresh(b)));
         // Whole device pixels at zoom 1 and ratio 1 only.
@@ -383,16 +373,7 @@ private slots:
 private:
     QBracket bracket(QSize picture, QPoint centre, double angle = 0, double scale = 1.0)
     {
-        QBracket b;
-        if (!b.Init(3, 4,
-                testutils::solidPicture(m_dir.path(), picture.width(), picture.height(), kBlue),
-                centre.x(), centre.y(), QString(), true))
-            qFatal("cannot load a test picture");
-        b.m_dScale = scale;
-        b.ApplyScale();
-        b.m_dAngle = angle;
-        b.UpdateFrames();
-        return b;
+        return testutils::bracket(m_dir.path(), picture, kBlue, centre, angle, scale, 3);
     }
     QTemporaryDir m_dir;
 };

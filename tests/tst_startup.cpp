@@ -117,11 +117,10 @@ private slots:
     }
     void photosNewestFirst()
     {
-        QFETCH(QString, filter);
         // Equal times keep the catalogue's order; a record without a time goes last.
         const QVector<Record> records { record("p-1", "a", 30), record("P-10", "b", 5),
             record("P-2", "none", -1), record("P-2", "c", 59), record("P-10", "d", 30) };
-        const QVector<Record> shown = PhotoChooserDialog::newestFirst(records, filter);
+        const QVector<Record> shown = PhotoChooserDialog::newestFirst(records, testutils::fetch<QString>("filter"));
         QTEST(pathsOf(shown), "paths");
         QTEST(PhotoChooserDialog::patientsOf(shown), "patients");
     }
@@ -179,9 +178,7 @@ private slots:
     }
     void saveAsSuggestsAName()
     {
-        QFETCH(QString, patient);
-        QFETCH(QString, photo);
-        QTEST(PaneOutput::suggestedName(patient, photo, QDate(2026, 3, 9)), "name");
+        QTEST(PaneOutput::suggestedName(testutils::fetch<QString>("patient"), testutils::fetch<QString>("photo"), QDate(2026, 3, 9)), "name");
     }
 
     void photographIsFittedAndCentred()

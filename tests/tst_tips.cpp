@@ -3,6 +3,7 @@
 // under a modal dialog.
 #include "core/gallery/tiptext.h"
 #include "core/gallery/tiptiming.h"
+#include "testutils.h"
 #include "ui/bars/qtips.h"
 
 #include <QDialog>
@@ -38,10 +39,9 @@ private slots:
     }
     void ticks()
     {
-        QFETCH(QString, active);
         int tipTicks = 0;
         QString seen;
-        for (const QChar paneIsActive : active)
+        for (const QChar paneIsActive : testutils::fetch<QString>("active"))
             seen += "wsc"[int(TipTiming::Tick(tipTicks, paneIsActive == '1'))];
         QTEST(seen + QString::number(tipTicks), "steps");
     }

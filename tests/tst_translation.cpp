@@ -122,10 +122,8 @@ private slots:
         }
         for (QWidget* dialog : std::initializer_list<QWidget*> { new CAboutDlg,
                  new QDialogBrightness, new QDialogColorBalance, new CBracketDlg,
-                 new CBracketEditDlg, new PhotoChooserDialog }) {
-            addWidgetTexts(dialog, texts);
-            delete dialog;
-        }
+                 new CBracketEditDlg, new PhotoChooserDialog })
+            addWidgetTexts(std::unique_ptr<QWidget>(dialog).get(), texts);
         addCoreTexts(host, texts);
 
         QVERIFY(texts.size() > 150);
@@ -155,13 +153,10 @@ private slots:
     }
     void languageChoice()
     {
-        QFETCH(QString, environment);
-        QFETCH(QString, ini);
-        QFETCH(QString, chosen);
         testutils::IsolatedHost host;
-        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", ini);
-        qputenv("KESTRIN_LANG", environment.toUtf8());
-        QCOMPARE(Language::chosen(), chosen);
+        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", testutils::fetch<QString>("ini"));
+        qputenv("KESTRIN_LANG", testutils::fetch<QString>("environment").toUtf8());
+        QTEST(Language::chosen(), "chosen");
         qunsetenv("KESTRIN_LANG");
     }
 

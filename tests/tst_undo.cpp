@@ -5,7 +5,6 @@
 #include "core/commands/commandenv.h"
 #include "core/commands/commandids.h"
 #include "core/commands/commandtable.h"
-#include "core/output/compositerenderer.h"
 #include "core/workspace/bracketactions.h"
 #include "core/workspace/clipactions.h"
 #include "core/workspace/workspacecommands.h"
@@ -52,10 +51,7 @@ void scene(Workspace& ws, const QString& dir, const QString& clip = {})
 {
     setPhoto(ws, positionImage(335, 257));
     closeClip(ws, { { 40, 30 }, { 200, 35 }, { 253, 117 }, { 230, 180 }, { 60, 200 } });
-    QBracket& b = addBracket(ws, dir, 1, { 57, 41 }, kRed, { 127, 111 }, 30);
-    b.m_dScale = 0.83;
-    b.ApplyScale();
-    b.UpdateFrames();
+    addBracket(ws, dir, 1, { 57, 41 }, kRed, { 127, 111 }, 30, 0.83);
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 171, 93 }, -12.5);
     addBracket(ws, dir, 2, { 33, 45 }, kBlue, { 99, 141 }, 147);
     ws.m_slot[1].nSelected = 0;
@@ -133,23 +129,12 @@ void act(DialogEnv& env, const QString& action, const QString& dir)
         CommandTable::execute(action.toInt(), env);
     }
 }
-
-QImage composite(const Workspace& ws)
-{
-    const PaneLayout& l = ws.m_layout;
-    return CompositeRenderer(ws, l.shownSlots(), l.rows(), l.cols()).render();
-}
 } // namespace
 
 class TestUndo : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<IsolatedHost> m_host;
-
 private slots:
-    void init() { m_host = std::make_unique<IsolatedHost>(); }
-    void cleanup() { m_host.reset(); }
-
     void stepUndoRedo_data()
     {
         QTest::addColumn<QString>("setup"); // the outline's state, or a cancelled dialog
@@ -182,16 +167,17 @@ private slots:
     void stepUndoRedo()
     {
         QFETCH(QString, setup);
-        QFETCH(QString, action);
         QFETCH(QString, name);
+        const IsolatedHost host;
+        const QString dir = host.dir.path();
         DialogEnv env;
         Workspace& ws = env.ws;
-        scene(ws, m_host->dir.path(), setup);
+        scene(ws, dir, setup);
         env.cancel = setup == "cancel";
         const ConsultationSnapshot before = ConsultationSnapshot::capture(ws);
         const QImage pictureBefore = composite(ws);
 
-        act(env, action, m_host->dir.path());
+        act(env, fetch<QString>("action"), dir);
         QCOMPARE(ws.m_history.undoName(), name);
         QCOMPARE(ws.m_history.count(), int(!name.isEmpty()));
         if (name.isEmpty())

@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
-"""A clinician's consultation, end to end: the real kestrin on the sample photograph
-in a private Xvfb display run by openbox, driven by synthetic input (xdotool) through
-clip, four panes, gallery drags, bracket edits, save, print and quit; then the saved
-JPEG and the INI keys written at exit are checked.
-
-Positions come from the layout file the program writes when KESTRIN_LAYOUT_FILE
-is set. Usage: consultation.py BUILD_DIR SOURCE_DIR [SCREENSHOT_DIR [PRINT_DIR]]
-With PRINT_DIR the printed pages are kept there as print-N-panes.pdf.
-"""
+# A clinician's consultation, end to end: the real kestrin on the sample photograph
+# in a private Xvfb display run by openbox, driven by synthetic input (xdotool) through
+# clip, four panes, gallery drags, bracket edits, undo and redo, save, print and quit;
+# then the saved JPEG, the reopened and exported consultation and the INI keys
+# written at exit are checked.
+#
+# Positions come from the layout file the program writes when KESTRIN_LAYOUT_FILE
+# is set. Usage: consultation.py BUILD_DIR SOURCE_DIR [SCREENSHOT_DIR [PRINT_DIR]]
+# With PRINT_DIR the printed pages are kept there as print-N-panes.pdf.
 import configparser
 import json
 import os
@@ -62,6 +62,23 @@ def shoot(name):
         run("import", "-window", "root", os.path.join(SHOTS, name + ".png"), check=False)
 
 
+def wait_for(condition, timeout):
+    """True once condition holds, False when timeout seconds pass first."""
+    deadline = time.time() + timeout
+    while not condition():
+        if time.time() > deadline:
+            return False
+        time.sleep(0.1)
+    return True
+
+
+def start(argument):
+    app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), argument], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    processes.append(app)
+    return app
+
+
 def layout(predicate=lambda l: True, timeout=20.0):
     """The latest layout that satisfies predicate."""
     deadline = time.time() + timeout
@@ -89,27 +106,16 @@ def screen(pane, px, py):
 
 
 def click(x, y, button=1):
-    xdo("mousemove", x, y)
-    time.sleep(0.05)
-    xdo("click", button)
-    time.sleep(0.15)
+    xdo("mousemove", x, y, "sleep", 0.05, "click", button, "sleep", 0.15)
 
 
 def drag(x0, y0, x1, y1, steps=12, modifier=None):
-    xdo("mousemove", x0, y0)
-    time.sleep(0.1)
-    if modifier:
-        xdo("keydown", modifier)
-    xdo("mousedown", 1)
-    time.sleep(0.1)
+    """Presses, moves in steps and releases, holding modifier throughout."""
+    held = lambda action: [action, modifier] if modifier else []
+    xdo("mousemove", x0, y0, "sleep", 0.1, *held("keydown"), "mousedown", 1, "sleep", 0.1)
     for i in range(1, steps + 1):
-        xdo("mousemove", x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps)
-        time.sleep(0.04)
-    time.sleep(0.2)
-    xdo("mouseup", 1)
-    if modifier:
-        xdo("keyup", modifier)
-    time.sleep(0.4)
+        xdo("mousemove", x0 + (x1 - x0) * i // steps, y0 + (y1 - y0) * i // steps, "sleep", 0.04)
+    xdo("sleep", 0.2, "mouseup", 1, *held("keyup"), "sleep", 0.4)
 
 
 def frame_window():
@@ -138,40 +144,56 @@ def print_page(panes):
     """Prints through the print dialog to the PDF file and keeps a copy."""
     if os.path.exists(printed):
         os.remove(printed)
-    focus_frame()
-    xdo("key", "ctrl+p")
+    frame_key("ctrl+p")
     l = layout(lambda l: l["modal"] == "QPrintDialog")
     japanese_buttons(l, "印刷", "キャンセル")
     shoot("09-print-dialog")
     xdo("key", "Return")
-    deadline = time.time() + 30
-    while time.time() < deadline and not (os.path.exists(printed) and os.path.getsize(printed) > 1000):
-        time.sleep(0.2)
-    layout(lambda l: not l["modal"])
-    if not os.path.exists(printed):
+    if not wait_for(lambda: os.path.exists(printed) and os.path.getsize(printed) > 1000, 30):
         fail("printing %d panes wrote no PDF" % panes)
+    layout(lambda l: not l["modal"])
     if PRINTS:
         os.makedirs(PRINTS, exist_ok=True)
         shutil.copy(printed, os.path.join(PRINTS, "print-%d-panes.pdf" % panes))
 
 
-def menu_command(key):
+def frame_key(key):
     focus_frame()
-    xdo("key", "alt+f")
+    xdo("key", key)
+
+
+def menu_command(key):
+    frame_key("alt+f")
     layout(lambda l: l["popup"] == "QMenu")
     xdo("key", key)
 
 
+def quit_from_menu(app):
+    menu_command("x")
+    try:
+        app.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        fail("kestrin did not quit")
+
+
 def save_through_dialog(keys, name):
-    """Saves through the real file dialog that keys open, to a new file in work."""
+    """Saves through the real file dialog that keys open, to a file in work; over
+    an existing one only once the Japanese question is answered yes."""
     path = os.path.join(work, name)
-    focus_frame()
-    xdo("key", keys)
-    layout(lambda l: l["modal"] == "QFileDialog")
+    frame_key(keys)
+    japanese_buttons(layout(lambda l: l["modal"] == "QFileDialog"), "保存", "キャンセル")
+    shoot("06-save-dialog")
     xdo("key", "ctrl+a")
     xdo("type", "--delay", "20", path)
     xdo("key", "Return")
-    layout(lambda l: not l["modal"] and os.path.exists(path), timeout=30)
+    if os.path.exists(path):
+        japanese_buttons(layout(lambda l: l["modal"] == "QMessageBox"), "はい", "いいえ")
+        shoot("06b-overwrite")
+        os.remove(path)
+        xdo("key", "alt+y")
+    if not wait_for(lambda: os.path.exists(path), 30):
+        fail(path + " was not saved")
+    layout(lambda l: not l["modal"])
     return path
 
 
@@ -207,11 +229,8 @@ def differs(a, b, tolerance):
 try:
     processes.append(subprocess.Popen(["Xvfb", display, "-screen", "0", "1600x1000x24", "-nolisten", "tcp"],
                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
-    deadline = time.time() + 20
-    while run("xdpyinfo", "-display", display, check=False).returncode != 0:
-        if time.time() > deadline:
-            fail("Xvfb did not start")
-        time.sleep(0.1)
+    if not wait_for(lambda: run("xdpyinfo", "-display", display, check=False).returncode == 0, 20):
+        fail("Xvfb did not start")
     # The host names the current patient: the printed header carries the id.
     os.makedirs(env["MOLVEX_TEMP"], mode=0o700, exist_ok=True)
     run(os.path.join(BUILD, "app", "molvex-photodb"), "set-patient", "P-0042")
@@ -220,17 +239,14 @@ try:
         fail("openbox is not installed (scripts/setup.sh installs it)")
     processes.append(subprocess.Popen(["openbox"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL))
     time.sleep(0.5)
-    app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), PHOTO], env=env,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    processes.append(app)
+    app = start(PHOTO)
     l = layout(lambda l: l["panes"] and l["rows"] and l["photo"]["w"] > 0)
     shoot("01-start")
     icon = run("xprop", "-id", frame_window(), "_NET_WM_ICON", check=False).stdout
     if "not found" in icon or "=" not in icon:
         fail("the window has no icon")
     # The lock-key indicators follow the keyboard.
-    focus_frame()
-    xdo("key", "Caps_Lock")
+    frame_key("Caps_Lock")
     layout(lambda l: "CAP" in l["lit"] and "SCRL" not in l["lit"])
     xdo("key", "Caps_Lock")
     layout(lambda l: "CAP" not in l["lit"])
@@ -313,32 +329,12 @@ try:
         fail("fit mode shows scroll bars: %s" % [(p["hScroll"], p["vScroll"]) for p in l["panes"]])
 
     # Save through the real file dialog, then again over the same file.
-    for attempt in range(2):
-        focus_frame()
-        xdo("key", "ctrl+s")
-        l = layout(lambda l: l["modal"] == "QFileDialog")
-        japanese_buttons(l, "保存", "キャンセル")
-        shoot("06-save-dialog")
-        xdo("key", "ctrl+a")
-        xdo("type", "--delay", "20", saved)
-        xdo("key", "Return")
-        if attempt == 1:
-            l = layout(lambda l: l["modal"] == "QMessageBox")
-            japanese_buttons(l, "はい", "いいえ")
-            shoot("06b-overwrite")
-            os.remove(saved)
-            xdo("key", "alt+y")
-        deadline = time.time() + 30
-        while time.time() < deadline and not os.path.exists(saved):
-            time.sleep(0.2)
-        if not os.path.exists(saved):
-            fail("the composite was not saved")
-        layout(lambda l: not l["modal"])
+    for _ in range(2):
+        save_through_dialog("ctrl+s", saved)
 
     # Undo the last five steps with Ctrl+Z and take them again with Ctrl+Y (the
     # last with Ctrl+Shift+Z): each bracket value returns, then comes back.
-    l = layout(lambda l: not l["modal"])
-    adjusted = bracket(l, 1)
+    adjusted = bracket(layout(lambda l: not l["modal"]), 1)
     states = [
         lambda l: l["redoName"] == "明るさ・コントラスト",
         lambda l: bracket(l, 1)["w"] == before["w"],
@@ -347,13 +343,11 @@ try:
         lambda l: not any(x["slot"] == 3 for x in l["brackets"]),
     ]
     for state in states:
-        focus_frame()
-        xdo("key", "ctrl+z")
+        frame_key("ctrl+z")
         layout(state)
     shoot("11-undone")
     for i, state in enumerate(reversed(states)):
-        focus_frame()
-        xdo("key", "ctrl+shift+z" if i == 4 else "ctrl+y")
+        frame_key("ctrl+shift+z" if i == 4 else "ctrl+y")
         layout(lambda l, s=state: not s(l))
     l = layout(lambda l: bracket(l, 1) == adjusted and not l["canRedo"])
     same_as_saved(save_through_dialog("ctrl+s", "redone.jpg"))
@@ -361,16 +355,13 @@ try:
 
     # Printing: four panes, then printer set-up and the preview.
     print_page(4)
-    menu_command("r")
-    l = layout(lambda l: l["modal"] == "QPrintDialog")
-    japanese_buttons(l, "キャンセル")
-    xdo("key", "Escape")
-    layout(lambda l: not l["modal"])
-    menu_command("v")
-    l = layout(lambda l: l["modal"] == "QPrintPreviewDialog" and l["modalMaximized"])
-    shoot("10-preview")
-    xdo("key", "Escape")
-    layout(lambda l: not l["modal"])
+    for key, opened in (("r", lambda l: l["modal"] == "QPrintDialog" and "キャンセル" in " ".join(l["modalButtons"])),
+                        ("v", lambda l: l["modal"] == "QPrintPreviewDialog" and l["modalMaximized"])):
+        menu_command(key)
+        layout(opened)
+        shoot("10-menu-" + key)
+        xdo("key", "Escape")
+        l = layout(lambda l: not l["modal"])
     for panes, button in ((2, "6050"), (1, "6049")):
         click(*centre(l["toolbar"][button]))
         l = layout(lambda l, n=panes: len(l["panes"]) == n)
@@ -380,12 +371,7 @@ try:
     if active_slot(l) == 0:
         fail("the reference pane became active")
 
-    # Quit from the menu.
-    menu_command("x")
-    try:
-        app.wait(timeout=20)
-    except subprocess.TimeoutExpired:
-        fail("kestrin did not quit")
+    quit_from_menu(app)
 
     # The saved composite: four panes at the photograph's size with a tenth between.
     photo = read_ppm(PHOTO)
@@ -395,8 +381,7 @@ try:
     if (image[0], image[1]) != expected:
         fail("composite is %dx%d, expected %dx%d" % (image[0], image[1], *expected))
     origins = {1: (int(pw * 1.1), 0), 2: (0, int(ph * 1.1)), 3: (int(pw * 1.1), int(ph * 1.1))}
-    xs = [x for x, _ in clip]
-    ys = [y for _, y in clip]
+    xs, ys = zip(*clip)
     box = (min(xs) - 150, min(ys) - 150, max(xs) + 150, max(ys) + 150)
     # The reference pane is the photograph untouched (JPEG noise only).
     worst = max(max(abs(a - b) for a, b in zip(pixel(image, x, y), pixel(photo, x, y)))
@@ -418,13 +403,10 @@ try:
     # The kept consultation reopens from the command line as it was saved, and
     # exports without a display to the same bytes.
     os.remove(layout_file)
-    app = subprocess.Popen([os.path.join(BUILD, "app", "kestrin"), kept], env=env,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    processes.append(app)
+    app = start(kept)
     layout(lambda l: {x["slot"] for x in l["brackets"]} == {1, 2, 3} and len(l["panes"]) == 4)
     same_as_saved(save_through_dialog("ctrl+s", "reopened.jpg"))
-    menu_command("x")
-    app.wait(timeout=20)
+    quit_from_menu(app)
     exported = os.path.join(work, "exported.jpg")
     bare = {k: v for k, v in env.items() if k not in ("DISPLAY", "QT_QPA_PLATFORM")}
     done = subprocess.run([os.path.join(BUILD, "app", "kestrin"), "--export", kept, exported], env=bare,
