@@ -430,3 +430,4 @@ finally:
                 p.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 p.kill()
+    shutil.rmtree(work, ignore_errors=True)
