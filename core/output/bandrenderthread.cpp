@@ -2,12 +2,14 @@
 
 #include "core/output/compositerenderer.h"
 
+#include <algorithm>
 #include <system_error>
 
 BandRenderThread::BandRenderThread(const CompositeRenderer& renderer, int bandRows, int buffers)
     : m_renderer(renderer)
     , m_bandRows(bandRows)
     , m_bandCount(bandRows > 0 ? (renderer.size().height() + bandRows - 1) / bandRows : 0)
+    , m_released(size_t(std::max(m_bandCount, 0)), false)
 {
     if (bandRows <= 0 || buffers < 2 || renderer.size().isEmpty())
         return;
@@ -43,7 +45,8 @@ void BandRenderThread::renderAhead()
         {
             // A buffer is free once the band that last used it was released.
             std::unique_lock<std::mutex> lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_stop || band - m_released < ring; });
+            m_changed.wait(
+                lock, [&] { return m_stop || band < ring || m_released[size_t(band - ring)]; });
             if (m_stop)
                 return;
         }
@@ -56,26 +59,27 @@ void BandRenderThread::renderAhead()
     }
 }
 
-const QImage* BandRenderThread::next()
+const QImage* BandRenderThread::band(int index)
 {
-    if (!m_valid || m_taken >= m_bandCount)
+    if (!m_valid || index < 0 || index >= m_bandCount)
         return nullptr;
-    QImage& buffer = m_buffers[size_t(m_taken % int(m_buffers.size()))];
+    QImage& buffer = m_buffers[size_t(index % int(m_buffers.size()))];
     if (m_thread.joinable()) {
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_rendered > m_taken; });
+        m_changed.wait(lock, [&] { return m_rendered > index; });
     } else {
-        m_renderer.renderBand(buffer, m_taken * m_bandRows);
+        m_renderer.renderBand(buffer, index * m_bandRows);
     }
-    ++m_taken;
     return &buffer;
 }
 
-void BandRenderThread::release()
+void BandRenderThread::release(int index)
 {
+    if (index < 0 || index >= m_bandCount)
+        return;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_released = m_taken;
+        m_released[size_t(index)] = true;
     }
     m_changed.notify_all();
 }

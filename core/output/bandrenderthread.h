@@ -1,5 +1,5 @@
 // Renders a composite's bands from the top down on a thread of its own, a few bands
-// ahead of the one being encoded, into a fixed ring of band buffers: memory stays
+// ahead of the ones being encoded, into a fixed ring of band buffers: memory stays
 // a few bands whatever the picture's height.
 #pragma once
 
@@ -12,14 +12,15 @@
 
 class CompositeRenderer;
 
-// Usage: next() for each band in turn, release() once the band returned last has
-// been used. Only the render thread touches the renderer between construction and
+// Usage: band(i) for each band, from any number of threads, each taking its bands
+// in increasing order and holding one at a time; release(i) once band i has been
+// used. Only the render thread touches the renderer between construction and
 // destruction; the renderer must outlive this object.
 class BandRenderThread {
 public:
     // Bands of bandRows composite rows, in `buffers` buffers (at least two: one
-    // read, one written). Without a thread (the system refused one) each band is
-    // rendered by next() on the caller's thread.
+    // read, one written). Without a thread (the system refused one) band() renders
+    // on the caller's thread, and only one thread may call it.
     BandRenderThread(const CompositeRenderer& renderer, int bandRows, int buffers);
     // Stops rendering ahead and joins the thread.
     ~BandRenderThread();
@@ -28,11 +29,14 @@ public:
 
     // Every buffer could be allocated.
     bool isValid() const { return m_valid; }
-    // The next band, composite rows [index * bandRows, + bandRows), waiting for its
-    // rendering when needed; valid until release(). Null after the last band.
-    const QImage* next();
-    // Hands the band from the last next() back to be rendered into again.
-    void release();
+    // Bands are rendered on a thread of their own, so several threads may use them.
+    bool rendersAhead() const { return m_thread.joinable(); }
+    int bandCount() const { return m_bandCount; }
+    // Band `index`, composite rows [index * bandRows, + bandRows), waiting for its
+    // rendering when needed; valid until release(index). Null when out of range.
+    const QImage* band(int index);
+    // Hands band `index` back, so that its buffer can be rendered into again.
+    void release(int index);
 
 private:
     void renderAhead();
@@ -46,8 +50,7 @@ private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
     int m_rendered = 0; // bands finished, guarded by m_mutex
-    int m_released = 0; // bands handed back, guarded by m_mutex
+    std::vector<bool> m_released; // per band, guarded by m_mutex
     bool m_stop = false; // guarded by m_mutex
-    int m_taken = 0; // bands returned by next(); the caller's thread only
     std::thread m_thread;
 };

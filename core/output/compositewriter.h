@@ -2,6 +2,8 @@
 // a temporary file that only replaces the chosen name once it is complete.
 #pragma once
 
+#include "core/output/jpegstripencoder.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,11 +13,15 @@ class CompositeRenderer;
 
 class CompositeWriter {
 public:
-    // Composite rows rendered and encoded per step: a multiple of the 16-row JPEG
-    // block height, small enough to keep the band buffer a few megabytes.
-    static constexpr int BandRows = 64;
-    // Bands rendered ahead of the one being encoded.
-    static constexpr int RenderAheadBands = 3;
+    // Composite rows rendered and encoded per step: one strip of the JPEG, whose
+    // strips can be encoded side by side; the band buffer stays a few megabytes.
+    static constexpr int BandRows = JpegStripEncoder::StripRows;
+    // Threads encoding strips side by side, the calling one included.
+    static constexpr int EncodingThreads = 2;
+    // Bands rendered ahead of the ones being encoded.
+    static constexpr int RenderAheadBands = 2;
+    // Encoded strips that may wait for an earlier one before they are written.
+    static constexpr int StripsAhead = 8;
 
     // Index of the image writer MIME type equal to mimeType (exact, case-sensitive),
     // with the matching writer format stored in *format when given; -1 when there
