@@ -744,9 +744,7 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     std::vector<DrawnBracket> live = liveBrackets(ws, layers);
     QRect dirty;
     if (m_frame.isCurrent(frameKey) && live.size() == m_drawnLive.size()) {
-        for (size_t i = 0; i < live.size(); ++i)
-            if (live[i].key != m_drawnLive[i].key)
-                dirty |= live[i].area | m_drawnLive[i].area;
+        dirty = changedArea(m_drawnLive, live);
     } else if (!m_frame.recompose(frameKey, viewport()->size(), ratio).isNull()) {
         dirty = viewport()->rect();
     } else { // no memory for it: the moving brackets straight onto the pane
@@ -757,19 +755,6 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
         painter.setClipPath(layers.clip, Qt::IntersectClip);
         paintBrackets(painter, ws, layers.still, layers.count);
         return;
-    }
-    // A clip edge through a turned shape moves some of the edge pixels the
-    // rasteriser fills inside it, so decorations drawn in part would differ from a
-    // paint of the whole pane: the area grows to hold every decorated bracket it
-    // reaches. Pictures come from a cache aligned to device pixels; a clip only
-    // cuts those.
-    for (bool grown = !dirty.isEmpty(); grown;) {
-        grown = false;
-        for (const DrawnBracket& drawn : live)
-            if (drawn.decorated && drawn.area.intersects(dirty) && !dirty.contains(drawn.area)) {
-                dirty |= drawn.area;
-                grown = true;
-            }
     }
     dirty &= viewport()->rect();
     if (!dirty.isEmpty()) {
@@ -800,12 +785,30 @@ QRect CKestrinView::movedBracketsArea() const
     layers.still = paneSlot.nSelected;
     if (layers.still < 0 || layers.count - layers.still != int(m_drawnLive.size()))
         return viewport()->rect();
+    return changedArea(m_drawnLive, liveBrackets(*ws, layers)) & viewport()->rect();
+}
+
+QRect CKestrinView::changedArea(
+    const std::vector<DrawnBracket>& before, const std::vector<DrawnBracket>& now)
+{
     QRect area;
-    for (const DrawnBracket& drawn : m_drawnLive)
-        area |= drawn.area;
-    for (const DrawnBracket& drawn : liveBrackets(*ws, layers))
-        area |= drawn.area;
-    return area & viewport()->rect();
+    for (size_t i = 0; i < now.size() && i < before.size(); ++i)
+        if (now[i].key != before[i].key)
+            area |= now[i].area | before[i].area;
+    // A clip edge through a turned shape moves some of the edge pixels the
+    // rasteriser fills inside it, so decorations drawn in part would differ from a
+    // paint of the whole pane: the area grows to hold every decorated bracket it
+    // reaches. Pictures come from a cache aligned to device pixels; a clip only
+    // cuts those.
+    for (bool grown = !area.isEmpty(); grown;) {
+        grown = false;
+        for (const DrawnBracket& drawn : now)
+            if (drawn.decorated && drawn.area.intersects(area) && !area.contains(drawn.area)) {
+                area |= drawn.area;
+                grown = true;
+            }
+    }
+    return area;
 }
 
 void CKestrinView::copyDevicePixels(QPainter& painter, const QImage& picture, const QRect& area)

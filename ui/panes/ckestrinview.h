@@ -131,6 +131,11 @@ private:
         bool decorated = false; // shows its centre, handle and the line between
     };
     std::vector<DrawnBracket> liveBrackets(const Workspace& ws, const BracketLayers& layers) const;
+    // Where the moving brackets differ between two drawings of the same layers:
+    // the old and new areas of each bracket that changed, grown to hold every
+    // decorated bracket they reach.
+    static QRect changedArea(
+        const std::vector<DrawnBracket>& before, const std::vector<DrawnBracket>& now);
     // Copies `area` (client coordinates) of a picture held in device pixels.
     static void copyDevicePixels(QPainter& painter, const QImage& picture, const QRect& area);
     void paintAllLayers(QPainter& painter, Workspace& ws, const QRect& exposed);
