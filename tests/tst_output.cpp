@@ -190,6 +190,19 @@ private slots:
         }
     }
 
+    void stripMisuse()
+    {
+        QImage band(40, 256, QImage::Format_RGB32);
+        band.fill(Qt::gray);
+        QByteArray out;
+        JpegStripEncoder encoder(40, 300);
+        QVERIFY(!encoder.encode(band, 64, 128, &out)); // not on a strip boundary
+        QVERIFY(!encoder.encode(band, 0, 100, &out)); // short, yet not the last
+        QVERIFY(!encoder.encode(band, 256, 100, &out)); // past the end
+        QVERIFY(!JpegStripEncoder(41, 300).encode(band, 0, 128, &out)); // another width
+        QVERIFY(encoder.encode(band, 0, 128, &out) && encoder.encode(band, 256, 44, &out));
+    }
+
     void printLayout_data()
     {
         QTest::addColumn<QSize>("photo");
