@@ -63,8 +63,9 @@ bool CKestrinApp::InitInstance(const QStringList& arguments)
     if (path.isEmpty())
         return false;
 
-    // The decode needs nothing of the window: it runs on another core while the
-    // window is built.
+    // The fonts and the decode need nothing of the window: they are read on
+    // another core while the window is built.
+    m_fonts.start();
     auto started = CKestrinDoc::startOpening(path);
     m_doc.reset();
     m_frame = std::make_unique<CMainFrame>();

@@ -4,6 +4,8 @@
 // shows the window as it was last closed.
 #pragma once
 
+#include "ui/frame/fontwarmup.h"
+
 #include <QApplication>
 #include <QStringList>
 
@@ -42,6 +44,8 @@ private:
     void openPhoto(const QString& path);
     void loadQtTranslations();
 
+    // Joined before the application object goes (members go before the base).
+    FontWarmup m_fonts;
     std::unique_ptr<CMainFrame> m_frame;
     std::unique_ptr<CKestrinDoc> m_doc;
     QStringList m_recentFiles;
