@@ -294,4 +294,13 @@ inline QBracket& addBracket(Workspace& ws, const QString& dir, int slot, QSize s
         bracket(dir, size, colour, centre, angle, scale, int(brackets.size()), output));
 }
 
+// "0.5 3 -2" as {0.5, 3, -2}: the same for rows that need fractions.
+inline QVector<double> reals(const QString& text)
+{
+    QVector<double> values;
+    for (const QString& part : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        values << part.toDouble();
+    return values;
+}
+
 } // namespace testutils

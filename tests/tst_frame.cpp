@@ -45,6 +45,12 @@ class TestFrame : public QObject {
         return QPoint(int((photo.x() + pane->offsetX()) * pane->viewScale()),
             int((photo.y() + pane->offsetY()) * pane->viewScale()));
     }
+    // A pointer move with the left button held (QTest's mouseMove holds none).
+    void moveHeld(QWidget* widget, QPointF to)
+    {
+        QMouseEvent move(QEvent::MouseMove, to, widget->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(widget, &move);
+    }
     void clickPhoto(QPoint photo)
     {
         QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, client(view(), photo));
@@ -72,9 +78,7 @@ private slots:
     void init()
     {
         m_host = std::make_unique<testutils::IsolatedHost>();
-        QImage photo(400, 300, QImage::Format_RGB32);
-        photo.fill(PhotoColour);
-        QVERIFY(photo.save(m_host->path("p.png")));
+        QVERIFY(testutils::filled({ 400, 300 }, PhotoColour).save(m_host->path("p.png")));
         m_frame = std::make_unique<CMainFrame>();
         m_doc = std::make_unique<CKestrinDoc>(m_frame.get());
         QVERIFY(m_doc->OnOpenDocument(m_host->path("p.png")));
@@ -85,6 +89,7 @@ private slots:
     }
     void cleanup() { m_doc.reset(), m_frame.reset(), m_host.reset(); }
 
+    // Panes shown and sized as the layout says; the bars between them drag live.
     void panesShowTheLayout()
     {
         clipAndPanes(4);
@@ -93,6 +98,19 @@ private slots:
         // Equal quarters of the pane area.
         QCOMPARE(pane(0)->width(), pane(1)->width());
         QVERIFY(qAbs(pane(0)->height() - pane(2)->height()) <= 1);
+        QSplitterWnd* splitter = m_frame->splitter();
+        const int left = pane(0)->width();
+        // The vertical bar starts right after the first column's frame.
+        const QPoint bar(splitter->columnSize(0) + QSplitterWnd::BarWidth / 2, splitter->rowSize(0) / 2);
+        QTest::mousePress(splitter, Qt::LeftButton, {}, bar);
+        moveHeld(splitter, bar - QPoint(80, 0));
+        // The panes follow while the button is still down.
+        QCOMPARE(QList<int>({ pane(0)->width(), pane(2)->width() }), QList<int>({ left - 80, left - 80 }));
+        QTest::mouseRelease(splitter, Qt::LeftButton, {}, bar - QPoint(80, 0));
+        QCOMPARE(pane(0)->width(), left - 80);
+        // A resize of the frame brings back equal halves.
+        m_frame->resize(1250, 900);
+        QTRY_COMPARE(pane(0)->width(), pane(1)->width());
         command(Cmd::Panes2);
         QVERIFY(pane(1)->isVisible() && pane(3)->isHidden());
         QCOMPARE(pane(1)->slot(), 1);
@@ -112,14 +130,6 @@ private slots:
         command(Cmd::Panes4);
         QCOMPARE(view(), pane(1));
         QTRY_VERIFY(pane(1)->hasFocus());
-        QWidget other; // another window takes the focus and gives it back
-        other.show();
-        other.activateWindow();
-        QTRY_VERIFY(other.isActiveWindow());
-        m_frame->activateWindow();
-        QTRY_VERIFY(m_frame->isActiveWindow());
-        QCOMPARE(view(), pane(1));
-        QVERIFY(pane(1)->hasFocus());
         pane(3)->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(pane(3)->hasFocus());
         QCOMPARE(view(), pane(1));
@@ -132,7 +142,8 @@ private slots:
         QTRY_VERIFY(pane(0)->hasFocus());
     }
 
-    void fitAfterZoomUsesTheWholePane()
+    // Fit after a zoom uses the whole pane; the reference pane draws no bracket.
+    void fitAfterZoomAndTheReferencePane()
     {
         clipAndPanes(2);
         command(Cmd::Zoom400);
@@ -141,18 +152,33 @@ private slots:
         QVERIFY(!view()->horizontalScrollBar()->isVisible() && !view()->verticalScrollBar()->isVisible());
         const double whole = qMin(view()->width() / 400.0, view()->height() / 300.0);
         QVERIFY2(qAbs(view()->viewScale() - whole) < 1e-9, qPrintable(QString::number(view()->viewScale())));
+        for (int slot : { 0, 1 })
+            testutils::addBracket(m_frame->workspace(), m_host->path(""), slot, QSize(400, 400), BracketColour, QPoint(200, 150));
+        for (int i : { 0, 1 }) // the reference pane, then the working one
+            QCOMPARE(pane(i)->viewport()->grab().toImage().pixel(client(pane(i), QPoint(200, 130))), i ? BracketColour : PhotoColour);
     }
 
-    void clipPointStopsAtThePaneEdge()
+    // A point dragged past the pane's edge stops at it. A click on a point of the
+    // closed outline picks it; the release alone shows it.
+    void clipPointsUnderThePointer()
     {
         clickTriangle();
         QWidget* viewport = view()->viewport();
         const QPoint from = client(view(), QPoint(100, 100)), to(-60, from.y());
         QTest::mousePress(viewport, Qt::LeftButton, {}, from);
-        QMouseEvent move(QEvent::MouseMove, to, viewport->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(viewport, &move);
+        moveHeld(viewport, to);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
         QCOMPARE(m_frame->workspace().m_clip.GetPoints().first(), view()->clientToPhoto(QPoint(0, from.y())));
+        command(Cmd::ClipClose);
+        PaintCounter counter;
+        viewport->installEventFilter(&counter);
+        const QPoint point = client(view(), QPoint(300, 100));
+        QTest::mousePress(viewport, Qt::LeftButton, {}, point);
+        QTRY_VERIFY(counter.paints > 0);
+        counter.paints = 0;
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, point);
+        QCOMPARE(m_frame->workspace().m_nClipPoint, 1);
+        QTRY_VERIFY(counter.paints > 0);
     }
 
     // At 25 % in four panes the handle is grabbed where it is drawn and turns the
@@ -173,8 +199,7 @@ private slots:
         QTest::mousePress(viewport, Qt::LeftButton, {}, grab);
         QCOMPARE(b.m_dAngle, 30.0); // no jump on the press
         const QPointF turned = c + QTransform().rotate(90).map(grab - c);
-        QMouseEvent move(QEvent::MouseMove, turned, viewport->mapToGlobal(turned), Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(viewport, &move);
+        moveHeld(viewport, turned);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, turned.toPoint());
         // A quarter turn, give or take the photograph pixels a 25 % pointer lands on.
         QVERIFY2(qAbs(b.m_dAngle - 120) < 6, qPrintable(QString::number(b.m_dAngle)));
@@ -193,45 +218,10 @@ private slots:
         QVERIFY((pane(1)->clientToPhoto(pointer) - under).manhattanLength() <= 2);
     }
 
-    // A two-point outline closed by a paste hides the bracket: the status bar says
-    // why. A new outline would discard the bracket: asked first, No keeps it.
-    void feedbackBeforeWorkIsLost()
-    {
-        Workspace& ws = m_frame->workspace();
-        command(Cmd::ClipDefine);
-        for (QPoint p : { QPoint(100, 100), QPoint(300, 170) })
-            clickPhoto(p);
-        view()->pasteBracket(0, testutils::solidPicture(m_host->path(""), 33, 47, BracketColour), 0, 0, 0, 0, 0, 0);
-        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
-        QCOMPARE(m_frame->statusBar()->currentMessage(), Res::text(Res::IdsClipEnclosesNothing));
-        testutils::MessageBoxCloser closer; // answers with the default, No
-        command(Cmd::ClipDefine);
-        QCOMPARE(closer.texts, QStringList { Res::text(Res::IdsDiscardBracketsForClip) });
-        QVERIFY(!ws.m_bClipDefining && ws.m_bClipClosed);
-        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
-    }
-
-    void barsBetweenPanesDragLive()
-    {
-        clipAndPanes(4);
-        QSplitterWnd* splitter = m_frame->splitter();
-        const int left = pane(0)->width();
-        // The vertical bar starts right after the first column's frame.
-        const QPoint bar(splitter->columnSize(0) + QSplitterWnd::BarWidth / 2, splitter->rowSize(0) / 2);
-        const QPoint to = bar + QPoint(-80, 0);
-        QTest::mousePress(splitter, Qt::LeftButton, {}, bar);
-        QMouseEvent move(QEvent::MouseMove, to, splitter->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(splitter, &move);
-        // The panes follow while the button is still down.
-        QCOMPARE(QList<int>({ pane(0)->width(), pane(2)->width() }), QList<int>({ left - 80, left - 80 }));
-        QTest::mouseRelease(splitter, Qt::LeftButton, {}, to);
-        QCOMPARE(pane(0)->width(), left - 80);
-        // A resize of the frame brings back equal halves.
-        m_frame->resize(1250, 900);
-        QTRY_COMPARE(pane(0)->width(), pane(1)->width());
-    }
-
-    void clipByClicksWithItsMenus()
+    // A clip by clicks with its menus. Then a two-point outline closed by a paste
+    // hides the bracket: the status bar says why. A new outline would discard the
+    // bracket: asked first, No keeps it.
+    void clipByClicksAndFeedbackBeforeWorkIsLost()
     {
         Workspace& ws = m_frame->workspace();
         command(Cmd::ClipDefine);
@@ -249,32 +239,20 @@ private slots:
         menu->actions().first()->trigger();
         QVERIFY(ws.m_bClipClosed && !ws.m_bClipEditing && !m_frame->clipBar()->isVisible());
         QVERIFY(m_frame->action(Cmd::Panes2)->isEnabled());
+
+        command(Cmd::ClipDefine);
+        for (QPoint p : { QPoint(100, 100), QPoint(300, 170) })
+            clickPhoto(p);
+        view()->pasteBracket(0, testutils::solidPicture(m_host->path(""), 33, 47, BracketColour), 0, 0, 0, 0, 0, 0);
+        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
+        QCOMPARE(m_frame->statusBar()->currentMessage(), Res::text(Res::IdsClipEnclosesNothing));
+        testutils::MessageBoxCloser closer; // answers with the default, No
+        command(Cmd::ClipDefine);
+        QCOMPARE(closer.texts, QStringList { Res::text(Res::IdsDiscardBracketsForClip) });
+        QVERIFY(!ws.m_bClipDefining && ws.m_bClipClosed);
+        QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
     }
 
-    // A click on a point of the closed outline picks it; the release alone shows it.
-    void pickedPointShowsAtOnce()
-    {
-        clickTriangle();
-        command(Cmd::ClipClose);
-        PaintCounter counter;
-        view()->viewport()->installEventFilter(&counter);
-        const QPoint point = client(view(), QPoint(300, 100));
-        QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, point);
-        QTRY_VERIFY(counter.paints > 0);
-        counter.paints = 0;
-        QTest::mouseRelease(view()->viewport(), Qt::LeftButton, {}, point);
-        QCOMPARE(m_frame->workspace().m_nClipPoint, 1);
-        QTRY_VERIFY(counter.paints > 0);
-    }
-
-    void referencePaneStaysBare()
-    {
-        clipAndPanes(2);
-        for (int slot : { 0, 1 })
-            testutils::addBracket(m_frame->workspace(), m_host->path(""), slot, QSize(400, 400), BracketColour, QPoint(200, 150));
-        for (int i : { 0, 1 }) // the reference pane, then the working one
-            QCOMPARE(pane(i)->viewport()->grab().toImage().pixel(client(pane(i), QPoint(200, 130))), i ? BracketColour : PhotoColour);
-    }
 };
 
 QTEST_MAIN(TestFrame)

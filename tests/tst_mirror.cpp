@@ -72,30 +72,27 @@ private slots:
 
     void paneIsTheFlippedPane_data()
     {
-        QTest::addColumn<int>("panes");
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<double>("angle");
-        QTest::addColumn<QPoint>("scroll");
-        // Pixels where an aliased edge of a turned picture or handle line rounds a
-        // tie the other way once drawn through the mirror.
-        QTest::addColumn<int>("ties");
-        QTest::newRow("fit, one pane, 30 degrees") << 1 << 0.0 << 30.0 << QPoint() << 2;
-        QTest::newRow("175 %, four panes, scrolled") << 4 << 1.75 << 0.0 << QPoint(57, 31) << 0;
-        QTest::newRow("47.7 %, two panes") << 2 << 0.477 << -12.5 << QPoint() << 0;
+        // Panes, zoom (0: fit), bracket angle, scroll x y, and the pixels where an
+        // aliased edge of a turned picture or handle line rounds a tie the other way
+        // once drawn through the mirror.
+        QTest::addColumn<QVector<double>>("v");
+        QTest::newRow("fit, one pane, 30 degrees") << testutils::reals("1  0  30  0 0  2");
+        QTest::newRow("175 %, four panes, scrolled") << testutils::reals("4  1.75  0  57 31  0");
+        QTest::newRow("47.7 %, two panes") << testutils::reals("2  0.477  -12.5  0 0  0");
     }
     void paneIsTheFlippedPane()
     {
-        QFETCH(QPoint, scroll);
-        scene(testutils::fetch<int>("panes"), testutils::fetch<double>("zoom"), testutils::fetch<double>("angle"));
+        QFETCH(QVector<double>, v);
+        scene(int(v[0]), v[1], v[2]);
         Workspace& ws = m_frame->workspace();
         ws.m_slot[size_t(ws.m_layout.activeSlot())].nSelected = 0;
-        view()->horizontalScrollBar()->setValue(scroll.x());
-        view()->verticalScrollBar()->setValue(scroll.y());
+        view()->horizontalScrollBar()->setValue(int(v[3]));
+        view()->verticalScrollBar()->setValue(int(v[4]));
         const QImage before = shown();
         command(Cmd::MirrorView);
         QVERIFY(view()->horizontalScrollBar()->invertedAppearance());
         const QImage after = shown(), want = flipped(before);
-        QVERIFY(testutils::countPixels(after.rect(), [&](QPoint p) { return after.pixel(p) != want.pixel(p); }) <= testutils::fetch<int>("ties"));
+        QVERIFY(testutils::countPixels(after.rect(), [&](QPoint p) { return after.pixel(p) != want.pixel(p); }) <= v[5]);
         // The choice is remembered for the next window.
         CMainFrame next;
         QVERIFY(next.workspace().m_bMirrorView);
@@ -141,16 +138,15 @@ private slots:
     // Each pane turned, the label still reading, every layout.
     void mirroredComposite_data()
     {
-        QTest::addColumn<QVector<int>>("paneSlots");
-        QTest::addColumn<int>("rows");
-        QTest::newRow("one") << QVector<int> { 1 } << 1;
-        QTest::newRow("two") << QVector<int> { 0, 1 } << 1;
-        QTest::newRow("four") << QVector<int> { 0, 1, 2, 3 } << 2;
+        QTest::addColumn<QVector<int>>("paneSlots"); // four make two rows
+        QTest::newRow("one") << QVector<int> { 1 };
+        QTest::newRow("two") << QVector<int> { 0, 1 };
+        QTest::newRow("four") << QVector<int> { 0, 1, 2, 3 };
     }
     void mirroredComposite()
     {
         QFETCH(QVector<int>, paneSlots);
-        QFETCH(int, rows);
+        const int rows = paneSlots.size() / 3 + 1;
         Workspace ws;
         QImage photo = testutils::positionImage(335, 257);
         const StampPainter stamp(photo.size(), QDate::currentDate());

@@ -9,45 +9,35 @@ class TestPaneGeometry : public QObject {
 private slots:
     void sizing_data()
     {
-        QTest::addColumn<bool>("fit");
-        QTest::addColumn<QSize>("photo");
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<QSize>("client");
-        QTest::addColumn<double>("scale");
+        QTest::addColumn<QVector<double>>("in"); // fit, photo w h, zoom, client w h, scale
         QTest::addColumn<QVector<int>>("want"); // offset x y, total w h, bars h v
-        const auto row = [](const char* tag, bool fit, QSize photo, double zoom, QSize client,
-                             double scale, const char* want) {
-            QTest::newRow(tag) << fit << photo << zoom << client << scale << testutils::ints(want);
-        };
+        using testutils::ints, testutils::reals;
         // clang-format off
-        row("centred", false, { 400, 300 }, 1, { 1000, 700 }, 1, "300 200  400 300  0 0");
-        row("odd difference halves toward zero", false, { 400, 300 }, 1, { 407, 307 }, 1, "3 3  400 300  0 0");
+        QTest::newRow("centred") << reals("0  400 300  1  1000 700  1") << ints("300 200  400 300  0 0");
+        QTest::newRow("odd difference halves toward zero") << reals("0  400 300  1  407 307  1") << ints("3 3  400 300  0 0");
         // 333 * 0.75 = 249.75 and 251 * 0.75 = 188.25: totals are truncated, and the
         // centring difference 560 / 0.75 - 333 = 413.67 is truncated before halving.
-        row("untidy zoom truncates", false, { 333, 251 }, 0.75, { 560, 150 }, 0.75, "206 0  249 188  0 1");
-        row("wider than the pane", false, { 1200, 300 }, 1, { 1000, 700 }, 1, "0 200  1200 300  1 0");
-        row("fit: width limits", true, { 2000, 1000 }, 3, { 1000, 700 }, 0.5, "0 200  998 698  0 0");
-        row("fit: small picture enlarged", true, { 400, 300 }, 3, { 1000, 700 }, 700.0 / 300, "14 0  998 698  0 0");
+        QTest::newRow("untidy zoom truncates") << reals("0  333 251  0.75  560 150  0.75") << ints("206 0  249 188  0 1");
+        QTest::newRow("wider than the pane") << reals("0  1200 300  1  1000 700  1") << ints("0 200  1200 300  1 0");
+        QTest::newRow("fit: width limits") << reals("1  2000 1000  3  1000 700  0.5") << ints("0 200  998 698  0 0");
+        QTest::newRow("fit: small picture enlarged") << reals("1  400 300  3  1000 700  2.333333333333333") << ints("14 0  998 698  0 0");
         // 1000 / 0.5015 - 1000 = 994.02: truncated before it is halved.
-        row("fit: fractional difference", true, { 2000, 1000 }, 3, { 1003, 1000 }, 1003.0 / 2000, "0 497  1001 998  0 0");
-        row("fit: two-pixel pane", true, { 400, 300 }, 3, { 2, 2 }, 0.005, "0 50  0 0  0 0");
-        row("fit: collapsed pane keeps everything", true, { 400, 300 }, 3, { 0, 300 }, 1, "0 0  77 77  0 0");
-        row("fit: pane with no height", true, { 400, 300 }, 3, { 300, 0 }, 1, "0 0  77 77  0 0");
+        QTest::newRow("fit: fractional difference") << reals("1  2000 1000  3  1003 1000  0.5015") << ints("0 497  1001 998  0 0");
+        QTest::newRow("fit: two-pixel pane") << reals("1  400 300  3  2 2  0.005") << ints("0 50  0 0  0 0");
+        QTest::newRow("fit: collapsed pane keeps everything") << reals("1  400 300  3  0 300  1") << ints("0 0  77 77  0 0");
+        QTest::newRow("fit: pane with no height") << reals("1  400 300  3  300 0  1") << ints("0 0  77 77  0 0");
         // clang-format on
     }
 
     void sizing()
     {
-        QFETCH(QSize, photo);
-        QFETCH(QSize, client);
+        QFETCH(QVector<double>, in);
         PaneGeometry g;
         g.scroll.totalCx = g.scroll.totalCy = 77; // what a collapsed pane must keep
-        g.setScale(testutils::fetch<double>("zoom"), photo.width(), photo.height(), testutils::fetch<bool>("fit"), client.width(), client.height());
-        QVERIFY(qAbs(g.viewScale - testutils::fetch<double>("scale")) < 1e-12);
+        g.setScale(in[3], int(in[1]), int(in[2]), in[0] != 0, int(in[4]), int(in[5]));
+        QVERIFY(qAbs(g.viewScale - in[6]) < 1e-12);
         const auto& s = g.scroll;
-        QTEST(
-            (QVector<int> { g.offsetX, g.offsetY, s.totalCx, s.totalCy, s.hBarShown, s.vBarShown }),
-            "want");
+        QTEST((QVector<int> { g.offsetX, g.offsetY, s.totalCx, s.totalCy, s.hBarShown, s.vBarShown }), "want");
     }
 
     void scrollCarriesOverInProportion()
@@ -70,92 +60,80 @@ private slots:
 
     void zoomKeepsThePointUnderTheAnchor_data()
     {
-        QTest::addColumn<double>("from"); // 0: fit mode
-        QTest::addColumn<QPoint>("scroll");
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<QPointF>("anchor");
-        QTest::addColumn<QPoint>("pos");
-        QTest::addColumn<bool>("kept"); // false where the scroll range stops it
+        // Zoom from (0: fit mode, negative: the same zoom mirrored), scroll x y, zoom
+        // to, anchor x y; then the scroll position after, and whether the anchor
+        // still shows the same point (not where the scroll range stops it).
+        QTest::addColumn<QVector<double>>("v");
+        QTest::addColumn<QVector<int>>("want");
         // 2001 x 1003 in a 500 x 400 pane (fit: 1000 x 700 for the centred row).
         // clang-format off
-        QTest::newRow("fit to 200 %, the centre") << 0.0 << QPoint() << 2.0 << QPointF(500, 350) << QPoint(1501, 655) << true;
-        QTest::newRow("0.477 to 0.75, the pointer") << 0.477 << QPoint(101, 37) << 0.75 << QPointF(13.5, 390.25) << QPoint(167, 282) << true;
-        QTest::newRow("far corner") << 1.0 << QPoint(1501, 603) << 2.0 << QPointF(499, 399) << QPoint(3501, 1605) << true;
-        QTest::newRow("out, held at the top") << 1.0 << QPoint(0, 603) << 0.5 << QPointF(0, 0) << QPoint(0, 101) << false;
-        QTest::newRow("out until it fits") << 1.0 << QPoint(1500, 600) << 0.25 << QPointF(400, 300) << QPoint(0, 0) << false;
+        QTest::newRow("fit to 200 %, the centre") << testutils::reals("0  0 0  2  500 350") << testutils::ints("1501 655  1");
+        QTest::newRow("0.477 to 0.75, the pointer") << testutils::reals("0.477  101 37  0.75  13.5 390.25") << testutils::ints("167 282  1");
+        QTest::newRow("far corner") << testutils::reals("1  1501 603  2  499 399") << testutils::ints("3501 1605  1");
+        QTest::newRow("out, held at the top") << testutils::reals("1  0 603  0.5  0 0") << testutils::ints("0 101  0");
+        QTest::newRow("out until it fits") << testutils::reals("1  1500 600  0.25  400 300") << testutils::ints("0 0  0");
         // Mirrored: the pointer 13.5 from the left edge is 486.5 from the drawing's.
-        QTest::newRow("mirrored, 0.477 to 0.75") << -0.477 << QPoint(101, 37) << 0.75 << QPointF(13.5, 390.25) << QPoint(437, 282) << true;
+        QTest::newRow("mirrored, 0.477 to 0.75") << testutils::reals("-0.477  101 37  0.75  13.5 390.25") << testutils::ints("437 282  1");
         // clang-format on
     }
 
     void zoomKeepsThePointUnderTheAnchor()
     {
-        QFETCH(double, from);
-        QFETCH(QPoint, scroll);
-        QFETCH(double, zoom);
-        QFETCH(QPointF, anchor);
-        const bool fit = from == 0.0;
+        QFETCH(QVector<double>, v);
+        const bool fit = v[0] == 0.0;
         const int clientW = fit ? 1000 : 500, clientH = fit ? 700 : 400;
+        const QPointF anchor(v[4], v[5]);
         PaneGeometry g;
-        g.mirrored = from < 0; // a negative zoom stands for the same zoom, mirrored
-        g.setScale(qAbs(from), 2001, 1003, fit, clientW, clientH);
-        g.scroll.posX = scroll.x();
-        g.scroll.posY = scroll.y();
+        g.mirrored = v[0] < 0;
+        g.setScale(qAbs(v[0]), 2001, 1003, fit, clientW, clientH);
+        g.scroll.posX = int(v[1]);
+        g.scroll.posY = int(v[2]);
         const QRectF under = g.clientToPhoto(QRectF(anchor, QSizeF(0, 0))); // the exact point
-        g.zoomAbout(zoom, 2001, 1003, clientW, clientH, anchor);
-        QCOMPARE(g.viewScale, zoom);
-        QTEST(QPoint(g.scroll.posX, g.scroll.posY), "pos");
-        const QPointF now = g.photoToClient(under.topLeft());
-        QTEST(qAbs(now.x() - anchor.x()) <= 0.5 && qAbs(now.y() - anchor.y()) <= 0.5, "kept");
+        g.zoomAbout(v[3], 2001, 1003, clientW, clientH, anchor);
+        QCOMPARE(g.viewScale, v[3]);
+        const QPointF now = g.photoToClient(under.topLeft()) - anchor;
+        QTEST((QVector<int> { g.scroll.posX, g.scroll.posY, qAbs(now.x()) <= 0.5 && qAbs(now.y()) <= 0.5 }), "want");
     }
 
     void dragStopsAtThePaneEdge_data()
     {
-        QTest::addColumn<QPoint>("client");
-        QTest::addColumn<QSize>("pane");
-        QTest::addColumn<QPoint>("held");
-        QTest::newRow("inside") << QPoint(0, 398) << QSize(501, 399) << QPoint(0, 398);
-        QTest::newRow("left and below") << QPoint(-37, 420) << QSize(501, 399) << QPoint(0, 398);
-        QTest::newRow("right and above") << QPoint(501, -1) << QSize(501, 399) << QPoint(500, 0);
-        QTest::newRow("collapsed pane") << QPoint(12, 7) << QSize(0, 0) << QPoint(0, 0);
+        QTest::addColumn<QVector<int>>("v"); // client x y, pane w h, held x y
+        QTest::newRow("inside") << testutils::ints("0 398  501 399  0 398");
+        QTest::newRow("left and below") << testutils::ints("-37 420  501 399  0 398");
+        QTest::newRow("right and above") << testutils::ints("501 -1  501 399  500 0");
+        QTest::newRow("collapsed pane") << testutils::ints("12 7  0 0  0 0");
     }
 
     void dragStopsAtThePaneEdge()
     {
-        QFETCH(QSize, pane);
-        QTEST(PaneGeometry::clampToClient(testutils::fetch<QPoint>("client"), pane.width(), pane.height()), "held");
+        QFETCH(QVector<int>, v);
+        QCOMPARE(PaneGeometry::clampToClient(QPoint(v[0], v[1]), v[2], v[3]), QPoint(v[4], v[5]));
     }
 
     void conversionsRoundTrip_data()
     {
-        QTest::addColumn<double>("scale");
-        QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<QPoint>("scroll");
-        QTest::addColumn<int>("mirrorW"); // mirrored about a pane this wide; 0: not
-        QTest::newRow("identity") << 1.0 << QPoint(0, 0) << QPoint(0, 0) << 0;
-        QTest::newRow("fit 0.477, centred") << 0.477 << QPoint(31, 7) << QPoint(0, 0) << 0;
-        QTest::newRow("zoom 1.75, scrolled") << 1.75 << QPoint(0, 0) << QPoint(213, 97) << 0;
-        QTest::newRow("zoom 3, offset and scroll") << 3.0 << QPoint(10, 0) << QPoint(0, 55) << 0;
-        QTest::newRow("zoom 0.25") << 0.25 << QPoint(401, 233) << QPoint(0, 0) << 0;
-        QTest::newRow("mirrored 0.477, centred") << 0.477 << QPoint(31, 7) << QPoint(0, 0) << 61;
-        QTest::newRow("mirrored 1.75, scrolled") << 1.75 << QPoint(0, 0) << QPoint(213, 97) << 503;
-        QTest::newRow("mirrored 3, offset and scroll") << 3.0 << QPoint(10, 0) << QPoint(0, 55) << 64;
+        // Scale, offset x y, scroll x y, the pane width mirrored about (0: not).
+        QTest::addColumn<QVector<double>>("v");
+        QTest::newRow("identity") << testutils::reals("1  0 0  0 0  0");
+        QTest::newRow("fit 0.477, centred") << testutils::reals("0.477  31 7  0 0  0");
+        QTest::newRow("zoom 1.75, scrolled") << testutils::reals("1.75  0 0  213 97  0");
+        QTest::newRow("zoom 3, offset and scroll") << testutils::reals("3  10 0  0 55  0");
+        QTest::newRow("zoom 0.25") << testutils::reals("0.25  401 233  0 0  0");
+        QTest::newRow("mirrored 0.477, centred") << testutils::reals("0.477  31 7  0 0  61");
+        QTest::newRow("mirrored 1.75, scrolled") << testutils::reals("1.75  0 0  213 97  503");
+        QTest::newRow("mirrored 3, offset and scroll") << testutils::reals("3  10 0  0 55  64");
     }
 
     void conversionsRoundTrip()
     {
-        QFETCH(double, scale);
-        QFETCH(QPoint, offset);
-        QFETCH(QPoint, scroll);
+        QFETCH(QVector<double>, v);
+        const double scale = v[0];
         PaneGeometry g;
         g.viewScale = scale;
-        g.offsetX = offset.x();
-        g.offsetY = offset.y();
-        g.scroll.posX = scroll.x();
-        g.scroll.posY = scroll.y();
-        QFETCH(int, mirrorW);
-        g.mirrored = mirrorW > 0;
-        g.clientW = mirrorW;
+        g.offsetX = int(v[1]), g.offsetY = int(v[2]);
+        g.scroll.posX = int(v[3]), g.scroll.posY = int(v[4]);
+        g.clientW = int(v[5]);
+        g.mirrored = g.clientW > 0;
         const QPointF eps(1e-9, 1e-9);
         for (int y = 0; y < 40; y += 3) {
             for (int x = 0; x < 60; x += 2) {

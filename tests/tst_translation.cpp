@@ -141,22 +141,19 @@ private slots:
     // The environment wins when it names a language; the INI decides otherwise.
     void languageChoice_data()
     {
-        QTest::addColumn<QString>("environment");
-        QTest::addColumn<QString>("ini");
-        QTest::addColumn<QString>("chosen");
-        // clang-format off
-        QTest::newRow("nothing set") << "" << "" << "ja";
-        QTest::newRow("ini") << "" << " EN" << "en";
-        QTest::newRow("environment over ini") << "ja" << "en" << "ja";
-        QTest::newRow("unknown environment") << "fr" << "en" << "en";
-        // clang-format on
+        QTest::addColumn<QStringList>("v"); // environment, INI, chosen
+        QTest::newRow("nothing set") << QStringList { "", "", "ja" };
+        QTest::newRow("ini") << QStringList { "", " EN", "en" };
+        QTest::newRow("environment over ini") << QStringList { "ja", "en", "ja" };
+        QTest::newRow("unknown environment") << QStringList { "fr", "en", "en" };
     }
     void languageChoice()
     {
+        QFETCH(QStringList, v);
         testutils::IsolatedHost host;
-        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", testutils::fetch<QString>("ini"));
-        qputenv("KESTRIN_LANG", testutils::fetch<QString>("environment").toUtf8());
-        QTEST(Language::chosen(), "chosen");
+        QSettings(host.path("Molvex.ini"), QSettings::IniFormat).setValue("BRACKET/Language", v[1]);
+        qputenv("KESTRIN_LANG", v[0].toUtf8());
+        QCOMPARE(Language::chosen(), v[2]);
         qunsetenv("KESTRIN_LANG");
     }
 

@@ -174,30 +174,28 @@ private slots:
         Workspace& ws = env.ws;
         scene(ws, dir, setup);
         env.cancel = setup == "cancel";
-        const ConsultationSnapshot before = ConsultationSnapshot::capture(ws);
-        const QImage pictureBefore = composite(ws);
+        // What is kept, and the composite pixel for pixel.
+        const auto state = [&ws] { return std::make_pair(ConsultationSnapshot::capture(ws), composite(ws)); };
+        const auto before = state();
 
         act(env, fetch<QString>("action"), dir);
         QCOMPARE(ws.m_history.undoName(), name);
         QCOMPARE(ws.m_history.count(), int(!name.isEmpty()));
         if (name.isEmpty())
             return;
-        const ConsultationSnapshot after = ConsultationSnapshot::capture(ws);
-        const QImage pictureAfter = composite(ws);
+        const auto after = state();
         // Undo waits for a change in progress.
         ws.m_history.begin();
         QVERIFY(!ws.m_history.canUndo() && !ws.m_history.undo());
         ws.m_history.end(ConsultationStep::Move);
 
         QVERIFY(ws.m_history.undo());
-        QVERIFY(ConsultationSnapshot::capture(ws) == before);
-        QVERIFY(sameImage(composite(ws), pictureBefore));
+        QVERIFY(state() == before);
         QCOMPARE(ws.m_history.redoName(), name);
         QVERIFY(!ws.m_history.undo());
 
         QVERIFY(ws.m_history.redo());
-        QVERIFY(ConsultationSnapshot::capture(ws) == after);
-        QVERIFY(sameImage(composite(ws), pictureAfter));
+        QVERIFY(state() == after);
         QVERIFY(!ws.m_history.redo());
         ws.m_history.undo();
         setPhoto(ws, positionImage(97, 61));
