@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <array>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -292,6 +293,13 @@ inline QBracket& addBracket(Workspace& ws, const QString& dir, int slot, QSize s
     auto& brackets = ws.m_slot[size_t(slot)].arBrackets;
     return brackets.emplace_back(
         bracket(dir, size, colour, centre, angle, scale, int(brackets.size()), output));
+}
+
+// Declares a table's columns in one line: columns<QSize, double>({ "picture", "angle" }).
+template <typename... T> void columns(const std::array<const char*, sizeof...(T)>& names)
+{
+    size_t i = 0;
+    (QTest::addColumn<T>(names[i++]), ...);
 }
 
 } // namespace testutils
