@@ -23,6 +23,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <array>
 #include <csignal>
 #include <functional>
 #include <memory>
@@ -301,6 +302,13 @@ inline QVector<double> reals(const QString& text)
     for (const QString& part : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
         values << part.toDouble();
     return values;
+}
+
+// Declares a table's columns in one line: columns<QSize, double>({ "picture", "angle" }).
+template <typename... T> void columns(const std::array<const char*, sizeof...(T)>& names)
+{
+    size_t i = 0;
+    (QTest::addColumn<T>(names[i++]), ...);
 }
 
 } // namespace testutils

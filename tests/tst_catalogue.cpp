@@ -13,7 +13,7 @@
 
 #include <sys/stat.h>
 
-using testutils::cp932;
+using namespace testutils;
 
 namespace {
 // An old catalogue as a Windows machine leaves it: CP932 with CR LF, a line whose
@@ -55,17 +55,17 @@ class TestCatalogue : public QObject {
 private slots:
     void init()
     {
-        m_host = std::make_unique<testutils::IsolatedHost>();
+        m_host = std::make_unique<IsolatedHost>();
         QVERIFY(QDir(m_host->dir.path()).mkpath("Gallery/sub"));
         for (const char* name :
             { "bracket0001.png", "bracket0002.png", "bracket0003.png", "sub/b.png" })
-            testutils::writeBytes(gallery() + name, QByteArray("\x89PNG", 4));
+            writeBytes(gallery() + name, QByteArray("\x89PNG", 4));
     }
 
     void read_data()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QStringList>("entries"); // path below the gallery, then the six texts
+        // Each entry: the picture's path below the gallery, then the six texts.
+        columns<QByteArray, QStringList>({ "bytes", "entries" });
         const QString a = "bracket0001.png,A,m,w,V,M,outer", b = "bracket0002.png,B,m,w,V,M,inner";
         QTest::newRow("crlf") << QByteArray(
             "bracket0001.png,A,m,w,V,M,outer\r\nbracket0002.png,B,m,w,V,M,inner\r\n")
@@ -99,7 +99,7 @@ private slots:
 
     void read()
     {
-        testutils::writeBytes(csv(), testutils::fetch<QByteArray>("bytes"));
+        writeBytes(csv(), fetch<QByteArray>("bytes"));
         QVector<GalleryEntry> got { GalleryEntry() };
         QVERIFY(GalleryCatalogue::LoadCatalogue(m_host->path("Gallery"), csv(), got));
         QStringList summary;
@@ -160,13 +160,11 @@ private slots:
     {
         QFETCH(Change, c);
         const QByteArray before = joined(kOldLines);
-        testutils::writeBytes(csv(), before);
+        writeBytes(csv(), before);
         const QString texts = c.texts.section("=>", 0, 0);
         GalleryChange done;
         {
-            std::unique_ptr<testutils::FileSizeLimit> full;
-            if (c.limit)
-                full = std::make_unique<testutils::FileSizeLimit>(rlim_t(c.limit));
+            const auto full = c.limit ? std::make_unique<FileSizeLimit>(rlim_t(c.limit)) : nullptr;
             if (c.op == "edit")
                 done = GalleryCatalogue::EditEntry(gallery(), csv(), entryOf(gallery(), c.picture, texts),
                     entryOf(gallery(), c.picture, c.texts.section("=>", 1)));
@@ -174,13 +172,13 @@ private slots:
                 done = GalleryCatalogue::DeleteEntry(gallery(), csv(), entryOf(gallery(), c.picture, texts));
             else
                 done = GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", texts),
-                    c.picture.isEmpty() && c.status != GalleryChange::Done ? QImage() : testutils::bracketPicture(21, 13));
+                    c.picture.isEmpty() && c.status != GalleryChange::Done ? QImage() : bracketPicture(21, 13));
         }
         QCOMPARE(int(done.status()), int(c.status));
-        QCOMPARE(testutils::readAll(csv()), joined(c.lines));
+        QCOMPARE(readAll(csv()), joined(c.lines));
         // The previous version is kept; a failure leaves no picture and names the
         // folder, or the characters refused.
-        const QByteArray backup = testutils::readAll(csv() + ".bak");
+        const QByteArray backup = readAll(csv() + ".bak");
         QVERIFY(backup == before || (!done.ok() && backup == "<unreadable>"));
         QCOMPARE(QFile::exists(gallery() + "bracket0005.png"), done.ok() && c.op == "add");
         if (!done.ok())
@@ -191,9 +189,9 @@ private slots:
     void severalWriters()
     {
         // A lock left by a process that is gone is taken over; a live one is waited for.
-        testutils::writeBytes(CatalogueLock::LockFileName(csv()), "2147483646 " + QSysInfo::machineHostName().toUtf8() + "\n");
-        testutils::writeBytes(csv(), "bracket0001.png,A,m,w,V,M,outer\n");
-        QVERIFY(GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", "B|m|w|||"), testutils::bracketPicture(9, 9)).ok());
+        writeBytes(CatalogueLock::LockFileName(csv()), "2147483646 " + QSysInfo::machineHostName().toUtf8() + "\n");
+        writeBytes(csv(), "bracket0001.png,A,m,w,V,M,outer\n");
+        QVERIFY(GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", "B|m|w|||"), bracketPicture(9, 9)).ok());
         {
             CatalogueLock held(csv());
             QCOMPARE(held.Acquire(0), CatalogueLock::Taken);
@@ -203,7 +201,7 @@ private slots:
         auto writer = [this](const QString& name) {
             for (int i = 0; i < 6; ++i) {
                 const QString texts = name + "|m|w|V|M|outer";
-                const GalleryChange added = GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", texts), testutils::bracketPicture(9, 9));
+                const GalleryChange added = GalleryCatalogue::AddEntry(gallery(), csv(), entryOf(gallery(), "", texts), bracketPicture(9, 9));
                 const QString picture = QFileInfo(added.picturePath()).fileName();
                 GalleryCatalogue::EditEntry(gallery(), csv(), entryOf(gallery(), picture, texts), entryOf(gallery(), picture, name + "|m|edited|V|M|outer"));
             }
@@ -223,10 +221,9 @@ private slots:
 
     void tool_data()
     {
-        QTest::addColumn<QString>("args"); // '|'-separated, after --gallery
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("output"); // a line of stdout, or of stderr on failure
-        QTest::addColumn<QStringList>("lines");
+        // The arguments after --gallery, '|'-separated; a line of stdout, or of stderr
+        // on failure.
+        columns<QString, int, QString, QStringList>({ "args", "exitCode", "output", "lines" });
         QStringList L = kOldLines;
         QStringList edited = L, deleted = L;
         edited[0] = "bracket0001.png,クリア,セラミック,SS .018,V1,M1,outer";
@@ -245,37 +242,36 @@ private slots:
     {
         QFETCH(QString, args);
         QFETCH(int, exitCode);
-        QFETCH(QString, output);
-        testutils::writeBytes(csv(), joined(kOldLines));
-        testutils::writeBytes(gallery() + "fake.png", "GIF89a\x01\0\x01\0\0\0\0;");
+        writeBytes(csv(), joined(kOldLines));
+        writeBytes(gallery() + "fake.png", "GIF89a\x01\0\x01\0\0\0\0;");
         QProcess tool;
         tool.setWorkingDirectory(gallery());
-        tool.start(testutils::programPath("kestrin-gallery"),
+        tool.start(programPath("kestrin-gallery"),
             QStringList { "--gallery", gallery() } + args.split('|'));
         QVERIFY(tool.waitForFinished(20000));
         QCOMPARE(tool.exitCode(), exitCode);
         const QStringList printed = QString::fromUtf8(exitCode && args != "check" ? tool.readAllStandardError() : tool.readAllStandardOutput()).split('\n');
+        const QString output = fetch<QString>("output");
         QVERIFY2(output.isEmpty() || printed.contains(output), qPrintable(printed.join('\n')));
-        QCOMPARE(testutils::readAll(csv()), joined(testutils::fetch<QStringList>("lines")));
+        QCOMPARE(readAll(csv()), joined(fetch<QStringList>("lines")));
     }
 
     void nextPictureName()
     {
         const QString folder = m_host->path("pictures");
         QVERIFY(QDir().mkpath(folder + "/bracket0001.png")); // a folder keeps its number taken
-        QVERIFY(
-            QFile::link(folder + "/nowhere", folder + "/bracket0002.png")); // so does a dangling link
-        testutils::writeBytes(folder + "/bracket4.png", "");
-        testutils::writeBytes(folder + "/bracket0004.png", "");
+        // So does a dangling link.
+        QVERIFY(QFile::link(folder + "/nowhere", folder + "/bracket0002.png"));
+        writeBytes(folder + "/bracket4.png", "");
+        writeBytes(folder + "/bracket0004.png", "");
         QCOMPARE(GalleryCatalogue::NextPictureName(folder), QString("bracket0003.png"));
-        testutils::writeBytes(folder + "/bracket0003.png", "");
+        writeBytes(folder + "/bracket0003.png", "");
         QCOMPARE(GalleryCatalogue::NextPictureName(folder + "/", { "BRACKET0005.PNG" }), QString("bracket0006.png"));
     }
 
     void galleryFolder_data()
     {
-        QTest::addColumn<QByteArray>("iniLine");
-        QTest::addColumn<QString>("folder");
+        columns<QByteArray, QString>({ "iniLine", "folder" });
         QTest::newRow("no trailing slash") << QByteArray("GALLERY=/srv/bracket") << "/srv/bracket/";
         QTest::newRow("quoted backslashes")
             << QByteArray("GALLERY=\"D:\\\\Molvex\\\\Gallery\"") << "D:/Molvex/Gallery/";
@@ -287,7 +283,7 @@ private slots:
     void galleryFolder()
     {
         QFETCH(QString, folder);
-        testutils::writeBytes(HostTools::iniFileName(0), "[DB_DIR]\n" + testutils::fetch<QByteArray>("iniLine") + "\n");
+        writeBytes(HostTools::iniFileName(0), "[DB_DIR]\n" + fetch<QByteArray>("iniLine") + "\n");
         QCOMPARE(GalleryCatalogue::GalleryFolder(), folder);
         QCOMPARE(GalleryCatalogue::CatalogueFile(), folder + "bracket.csv");
         // An installed program finds the shared gallery unless one sits beside it.
@@ -301,7 +297,7 @@ private slots:
 private:
     QString gallery() const { return m_host->path("Gallery/"); }
     QString csv() const { return gallery() + "bracket.csv"; }
-    std::unique_ptr<testutils::IsolatedHost> m_host;
+    std::unique_ptr<IsolatedHost> m_host;
 };
 
 QTEST_GUILESS_MAIN(TestCatalogue)

@@ -42,15 +42,14 @@ void typeAndClick(QWidget* dialog, BracketTextGroup* group, const QString& texts
     dialog->findChild<QPushButton*>(id)->click();
 }
 
-// Takes the right to write into `folder` away for the scope, from root too (the
-// tests may run as root, whom file modes do not stop): the process then acts
-// as an ordinary user.
+// When `active`, takes the right to write into `folder` away for the scope, from
+// root too (the tests may run as root, whom file modes do not stop): the process
+// then acts as an ordinary user.
 struct ReadOnlyFolder {
-    ReadOnlyFolder(const QString& folder, const QString& host)
-        : path(QFile::encodeName(folder))
+    ReadOnlyFolder(const QString& folder, const QString& host, bool active)
+        : path(active ? QFile::encodeName(folder) : QByteArray())
     {
-        chmod(path.constData(), 0555);
-        if (geteuid() == 0) {
+        if (active && chmod(path.constData(), 0555) == 0 && geteuid() == 0) {
             chmod(QFile::encodeName(host).constData(), 0755);
             dropped = seteuid(65534) == 0;
         }
@@ -59,7 +58,8 @@ struct ReadOnlyFolder {
     {
         if (dropped)
             (void)seteuid(0);
-        chmod(path.constData(), 0755);
+        if (!path.isEmpty())
+            chmod(path.constData(), 0755);
     }
     QByteArray path;
     bool dropped = false;
@@ -89,8 +89,8 @@ private slots:
 
     void mapping_data()
     {
-        QTest::addColumn<double>("scale");
-        QTest::addColumn<QString>("points"); // origin, client point, in source pixels, back again
+        // Origin, client point, in source pixels, back again.
+        testutils::columns<double, QString>({ "scale", "points" });
         // Truncated toward zero, not down, on both sides of the origin.
         QTest::newRow("reduced") << 0.37 << "13 7  50 90  100 224  50 89";
         QTest::newRow("left") << 3.0 << "20 20  18 13  0 -2  20 14";
@@ -109,9 +109,9 @@ private slots:
     void trimming_data()
     {
         // Source drawn at (10, 10) × 1.5 in a frame from (10, 10) to (110, 60).
-        QTest::addColumn<QPolygon>("mouse"); // press, move, release
-        QTest::addColumn<QRect>("band"); // after the move; null for none
-        QTest::addColumn<QPolygon>("corners"); // start and end after the release
+        // Press, move, release; the band after the move (null for none); start and end
+        // after the release.
+        testutils::columns<QPolygon, QRect, QPolygon>({ "mouse", "band", "corners" });
         // clang-format off
         QTest::newRow("band drawn leftwards") << QPolygon({ { 40, 46 }, { 22, 25 }, { 25, 28 } }) << QRect(22, 25, 19, 22) << QPolygon({ { 20, 24 }, { 10, 12 } });
         QTest::newRow("start on the left column") << QPolygon({ { 10, 40 }, { 50, 50 }, { 50, 50 } }) << QRect() << QPolygon({ { 0, 20 }, { 26, 26 } });
@@ -176,9 +176,7 @@ private slots:
         QBrackListDiag list;
         bool added = false;
         {
-            std::unique_ptr<ReadOnlyFolder> readOnly;
-            if (how == "read-only")
-                readOnly = std::make_unique<ReadOnlyFolder>(gallery(), m_host->dir.path());
+            ReadOnlyFolder readOnly(gallery(), m_host->dir.path(), how == "read-only");
             added = GalleryCommands::AddPicture(nullptr, &list, m_host->path("source.png"));
         }
         const bool ok = how.startsWith("crop");
@@ -235,9 +233,7 @@ private slots:
                 dialog->findChild<QPushButton*>("2")->click();
             });
         {
-            std::unique_ptr<ReadOnlyFolder> readOnly;
-            if (c.readOnly)
-                readOnly = std::make_unique<ReadOnlyFolder>(gallery(), m_host->dir.path());
+            ReadOnlyFolder readOnly(gallery(), m_host->dir.path(), c.readOnly);
             c.remove ? GalleryCommands::Delete(nullptr, &list) : GalleryCommands::Edit(nullptr, &list);
         }
         QCOMPARE(testutils::readAll(gallery() + "bracket.csv"), c.written);

@@ -54,8 +54,7 @@ private slots:
 
     void programKeepsTheHostIni_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QStringList>("messages");
+        testutils::columns<QByteArray, QStringList>({ "before", "messages" });
         QTest::newRow("CP932, CR LF, gallery with doubled backslashes")
             << cp932("[DB_DIR]\r\nGALLERY=<here>\r\n" + hostIni()) << QStringList();
         QTest::newRow("UTF-8, LF, unterminated, drive letter")
@@ -113,9 +112,7 @@ private slots:
 
     void tempFolderAndMarkers_data()
     {
-        QTest::addColumn<QString>("plant");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("owner");
+        testutils::columns<QString, int, int>({ "plant", "mode", "owner" });
         QTest::newRow("link to a file") << "link" << 0700 << 0;
         QTest::newRow("dangling link") << "dangling" << 0700 << 0;
         QTest::newRow("FIFO") << "fifo" << 0700 << 0;
@@ -168,8 +165,7 @@ private slots:
     void registrationIsAllOrNothing_data()
     {
         using R = PhotoRegistration;
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<int>("kind");
+        testutils::columns<int, int>({ "outcome", "kind" });
         QTest::newRow("locked") << int(R::DatabaseFailed) << int(SecureFile::Locked);
         QTest::newRow("damaged") << int(R::DatabaseFailed) << int(SecureFile::Damaged);
         QTest::newRow("foreign") << int(R::DatabaseFailed) << int(SecureFile::Damaged);

@@ -24,9 +24,7 @@ class TestQBracket : public QObject {
 private slots:
     void hitMatchesDrawing_data()
     {
-        QTest::addColumn<QSize>("picture");
-        QTest::addColumn<double>("angle");
-        QTest::addColumn<double>("scale");
+        testutils::columns<QSize, double, double>({ "picture", "angle", "scale" });
         QTest::newRow("33x47 at 30") << QSize(33, 47) << 30.0 << 1.0;
         QTest::newRow("60x80 at 147") << QSize(60, 80) << 147.0 << 1.0;
         QTest::newRow("60x80 at 30, scale 0.65") << QSize(60, 80) << 30.0 << 0.65;
@@ -79,25 +77,21 @@ private slots:
     {
         // 30 x 40 on a 50 canvas whose top-left is (126, 123): the picture covers
         // [136, 166) x [128, 168); the handle frame is (186, 143, 10, 10).
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<bool>("ctrl");
-        QTest::addColumn<int>("op");
-        QTest::addColumn<int>("part");
-        QTest::addColumn<bool>("selected");
-        QTest::addColumn<int>("cursor"); // -1: none chosen
-        auto row
-            = [](const char* name, QPoint p, bool ctrl, int op, int part, bool sel, int cursor) {
-                  QTest::newRow(name) << p << ctrl << op << part << sel << cursor;
-              };
+        // The cursor is -1 when none is chosen.
+        testutils::columns<QPoint, bool, int, int, bool, int>(
+            { "point", "ctrl", "op", "part", "selected", "cursor" });
         const int hand = Qt::PointingHandCursor, arrows = Qt::SizeAllCursor;
-        row("on picture", { 136, 166 }, false, OpMove, 1, true, hand);
-        row("ctrl scales", { 165, 130 }, true, OpScale, 1, true, arrows);
-        row("left of picture", { 135, 150 }, false, OpNone, 0, false, -1);
-        row("right edge open", { 166, 150 }, false, OpNone, 0, false, -1);
-        row("picture, outer ring", { 150, 167 }, false, OpNone, 1, true, -1);
-        row("handle outside body", { 195, 152 }, false, OpRotate, 2, true, -1);
-        row("bounds only", { 180, 130 }, false, OpNone, 0, true, -1);
-        row("past the handle", { 196, 150 }, false, OpNone, 0, false, -1);
+        const int none = OpNone, move = OpMove, scale = OpScale, turn = OpRotate;
+        // clang-format off
+        QTest::newRow("on picture") << QPoint(136, 166) << false << move << 1 << true << hand;
+        QTest::newRow("ctrl scales") << QPoint(165, 130) << true << scale << 1 << true << arrows;
+        QTest::newRow("left of picture") << QPoint(135, 150) << false << none << 0 << false << -1;
+        QTest::newRow("right edge open") << QPoint(166, 150) << false << none << 0 << false << -1;
+        QTest::newRow("picture, outer ring") << QPoint(150, 167) << false << none << 1 << true << -1;
+        QTest::newRow("handle outside body") << QPoint(195, 152) << false << turn << 2 << true << -1;
+        QTest::newRow("bounds only") << QPoint(180, 130) << false << none << 0 << true << -1;
+        QTest::newRow("past the handle") << QPoint(196, 150) << false << none << 0 << false << -1;
+        // clang-format on
     }
 
     void hitTest()
@@ -113,8 +107,7 @@ private slots:
 
     void handleGrabbableAtEveryZoom_data()
     {
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<double>("angle");
+        testutils::columns<double, double>({ "zoom", "angle" });
         QTest::newRow("quarter of a four-pane fit, 30") << 0.2385 << 30.0;
         QTest::newRow("fit 0.477, -63.5") << 0.477 << -63.5;
         QTest::newRow("25 %, 147") << 0.25 << 147.0;
@@ -144,12 +137,9 @@ private slots:
 
     void dragsMeasureFromTheirStart_data()
     {
-        QTest::addColumn<int>("op");
-        QTest::addColumn<double>("angle");
-        QTest::addColumn<double>("scale");
-        QTest::addColumn<QVector<QPoint>>("pointer"); // press first; relative to the centre
-        QTest::addColumn<double>("wantAngle");
-        QTest::addColumn<double>("wantScale");
+        // The pointer's positions are relative to the centre, the press first.
+        testutils::columns<int, double, double, QVector<QPoint>, double, double>(
+            { "op", "angle", "scale", "pointer", "wantAngle", "wantScale" });
         const auto row = [](const char* tag, int op, double angle, double scale,
                              QVector<QPoint> pointer, double wantAngle, double wantScale) {
             QTest::newRow(tag) << op << angle << scale << pointer << wantAngle << wantScale;
@@ -203,11 +193,8 @@ private slots:
 
     void keysNudgeAndTurn_data()
     {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<bool>("shift");
-        QTest::addColumn<bool>("selected");
-        QTest::addColumn<QPoint>("shifted");
-        QTest::addColumn<double>("turned");
+        testutils::columns<int, bool, bool, QPoint, double>(
+            { "key", "shift", "selected", "shifted", "turned" });
         QTest::newRow("left") << int(Qt::Key_Left) << false << true << QPoint(-1, 0) << 0.0;
         QTest::newRow("shift right") << int(Qt::Key_Right) << true << true << QPoint(10, 0) << 0.0;
         QTest::newRow("up") << int(Qt::Key_Up) << false << true << QPoint(0, -1) << 0.0;
@@ -323,9 +310,7 @@ private slots:
 
     void turnedDrawingDependsOnStateAlone_data()
     {
-        QTest::addColumn<double>("angle");
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<double>("ratio");
+        testutils::columns<double, double, double>({ "angle", "zoom", "ratio" });
         QTest::newRow("30, zoom 1") << 30.0 << 1.0 << 1.0;
         QTest::newRow("147, zoom 0.37, ratio 1.25") << 147.0 << 0.37 << 1.25;
         QTest::newRow("-63.5, zoom 1.7, ratio 2") << -63.5 << 1.7 << 2.0;

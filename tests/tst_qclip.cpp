@@ -20,9 +20,7 @@ class TestQClip : public QObject {
 private slots:
     void hitBox_data()
     {
-        QTest::addColumn<QPoint>("offset");
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<bool>("hit");
+        testutils::columns<QPoint, double, bool>({ "offset", "zoom", "hit" });
         QTest::newRow("6 left, closed edge") << QPoint(-6, 5) << 1.0 << true;
         QTest::newRow("7 left") << QPoint(-7, 0) << 1.0 << false;
         QTest::newRow("5 right") << QPoint(5, -6) << 1.0 << true;
@@ -101,8 +99,7 @@ private slots:
     {
         // Through (0,0), (61,0), (0,59), (7,13): control points are a sixth of the
         // neighbours' span, so odd spans give fractions.
-        QTest::addColumn<bool>("closed");
-        QTest::addColumn<QVector<QPointF>>("expected");
+        testutils::columns<bool, QVector<QPointF>>({ "closed", "expected" });
         const double s = 1.0 / 6;
         QTest::newRow("open") << false
                               << QVector<QPointF>({ { 0, 0 }, { 61 * s, 0 }, { 61, -59 * s }, { 61, 0 },
