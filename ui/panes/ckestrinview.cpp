@@ -758,17 +758,28 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     }
     dirty &= viewport()->rect();
     if (!dirty.isEmpty()) {
-        // One clip for putting back and drawing, so that both cover the same device
-        // pixels at any ratio.
-        QPainter composer(&m_frame.image());
-        composer.setClipRect(dirty);
-        copyDevicePixels(composer, m_backdrop.image(), dirty);
-        setDrawingView(composer);
-        composer.scale(m_geometry.viewScale, m_geometry.viewScale);
-        composer.setClipPath(layers.clip, Qt::IntersectClip);
-        for (size_t i = 0; i < live.size(); ++i)
-            if (live[i].area.intersects(dirty))
-                paintBrackets(composer, ws, layers.still + int(i), layers.still + int(i) + 1);
+        // A clip by the curved outline makes Qt blend every picture span by span,
+        // on a pool of threads: more than the rest of a drag frame. When the clip
+        // is the outline alone, the brackets are drawn unclipped and what falls
+        // outside the outline is put back from the backdrop, pixel for pixel what
+        // the (aliased) clip leaves.
+        const bool masked = layers.clip == m_outlineRegion && !outlineMask(ratio).isNull();
+        {
+            // One clip for putting back and drawing, so that both cover the same
+            // device pixels at any ratio.
+            QPainter composer(&m_frame.image());
+            composer.setClipRect(dirty);
+            copyDevicePixels(composer, m_backdrop.image(), dirty);
+            setDrawingView(composer);
+            composer.scale(m_geometry.viewScale, m_geometry.viewScale);
+            if (!masked)
+                composer.setClipPath(layers.clip, Qt::IntersectClip);
+            for (size_t i = 0; i < live.size(); ++i)
+                if (live[i].area.intersects(dirty))
+                    paintBrackets(composer, ws, layers.still + int(i), layers.still + int(i) + 1);
+        }
+        if (masked)
+            cutToOutline(dirty);
     }
     m_drawnLive = std::move(live);
     copyDevicePixels(painter, m_frame.image(), exposed);
@@ -786,6 +797,50 @@ QRect CKestrinView::movedBracketsArea() const
     if (layers.still < 0 || layers.count - layers.still != int(m_drawnLive.size()))
         return viewport()->rect();
     return changedArea(m_drawnLive, liveBrackets(*ws, layers)) & viewport()->rect();
+}
+
+const QImage& CKestrinView::outlineMask(qreal ratio)
+{
+    QByteArray key = m_outlineKey;
+    KeyWriter(key) << ratio << viewport()->size() << m_geometry.viewScale << m_geometry.offsetX
+                   << m_geometry.offsetY << m_geometry.scroll.posX << m_geometry.scroll.posY
+                   << m_geometry.mirrored;
+    if (key == m_outlineMaskKey && !m_outlineMask.isNull())
+        return m_outlineMask;
+    m_outlineMask = QImage(m_frame.image().size(), QImage::Format_Alpha8);
+    m_outlineMaskKey.clear();
+    if (m_outlineMask.isNull())
+        return m_outlineMask;
+    m_outlineMask.setDevicePixelRatio(ratio);
+    m_outlineMask.fill(0);
+    // Filled as the clip would cut: without antialiasing, in the same view.
+    QPainter painter(&m_outlineMask);
+    setDrawingView(painter);
+    painter.scale(m_geometry.viewScale, m_geometry.viewScale);
+    painter.fillPath(m_outlineRegion, Qt::black);
+    painter.end();
+    m_outlineMaskKey = key;
+    return m_outlineMask;
+}
+
+void CKestrinView::cutToOutline(const QRect& area)
+{
+    // Every device pixel the area touches: outside the outline a composed frame
+    // shows the backdrop, so putting it back there is right wherever it is done.
+    const qreal ratio = m_frame.image().devicePixelRatio();
+    const QRect pixels = QRectF(QPointF(area.topLeft()) * ratio, QSizeF(area.size()) * ratio)
+                             .toAlignedRect()
+        & m_frame.image().rect();
+    QImage& frame = m_frame.image();
+    const QImage& backdrop = m_backdrop.image();
+    for (int y = pixels.top(); y <= pixels.bottom(); ++y) {
+        const uchar* inside = m_outlineMask.constScanLine(y);
+        auto* shown = reinterpret_cast<QRgb*>(frame.scanLine(y));
+        const auto* under = reinterpret_cast<const QRgb*>(backdrop.constScanLine(y));
+        for (int x = pixels.left(); x <= pixels.right(); ++x)
+            if (!inside[x])
+                shown[x] = under[x];
+    }
 }
 
 QRect CKestrinView::changedArea(

@@ -136,6 +136,11 @@ private:
     // decorated bracket they reach.
     static QRect changedArea(
         const std::vector<DrawnBracket>& before, const std::vector<DrawnBracket>& now);
+    // m_outlineMask, drawn anew when the outline or the view changed.
+    const QImage& outlineMask(qreal ratio);
+    // Puts the backdrop back on the frame's pixels of `area` that lie outside the
+    // outline, as drawing the brackets through the outline's clip would have left them.
+    void cutToOutline(const QRect& area);
     // Copies `area` (client coordinates) of a picture held in device pixels.
     static void copyDevicePixels(QPainter& painter, const QImage& picture, const QRect& area);
     void paintAllLayers(QPainter& painter, Workspace& ws, const QRect& exposed);
@@ -168,6 +173,10 @@ private:
     // The outline's region in drawing coordinates and what it was built from.
     QByteArray m_outlineKey;
     QPainterPath m_outlineRegion;
+    // The region's device pixels in the pane (255 inside, 0 outside) and the view
+    // they were drawn for.
+    QByteArray m_outlineMaskKey;
+    QImage m_outlineMask;
     // The undo step the left button's press began, until its release.
     std::optional<ConsultationStep::Kind> m_dragStep;
     int m_clipEntriesAtPress = 0; // a press that added a point is not a point move
