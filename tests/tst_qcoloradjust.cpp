@@ -54,7 +54,7 @@ private slots:
                     entry = uchar(rng.bounded(256));
             rule = [&](int channel, int c) { return int(tables[size_t(channel)][size_t(c)]); };
         }
-        QImage src(1003, 9, QImage::Format_ARGB32);
+        QImage src(1003, 263, QImage::Format_ARGB32); // large enough to be split over cores
         QRandomGenerator rng(99);
         for (int y = 0; y < src.height(); ++y)
             rng.fillRange(reinterpret_cast<quint32*>(src.scanLine(y)), src.width());
@@ -83,6 +83,11 @@ private slots:
             QImage narrow(narrowSrc.size(), QImage::Format_ARGB32);
             QColorAdjust::apply(narrowSrc, narrow, tables[0], tables[1], tables[2]);
             QVERIFY2(narrow == portable.copy(0, 0, 31, 3), QColorAdjust::pathName());
+            // Rows with padding after them are split by rows, not as one long row.
+            const QImage strided(src.constBits(), 1001, 263, src.bytesPerLine(), QImage::Format_ARGB32);
+            QImage rows(strided.size(), QImage::Format_ARGB32);
+            QColorAdjust::apply(strided, rows, tables[0], tables[1], tables[2]);
+            QVERIFY2(rows == portable.copy(0, 0, 1001, 263), QColorAdjust::pathName());
         }
         qunsetenv("KESTRIN_NO_VBMI");
     }

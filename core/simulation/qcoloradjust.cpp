@@ -1,8 +1,11 @@
 #include "core/simulation/qcoloradjust.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
 #include <QtGlobal>
 
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
@@ -226,6 +229,29 @@ RowFunction bestRowFunction()
 #endif
 }
 
+// Pictures below this many pixels are adjusted on the calling thread alone: for
+// them, handing half to another core costs more than it saves.
+constexpr qint64 SplitPixels = 256 * 1024;
+
+// Runs work(first, end) over [0, count): half on a pooled thread when the picture is
+// large and a pooled thread is free at once, so that a busy pool never makes the
+// caller wait.
+void splitOverCores(qint64 pixels, int count, const std::function<void(int, int)>& work)
+{
+    const int half = count / 2;
+    QSemaphore done;
+    if (pixels < SplitPixels || half == 0
+        || !QThreadPool::globalInstance()->tryStart([&] {
+               work(half, count);
+               done.release();
+           })) {
+        work(0, count);
+        return;
+    }
+    work(0, half);
+    done.acquire();
+}
+
 bool applyRows(const QImage& src, QImage& dst, const QColorAdjust::Table& blue,
     const QColorAdjust::Table& green, const QColorAdjust::Table& red, RowFunction row)
 {
@@ -243,14 +269,21 @@ bool applyRows(const QImage& src, QImage& dst, const QColorAdjust::Table& blue,
     if (src.bytesPerLine() == qsizetype(width) * 4 && dst.bytesPerLine() == qsizetype(width) * 4
         && pixels <= std::numeric_limits<int>::max()) {
         const QRgb* in = reinterpret_cast<const QRgb*>(src.constBits());
-        row(in, reinterpret_cast<QRgb*>(dst.bits()), int(pixels), blue, green, red);
+        QRgb* out = reinterpret_cast<QRgb*>(dst.bits());
+        splitOverCores(pixels, int(pixels), [&](int first, int end) {
+            row(in + first, out + first, end - first, blue, green, red);
+        });
         return true;
     }
-    for (int y = 0; y < height; ++y) {
-        const QRgb* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-        QRgb* out = reinterpret_cast<QRgb*>(dst.scanLine(y));
-        row(in, out, width, blue, green, red);
-    }
+    // Rows are fetched before any thread starts: a shared picture detaches here.
+    uchar* outBits = dst.bits();
+    splitOverCores(pixels, height, [&](int first, int end) {
+        for (int y = first; y < end; ++y) {
+            const QRgb* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+            QRgb* out = reinterpret_cast<QRgb*>(outBits + y * dst.bytesPerLine());
+            row(in, out, width, blue, green, red);
+        }
+    });
     return true;
 }
 
