@@ -1,6 +1,6 @@
 // Reads the system's fonts into Qt's font list on another core while the window
-// is built: left to the first text laid out, the font configuration and the list
-// are the longest single wait of a start.
+// is built: left to the first text laid out, reading the font configuration and the
+// list makes the window wait for them.
 #pragma once
 
 #include <thread>
