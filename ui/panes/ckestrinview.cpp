@@ -701,12 +701,10 @@ void CKestrinView::paintOverBackdrop(QPainter& painter, Workspace& ws, const QRe
     const BracketLayers layers
         = isWorking() && ws.m_bClipClosed ? bracketLayers(ws, painter) : BracketLayers();
     const qreal ratio = viewport()->devicePixelRatioF();
-    QByteArray key;
+    QByteArray key = viewKey(ratio);
     KeyWriter writer(key);
-    writer << ratio << viewport()->size() << m_geometry.viewScale << m_geometry.offsetX
-           << m_geometry.offsetY << m_geometry.scroll.posX << m_geometry.scroll.posY
-           << ws.drawablePhoto().cacheKey() << palette().color(QPalette::Dark).rgba()
-           << layers.still << m_geometry.mirrored;
+    writer << ws.drawablePhoto().cacheKey() << palette().color(QPalette::Dark).rgba()
+           << layers.still;
     if (layers.still > 0) {
         key += m_outlineKey;
         const PaneSlot& paneSlot = ws.m_slot[size_t(slot())];
@@ -799,12 +797,18 @@ QRect CKestrinView::movedBracketsArea() const
     return changedArea(m_drawnLive, liveBrackets(*ws, layers)) & viewport()->rect();
 }
 
-const QImage& CKestrinView::outlineMask(qreal ratio)
+QByteArray CKestrinView::viewKey(qreal ratio) const
 {
-    QByteArray key = m_outlineKey;
+    QByteArray key;
     KeyWriter(key) << ratio << viewport()->size() << m_geometry.viewScale << m_geometry.offsetX
                    << m_geometry.offsetY << m_geometry.scroll.posX << m_geometry.scroll.posY
                    << m_geometry.mirrored;
+    return key;
+}
+
+const QImage& CKestrinView::outlineMask(qreal ratio)
+{
+    const QByteArray key = m_outlineKey + viewKey(ratio);
     if (key == m_outlineMaskKey && !m_outlineMask.isNull())
         return m_outlineMask;
     m_outlineMask = QImage(m_frame.image().size(), QImage::Format_Alpha8);

@@ -136,6 +136,9 @@ private:
     // decorated bracket they reach.
     static QRect changedArea(
         const std::vector<DrawnBracket>& before, const std::vector<DrawnBracket>& now);
+    // Where and how the pane shows the drawing: its size, pixel ratio, zoom, offset,
+    // scroll and mirror, for the keys of the pictures kept in device pixels.
+    QByteArray viewKey(qreal ratio) const;
     // m_outlineMask, drawn anew when the outline or the view changed.
     const QImage& outlineMask(qreal ratio);
     // Puts the backdrop back on the frame's pixels of `area` that lie outside the
