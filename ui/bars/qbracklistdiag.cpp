@@ -127,8 +127,8 @@ QBrackListDiag::QBrackListDiag(QWidget* parent)
 
 void QBrackListDiag::initList()
 {
-    m_list->setModel(m_shown);
     m_list->setHorizontalHeader(m_header);
+    m_list->setModel(m_shown);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);

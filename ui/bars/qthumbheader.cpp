@@ -80,3 +80,12 @@ void QThumbHeader::paintSection(QPainter* painter, const QRect& rect, int logica
     painter->drawPixmap(at, pixmap);
     painter->restore();
 }
+
+QSize QThumbHeader::sectionSizeFromContents(int logicalIndex) const
+{
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    option.section = logicalIndex;
+    option.text = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
+    return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+}

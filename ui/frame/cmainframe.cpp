@@ -49,7 +49,7 @@ CMainFrame::CMainFrame(QWidget* parent)
     : QMainWindow(parent)
     , m_patientIdFile(HostDialogs::tempFolder() + QStringLiteral("PatientID.TMP"))
 {
-    setWindowIcon(QIcon(QStringLiteral(":/icons/kestrin.png")));
+    // The window takes the application's icon: no second decode of it here.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         resize(screen->availableGeometry().size() * 4 / 5);
     createPanes();
