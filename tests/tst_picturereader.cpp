@@ -4,6 +4,7 @@
 #include "core/gallery/bracketpreview.h"
 #include "core/host/imagekit.h"
 #include "core/host/photocatalog.h"
+#include "core/image/jpegdecoder.h"
 #include "core/image/picturereader.h"
 #include "core/output/compositerenderer.h"
 #include "core/photo/photoloader.h"
@@ -13,12 +14,14 @@
 #include "testutils.h"
 
 #include <QPainter>
+#include <QRandomGenerator>
 #include <QtEndian>
 
 #include <future>
 #include <memory>
 
 #include <jpeglib.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,9 +38,12 @@ QByteArray topDownBmp(const QImage& img)
     return bytes;
 }
 
-// A 9 x 6 orange CMYK JPEG as print software writes it (Adobe marker, inverted
-// values without black: no cyan, half magenta, full yellow).
-QByteArray cmykJpeg()
+// A JPEG written by libjpeg from `pixels` (RGB32): CMYK as print software writes it
+// (Adobe marker, inverted values), one grey component, or YCbCr with each chroma
+// sample covering `sampling` x `sampling` pixels; progressive, or with a restart
+// marker every row of blocks, on request.
+QByteArray libjpegFile(const QImage& pixels, J_COLOR_SPACE space, int sampling = 2,
+    bool progressive = false, bool restarts = false)
 {
     jpeg_compress_struct info {};
     jpeg_error_mgr error {};
@@ -46,20 +52,45 @@ QByteArray cmykJpeg()
     unsigned char* out = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&info, &out, &size);
-    info.image_width = 9;
-    info.image_height = 6;
-    info.input_components = 4;
-    info.in_color_space = JCS_CMYK;
+    info.image_width = JDIMENSION(pixels.width());
+    info.image_height = JDIMENSION(pixels.height());
+    info.input_components = space == JCS_GRAYSCALE ? 1 : 4;
+    info.in_color_space = space == JCS_YCbCr ? JCS_EXT_BGRX : space;
     jpeg_set_defaults(&info);
+    if (space == JCS_YCbCr)
+        info.comp_info[0].h_samp_factor = info.comp_info[0].v_samp_factor = sampling;
+    if (progressive)
+        jpeg_simple_progression(&info);
+    info.restart_in_rows = restarts;
     jpeg_start_compress(&info, TRUE);
-    QByteArray row = QByteArray("\xFF\x80\x00\xFF", 4).repeated(9);
-    for (auto line = JSAMPROW(row.data()); info.next_scanline < info.image_height;)
+    const QImage grey = pixels.convertToFormat(QImage::Format_Grayscale8);
+    const QImage& source = space == JCS_GRAYSCALE ? grey : pixels;
+    for (int y = 0; y < pixels.height(); ++y) {
+        QByteArray row(reinterpret_cast<const char*>(source.constScanLine(y)),
+            pixels.width() * int(info.input_components));
+        if (space == JCS_CMYK)
+            row = QByteArray("\xFF\x80\x00\xFF", 4).repeated(pixels.width());
+        auto line = JSAMPROW(row.data());
         jpeg_write_scanlines(&info, &line, 1);
+    }
     jpeg_finish_compress(&info);
     const QByteArray bytes(reinterpret_cast<const char*>(out), int(size));
     jpeg_destroy_compress(&info);
     free(out);
     return bytes;
+}
+
+// Gradients with noise over them: every frequency and colour is in play.
+QImage texture(int w, int h)
+{
+    QImage image = positionImage(w, h);
+    QRandomGenerator noise(w * 7 + h);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            line[x] ^= noise.bounded(0x404040u);
+    }
+    return image;
 }
 
 // The JPEG with an EXIF block holding only the orientation tag right after SOI, or
@@ -104,7 +135,8 @@ private slots:
         QImage wide = pattern.convertToFormat(QImage::Format_RGBA64);
         wide.setPixelColor(3, 1, QColor::fromRgba64(0x8000, 0x4000, 0x2000, 0x8000));
         QTest::newRow("16-bit png") << encoded(wide, "png") << wide << 1;
-        QTest::newRow("cmyk jpeg") << cmykJpeg() << filled({ 9, 6 }, 0xFFFF8000) << 6;
+        QTest::newRow("cmyk jpeg") << libjpegFile(filled({ 9, 6 }, Qt::black), JCS_CMYK)
+                                    << filled({ 9, 6 }, 0xFFFF8000) << 6;
         QImage palette = pattern.convertToFormat(QImage::Format_Indexed8);
         palette.setColor(1, qRgba(0, 0, 0, 0));
         palette.setColor(2, qRgba(255, 0, 0, 96));
@@ -168,6 +200,56 @@ private slots:
             && PictureReader(path).read(QImage::Format_RGB32).isNull();
         alarm(0);
         QVERIFY(refused);
+    }
+
+    void jpegDecodesAsQtDoes_data()
+    {
+        // The file; the divisor libjpeg scales by, or 0 for a size no divisor gives;
+        // whether libjpeg is used directly (else Qt's decoder takes the file).
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("divisor");
+        QTest::addColumn<bool>("direct");
+        const QImage odd = texture(1003, 263), even = texture(2000, 1304);
+        QTest::newRow("4:2:0, odd size") << libjpegFile(odd, JCS_YCbCr) << 1 << true;
+        QTest::newRow("4:2:0, halved") << libjpegFile(texture(1002, 526), JCS_YCbCr) << 2 << true;
+        QTest::newRow("4:2:0, an eighth") << libjpegFile(even, JCS_YCbCr) << 8 << true;
+        QTest::newRow("4:4:4, a quarter") << libjpegFile(even, JCS_YCbCr, 1) << 4 << true;
+        QTest::newRow("progressive") << libjpegFile(odd, JCS_YCbCr, 2, true) << 1 << true;
+        QTest::newRow("restart markers") << libjpegFile(odd, JCS_YCbCr, 2, false, true) << 1 << true;
+        QTest::newRow("grey, halved") << libjpegFile(texture(1002, 526), JCS_GRAYSCALE) << 2 << true;
+        const QByteArray whole = libjpegFile(odd, JCS_YCbCr);
+        QTest::newRow("cut short") << whole.left(whole.size() * 2 / 3) << 1 << true;
+        // Five segments of an unknown marker, skipped over, across the decoder's pieces.
+        const QByteArray segment = QByteArray::fromHex("FFEFFFFF") + QByteArray(65533, 'k');
+        QTest::newRow("large segments") << whole.left(2) + segment.repeated(5) + whole.mid(2) << 1
+                                        << true;
+        QTest::newRow("cmyk") << libjpegFile(odd, JCS_CMYK) << 1 << false;
+        QTest::newRow("a size between scales") << libjpegFile(odd, JCS_YCbCr) << 0 << false;
+    }
+
+    // libjpeg called directly gives Qt's reader's pixels, and the reader its own.
+    void jpegDecodesAsQtDoes()
+    {
+        QFETCH(int, divisor);
+        const QString path = m_host->path("photo.jpg");
+        QVERIFY(writeBytes(path, fetch<QByteArray>("bytes")));
+        const QSize stored = PictureReader(path).size();
+        const QSize size = divisor ? QSize((stored.width() + divisor - 1) / divisor,
+                                         (stored.height() + divisor - 1) / divisor)
+                                   : stored * 3 / 5;
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        const std::optional<QImage> direct = JpegDecoder::decode(fd, size);
+        ::close(fd);
+        QCOMPARE(direct.has_value(), fetch<bool>("direct"));
+        QImageReader qt(path, "jpeg");
+        qt.setScaledSize(size);
+        const QImage expected = qt.read().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!expected.isNull());
+        if (direct)
+            QCOMPARE(*direct, expected);
+        PictureReader reader(path);
+        reader.setScaledSize(size);
+        QCOMPARE(reader.read(QImage::Format_RGB32), expected);
     }
 
     void photographOrientation_data()

@@ -1,5 +1,7 @@
 #include "core/image/picturereader.h"
 
+#include "core/image/jpegdecoder.h"
+
 #include <QImageIOHandler>
 #include <QPainter>
 
@@ -79,20 +81,32 @@ QImage PictureReader::read(QImage::Format format)
     if (!canRead())
         return {};
     raiseAllocationLimit();
-    m_reader.setAutoTransform(m_autoTransform);
     const bool scaled = !m_scaledSize.isEmpty() && m_scaledSize != m_size;
-    if (scaled)
-        m_reader.setScaledSize(m_scaledSize);
-    QImage image;
-    // The JPEG decoder fills an RGB32 buffer of the right size in place: handing it
-    // one backed by huge pages saves most of the page faults of a large photograph.
-    // Other formats, and JPEGs that are not RGB (grey, CMYK), allocate their own.
-    if (m_format == "jpeg" && !scaled && format == QImage::Format_RGB32)
-        image = allocate(m_size.width(), m_size.height(), QImage::Format_RGB32);
-    if (!m_reader.read(&image) || image.isNull())
-        return {};
     QSize expected = scaled ? m_scaledSize : m_size;
-    if (m_autoTransform && (m_reader.transformation() & QImageIOHandler::TransformationRotate90))
+    const QImageIOHandler::Transformations turn
+        = m_autoTransform ? m_reader.transformation() : QImageIOHandler::TransformationNone;
+    // JPEGs that need no turn go to libjpeg directly; the rest, and the sizes and
+    // colour spaces it does not take, to Qt's decoders.
+    std::optional<QImage> direct;
+    if (m_format == "jpeg" && turn == QImageIOHandler::TransformationNone)
+        direct = JpegDecoder::decode(m_file.handle(), expected);
+    QImage image;
+    if (direct) {
+        image = std::move(*direct);
+    } else {
+        m_reader.setAutoTransform(m_autoTransform);
+        if (scaled)
+            m_reader.setScaledSize(m_scaledSize);
+        // Qt's JPEG decoder fills an RGB32 buffer of the right size in place: one
+        // backed by huge pages saves most of the page faults of a large photograph.
+        if (m_format == "jpeg" && !scaled && format == QImage::Format_RGB32)
+            image = allocate(m_size.width(), m_size.height(), QImage::Format_RGB32);
+        if (!m_reader.read(&image))
+            return {};
+    }
+    if (image.isNull())
+        return {};
+    if (turn & QImageIOHandler::TransformationRotate90)
         expected.transpose();
     // A decoder that disagrees with its own header has misread the file.
     if (image.size() != expected)

@@ -1,15 +1,13 @@
 #include "core/output/jpegstripencoder.h"
 
+#include "core/image/jpegerrors.h"
+
 #include <QByteArray>
 #include <QImage>
 
 #include <algorithm>
-#include <csetjmp>
-#include <cstdio>
 
-// jpeglib.h needs <cstdio> before it, and jerror.h needs jpeglib.h.
-#include <jpeglib.h>
-
+// jerror.h needs jpeglib.h, which jpegerrors.h brings.
 #include <jerror.h>
 
 namespace {
@@ -21,23 +19,10 @@ constexpr unsigned char MarkerStartOfScan = 0xDA;
 constexpr unsigned char MarkerRestart0 = 0xD0;
 constexpr unsigned char MarkerEndOfImage = 0xD9;
 
-struct ErrorManager {
-    jpeg_error_mgr pub;
-    std::jmp_buf jump;
-};
-
 struct Destination {
     jpeg_destination_mgr pub;
     QByteArray* buffer;
 };
-
-[[noreturn]] void onError(j_common_ptr cinfo)
-{
-    std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->jump, 1);
-}
-
-// libjpeg would print its warnings to stderr; nothing is logged here.
-void onMessage(j_common_ptr) { }
 
 void initDestination(j_compress_ptr cinfo)
 {
@@ -73,7 +58,7 @@ int bigEndian16(const QByteArray& bytes, qsizetype at)
 
 struct JpegStripEncoder::Private {
     jpeg_compress_struct cinfo {};
-    ErrorManager error {};
+    JpegErrors error {};
     Destination dest {};
     QByteArray scratch;
     int width = 0;
@@ -122,9 +107,7 @@ JpegStripEncoder::JpegStripEncoder(int width, int height)
 {
     d->width = width;
     d->height = height;
-    d->cinfo.err = jpeg_std_error(&d->error.pub);
-    d->error.pub.error_exit = onError;
-    d->error.pub.output_message = onMessage;
+    d->cinfo.err = d->error.install();
     d->dest.buffer = &d->scratch;
     d->dest.pub.init_destination = initDestination;
     d->dest.pub.empty_output_buffer = emptyOutputBuffer;

@@ -1,0 +1,155 @@
+#include "core/image/jpegdecoder.h"
+
+#include "core/image/jpegerrors.h"
+#include "core/image/picturereader.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+// jerror.h needs jpeglib.h, which jpegerrors.h brings.
+#include <jerror.h>
+
+#include <unistd.h>
+
+namespace {
+
+// libjpeg takes its quick path while a few kilobytes of the file lie ahead in the
+// buffer; this much keeps it there for all but the ends of the pieces.
+constexpr size_t PieceBytes = 256 * 1024;
+
+struct Source {
+    jpeg_source_mgr pub;
+    int fd;
+    off_t offset; // of the next piece in the file
+    JOCTET* buffer;
+};
+
+const JOCTET EndOfImage[] = { 0xFF, JPEG_EOI };
+
+boolean fillBuffer(j_decompress_ptr info)
+{
+    auto* source = reinterpret_cast<Source*>(info->src);
+    ssize_t got;
+    do
+        got = ::pread(source->fd, source->buffer, PieceBytes, source->offset);
+    while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+        // A file that ends early decodes grey from there on, as in Qt's reader:
+        // libjpeg is handed the end marker it is missing.
+        source->pub.next_input_byte = EndOfImage;
+        source->pub.bytes_in_buffer = sizeof EndOfImage;
+        return TRUE;
+    }
+    source->offset += got;
+    source->pub.next_input_byte = source->buffer;
+    source->pub.bytes_in_buffer = size_t(got);
+    return TRUE;
+}
+
+void skipInput(j_decompress_ptr info, long count)
+{
+    auto* source = reinterpret_cast<Source*>(info->src);
+    if (count <= 0)
+        return;
+    if (size_t(count) <= source->pub.bytes_in_buffer) {
+        source->pub.next_input_byte += count;
+        source->pub.bytes_in_buffer -= size_t(count);
+        return;
+    }
+    // Past the buffer (a large marker segment): the next piece starts beyond it.
+    source->offset += off_t(size_t(count) - source->pub.bytes_in_buffer);
+    source->pub.bytes_in_buffer = 0;
+}
+
+void noOperation(j_decompress_ptr) { }
+
+// The divisor (1, 2, 4 or 8) that turns the stored size into `size` as libjpeg
+// rounds, or 0 when none does.
+unsigned divisorFor(const jpeg_decompress_struct& info, QSize size)
+{
+    for (unsigned d : { 1u, 2u, 4u, 8u })
+        if ((info.image_width + d - 1) / d == unsigned(size.width())
+            && (info.image_height + d - 1) / d == unsigned(size.height()))
+            return d;
+    return 0;
+}
+
+struct Job {
+    int fd;
+    QSize size;
+    std::unique_ptr<JOCTET[]> buffer;
+    QImage image;
+    bool taken = false;
+};
+
+// False when libjpeg stopped on an error. Nothing with a destructor lives in this
+// frame, since an error leaves it by longjmp.
+bool run(Job* job)
+{
+    jpeg_decompress_struct info {};
+    JpegErrors errors {};
+    Source source {};
+    info.err = errors.install();
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
+    jpeg_create_decompress(&info);
+    source.fd = job->fd;
+    source.buffer = job->buffer.get();
+    source.pub.init_source = noOperation;
+    source.pub.fill_input_buffer = fillBuffer;
+    source.pub.skip_input_data = skipInput;
+    source.pub.resync_to_restart = jpeg_resync_to_restart;
+    source.pub.term_source = noOperation;
+    info.src = &source.pub;
+    jpeg_read_header(&info, TRUE);
+
+    const bool colour = info.num_components == 3
+        && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB);
+    const bool grey = info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
+    const unsigned divisor = divisorFor(info, job->size);
+    if ((colour || grey) && divisor != 0) {
+        job->taken = true;
+        info.scale_num = 1;
+        info.scale_denom = divisor;
+        // Qt's 32-bit pixels as they lie in memory, grey ones too.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        info.out_color_space = JCS_EXT_BGRX;
+#else
+        info.out_color_space = JCS_EXT_XRGB;
+#endif
+        jpeg_start_decompress(&info);
+        job->image = PictureReader::allocate(
+            int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+        if (job->image.isNull() || job->image.size() != job->size)
+            ERREXIT(&info, JERR_OUT_OF_MEMORY);
+        constexpr int Batch = 16;
+        JSAMPROW rows[Batch];
+        while (info.output_scanline < info.output_height) {
+            const int first = int(info.output_scanline);
+            const int count = std::min<int>(Batch, int(info.output_height) - first);
+            for (int i = 0; i < count; ++i)
+                rows[i] = job->image.scanLine(first + i);
+            jpeg_read_scanlines(&info, rows, JDIMENSION(count));
+        }
+        jpeg_finish_decompress(&info);
+    }
+    jpeg_destroy_decompress(&info);
+    return true;
+}
+
+} // namespace
+
+std::optional<QImage> JpegDecoder::decode(int fd, QSize size)
+{
+    if (fd < 0 || size.isEmpty())
+        return std::nullopt;
+    Job job { fd, size, std::make_unique<JOCTET[]>(PieceBytes), {} };
+    if (!run(&job))
+        return QImage();
+    if (!job.taken)
+        return std::nullopt;
+    return std::move(job.image);
+}
