@@ -223,7 +223,6 @@ private slots:
         const QByteArray segment = QByteArray::fromHex("FFEFFFFF") + QByteArray(65533, 'k');
         QTest::newRow("large segments") << whole.left(2) + segment.repeated(5) + whole.mid(2) << 1
                                         << true;
-        QTest::newRow("cmyk") << libjpegFile(odd, JCS_CMYK) << 1 << false;
         QTest::newRow("a size between scales") << libjpegFile(odd, JCS_YCbCr) << 0 << false;
     }
 
