@@ -1,6 +1,7 @@
 // Fuzzes the opening of a patient photograph: the bytes are written to a file and
 // opened as the program opens its command-line argument, then turned by the
-// orientation flags taken from the input's last byte.
+// orientation flags taken from the input's last byte, and read again as a preview
+// scaled by a divisor taken from its first byte.
 #include "core/photo/photoloader.h"
 #include "core/workspace/workspace.h"
 #include "fuzzfixture.h"
@@ -55,6 +56,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const bool quarter = (flags & 0x01) || (!(flags & 0x02) && (flags & 0x04));
         const QSize expected = quarter ? photo.size().transposed() : photo.size();
         if (turned.size() != expected)
+            std::abort();
+        // The preview path too: decoded smaller by a divisor the input's first byte picks.
+        const int divisor = 1 << (data[0] & 3);
+        const QImage preview = PhotoLoader::read(path, -1, divisor);
+        if (!preview.isNull()
+            && preview.size()
+                != QSize((photo.width() + divisor - 1) / divisor,
+                    (photo.height() + divisor - 1) / divisor)
+            && preview.size()
+                != QSize((photo.height() + divisor - 1) / divisor,
+                    (photo.width() + divisor - 1) / divisor))
             std::abort();
     }
     return 0;
