@@ -205,28 +205,39 @@ private slots:
     void jpegDecodesAsQtDoes_data()
     {
         // The file; the divisor libjpeg scales by, or 0 for a size no divisor gives;
-        // whether libjpeg is used directly (else Qt's decoder takes the file).
+        // whether libjpeg is used directly (else Qt's decoder takes the file); the
+        // EXIF orientation the reader applies (0: none).
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("divisor");
         QTest::addColumn<bool>("direct");
+        QTest::addColumn<int>("exif");
+        const auto row = [](const char* tag, const QByteArray& bytes, int divisor,
+                             bool direct = true, int exif = 0) {
+            QTest::newRow(tag) << withExifOrientation(bytes, exif) << divisor << direct << exif;
+        };
         const QImage odd = texture(1003, 263), even = texture(2000, 1304);
-        QTest::newRow("4:2:0, odd size") << libjpegFile(odd, JCS_YCbCr) << 1 << true;
-        QTest::newRow("4:2:0, halved") << libjpegFile(texture(1002, 526), JCS_YCbCr) << 2 << true;
-        QTest::newRow("4:2:0, an eighth") << libjpegFile(even, JCS_YCbCr) << 8 << true;
-        QTest::newRow("4:4:4, a quarter") << libjpegFile(even, JCS_YCbCr, 1) << 4 << true;
-        QTest::newRow("progressive") << libjpegFile(odd, JCS_YCbCr, 2, true) << 1 << true;
-        QTest::newRow("restart markers") << libjpegFile(odd, JCS_YCbCr, 2, false, true) << 1 << true;
-        QTest::newRow("grey, halved") << libjpegFile(texture(1002, 526), JCS_GRAYSCALE) << 2 << true;
+        const QImage halvable = texture(1002, 526);
+        row("4:2:0, odd size", libjpegFile(odd, JCS_YCbCr), 1);
+        row("4:2:0, halved", libjpegFile(halvable, JCS_YCbCr), 2);
+        row("4:2:0, an eighth", libjpegFile(even, JCS_YCbCr), 8);
+        row("4:4:4, a quarter", libjpegFile(even, JCS_YCbCr, 1), 4);
+        row("progressive", libjpegFile(odd, JCS_YCbCr, 2, true), 1);
+        row("restart markers", libjpegFile(odd, JCS_YCbCr, 2, false, true), 1);
+        row("grey, halved", libjpegFile(halvable, JCS_GRAYSCALE), 2);
         const QByteArray whole = libjpegFile(odd, JCS_YCbCr);
-        QTest::newRow("cut short") << whole.left(whole.size() * 2 / 3) << 1 << true;
+        row("cut short", whole.left(whole.size() * 2 / 3), 1);
         // Five segments of an unknown marker, skipped over, across the decoder's pieces.
         const QByteArray segment = QByteArray::fromHex("FFEFFFFF") + QByteArray(65533, 'k');
-        QTest::newRow("large segments") << whole.left(2) + segment.repeated(5) + whole.mid(2) << 1
-                                        << true;
-        QTest::newRow("a size between scales") << libjpegFile(odd, JCS_YCbCr) << 0 << false;
+        row("large segments", whole.left(2) + segment.repeated(5) + whole.mid(2), 1);
+        row("a size between scales", whole, 0, false);
+        row("exif 6: quarter turn, an eighth", libjpegFile(even, JCS_YCbCr), 8, true, 6);
+        row("exif 5: mirror and quarter turn", whole, 1, true, 5);
+        row("exif 8: three-quarter turn, halved", libjpegFile(halvable, JCS_YCbCr), 2, true, 8);
+        row("exif 3: half turn", whole, 1, true, 3);
     }
 
-    // libjpeg called directly gives Qt's reader's pixels, and the reader its own.
+    // libjpeg called directly gives Qt's reader's pixels, and the reader, turning
+    // them by their EXIF orientation, gives what Qt's reader turning them gives.
     void jpegDecodesAsQtDoes()
     {
         QFETCH(int, divisor);
@@ -240,15 +251,22 @@ private slots:
         const std::optional<QImage> direct = JpegDecoder::decode(fd, size);
         ::close(fd);
         QCOMPARE(direct.has_value(), fetch<bool>("direct"));
-        QImageReader qt(path, "jpeg");
-        qt.setScaledSize(size);
-        const QImage expected = qt.read().convertToFormat(QImage::Format_RGB32);
+        const auto qtRead = [&](bool turn) {
+            QImageReader qt(path, "jpeg");
+            qt.setAutoTransform(turn);
+            qt.setScaledSize(size);
+            return qt.read().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage expected = qtRead(false);
         QVERIFY(!expected.isNull());
         if (direct)
             QCOMPARE(*direct, expected);
         PictureReader reader(path);
+        reader.setAutoTransform(true);
         reader.setScaledSize(size);
-        QCOMPARE(reader.read(QImage::Format_RGB32), expected);
+        const QImage shown = reader.read(QImage::Format_RGB32);
+        QCOMPARE(shown, qtRead(true));
+        QCOMPARE(shown.size() != expected.size(), fetch<int>("exif") >= 5);
     }
 
     void photographOrientation_data()

@@ -4,6 +4,7 @@
 
 #include <QImageIOHandler>
 #include <QPainter>
+#include <QTransform>
 
 #include <cstdlib>
 
@@ -35,6 +36,19 @@ QImage overWhite(const QImage& image)
     painter.drawImage(0, 0, image);
     painter.end();
     return white;
+}
+
+// The EXIF turn as Qt's reader applies it: mirror and flip first, then a quarter
+// turn; a three-quarter turn on its own.
+QImage turned(QImage image, QImageIOHandler::Transformations turn)
+{
+    if (turn == QImageIOHandler::TransformationRotate270)
+        return image.transformed(QTransform().rotate(270));
+    image = std::move(image).mirrored(turn & QImageIOHandler::TransformationMirror,
+        turn & QImageIOHandler::TransformationFlip);
+    if (turn & QImageIOHandler::TransformationRotate90)
+        return image.transformed(QTransform().rotate(90));
+    return image;
 }
 
 } // namespace
@@ -85,14 +99,14 @@ QImage PictureReader::read(QImage::Format format)
     QSize expected = scaled ? m_scaledSize : m_size;
     const QImageIOHandler::Transformations turn
         = m_autoTransform ? m_reader.transformation() : QImageIOHandler::TransformationNone;
-    // JPEGs that need no turn go to libjpeg directly; the rest, and the sizes and
-    // colour spaces it does not take, to Qt's decoders.
+    // JPEGs go to libjpeg directly, and are turned here as Qt's reader turns them;
+    // other formats, and the sizes and colour spaces it does not take, to Qt's decoders.
     std::optional<QImage> direct;
-    if (m_format == "jpeg" && turn == QImageIOHandler::TransformationNone)
+    if (m_format == "jpeg")
         direct = JpegDecoder::decode(m_file.handle(), expected);
     QImage image;
     if (direct) {
-        image = std::move(*direct);
+        image = turned(std::move(*direct), turn);
     } else {
         m_reader.setAutoTransform(m_autoTransform);
         if (scaled)
