@@ -1,13 +1,13 @@
 #include "core/image/jpegdecoder.h"
 
-#include "core/image/jpegerrors.h"
+#include "core/image/libjpegglue.h"
 #include "core/image/picturereader.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
 
-// jerror.h needs jpeglib.h, which jpegerrors.h brings.
+// jerror.h needs jpeglib.h, which libjpegglue.h brings.
 #include <jerror.h>
 
 #include <unistd.h>
@@ -114,12 +114,7 @@ bool run(Job* job)
         job->taken = true;
         info.scale_num = 1;
         info.scale_denom = divisor;
-        // Qt's 32-bit pixels as they lie in memory, grey ones too.
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-        info.out_color_space = JCS_EXT_BGRX;
-#else
-        info.out_color_space = JCS_EXT_XRGB;
-#endif
+        info.out_color_space = QtPixelColorSpace; // grey pictures too
         jpeg_start_decompress(&info);
         job->image = PictureReader::allocate(
             int(info.output_width), int(info.output_height), QImage::Format_RGB32);

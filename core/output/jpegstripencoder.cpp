@@ -1,13 +1,13 @@
 #include "core/output/jpegstripencoder.h"
 
-#include "core/image/jpegerrors.h"
+#include "core/image/libjpegglue.h"
 
 #include <QByteArray>
 #include <QImage>
 
 #include <algorithm>
 
-// jerror.h needs jpeglib.h, which jpegerrors.h brings.
+// jerror.h needs jpeglib.h, which libjpegglue.h brings.
 #include <jerror.h>
 
 namespace {
@@ -77,12 +77,7 @@ struct JpegStripEncoder::Private {
         c.image_width = JDIMENSION(width);
         c.image_height = JDIMENSION(rows);
         c.input_components = 4;
-        // Qt's 32-bit pixels as they lie in memory: no conversion pass of our own.
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-        c.in_color_space = JCS_EXT_BGRX;
-#else
-        c.in_color_space = JCS_EXT_XRGB;
-#endif
+        c.in_color_space = QtPixelColorSpace;
         jpeg_set_defaults(&c);
         // A marker before every row of blocks: the strips' seams fall on them.
         c.restart_in_rows = 1;
