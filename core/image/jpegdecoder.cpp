@@ -3,9 +3,13 @@
 #include "core/image/libjpegglue.h"
 #include "core/image/picturereader.h"
 
+#include <QColorSpace>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
+#include <new>
 
 // jerror.h needs jpeglib.h, which libjpegglue.h brings.
 #include <jerror.h>
@@ -75,63 +79,87 @@ unsigned divisorFor(const jpeg_decompress_struct& info, QSize size)
     return 0;
 }
 
+// Everything libjpeg touches lives here, outside the frame that an error leaves by
+// longjmp, so that no value it changed is lost in the jump.
 struct Job {
-    int fd;
+    jpeg_decompress_struct info {};
+    JpegErrors errors {};
+    Source source {};
+    int fd = -1;
     QSize size;
     std::unique_ptr<JOCTET[]> buffer;
     QImage image;
+    QByteArray profile; // the embedded colour profile, if any
     bool taken = false;
 };
 
 // False when libjpeg stopped on an error. Nothing with a destructor lives in this
-// frame, since an error leaves it by longjmp.
+// frame across a libjpeg call, since an error leaves it by longjmp.
 bool run(Job* job)
 {
-    jpeg_decompress_struct info {};
-    JpegErrors errors {};
-    Source source {};
-    info.err = errors.install();
-    if (setjmp(errors.jump)) {
-        jpeg_destroy_decompress(&info);
+    jpeg_decompress_struct* info = &job->info;
+    info->err = job->errors.install();
+    if (setjmp(job->errors.jump)) {
+        jpeg_destroy_decompress(&job->info);
         return false;
     }
-    jpeg_create_decompress(&info);
-    source.fd = job->fd;
-    source.buffer = job->buffer.get();
-    source.pub.init_source = noOperation;
-    source.pub.fill_input_buffer = fillBuffer;
-    source.pub.skip_input_data = skipInput;
-    source.pub.resync_to_restart = jpeg_resync_to_restart;
-    source.pub.term_source = noOperation;
-    info.src = &source.pub;
-    jpeg_read_header(&info, TRUE);
+    jpeg_create_decompress(info);
+    job->source.fd = job->fd;
+    job->source.buffer = job->buffer.get();
+    job->source.pub.init_source = noOperation;
+    job->source.pub.fill_input_buffer = fillBuffer;
+    job->source.pub.skip_input_data = skipInput;
+    job->source.pub.resync_to_restart = jpeg_resync_to_restart;
+    job->source.pub.term_source = noOperation;
+    info->src = &job->source.pub;
+    // The colour profile travels with the picture, as from Qt's reader.
+    jpeg_save_markers(info, JPEG_APP0 + 2, 0xFFFF);
+    jpeg_read_header(info, TRUE);
 
-    const bool colour = info.num_components == 3
-        && (info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB);
-    const bool grey = info.num_components == 1 && info.jpeg_color_space == JCS_GRAYSCALE;
-    const unsigned divisor = divisorFor(info, job->size);
+    const bool colour = info->num_components == 3
+        && (info->jpeg_color_space == JCS_YCbCr || info->jpeg_color_space == JCS_RGB);
+    const bool grey = info->num_components == 1 && info->jpeg_color_space == JCS_GRAYSCALE;
+    const unsigned divisor = divisorFor(*info, job->size);
     if ((colour || grey) && divisor != 0) {
         job->taken = true;
-        info.scale_num = 1;
-        info.scale_denom = divisor;
-        info.out_color_space = QtPixelColorSpace; // grey pictures too
-        jpeg_start_decompress(&info);
-        job->image = PictureReader::allocate(
-            int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+        JOCTET* profile = nullptr;
+        unsigned profileBytes = 0;
+        if (jpeg_read_icc_profile(info, &profile, &profileBytes)) {
+            job->profile = QByteArray(reinterpret_cast<const char*>(profile), int(profileBytes));
+            free(profile);
+        }
+        info->scale_num = 1;
+        info->scale_denom = divisor;
+        info->out_color_space = QtPixelColorSpace; // grey pictures too
+        jpeg_start_decompress(info);
+        try {
+            job->image = PictureReader::allocate(
+                int(info->output_width), int(info->output_height), QImage::Format_RGB32);
+        } catch (const std::bad_alloc&) {
+            job->image = QImage();
+        }
         if (job->image.isNull() || job->image.size() != job->size)
-            ERREXIT(&info, JERR_OUT_OF_MEMORY);
+            ERREXIT(info, JERR_OUT_OF_MEMORY);
         constexpr int Batch = 16;
         JSAMPROW rows[Batch];
-        while (info.output_scanline < info.output_height) {
-            const int first = int(info.output_scanline);
-            const int count = std::min<int>(Batch, int(info.output_height) - first);
+        while (info->output_scanline < info->output_height) {
+            const int first = int(info->output_scanline);
+            const int count = std::min<int>(Batch, int(info->output_height) - first);
             for (int i = 0; i < count; ++i)
                 rows[i] = job->image.scanLine(first + i);
-            jpeg_read_scanlines(&info, rows, JDIMENSION(count));
+            jpeg_read_scanlines(info, rows, JDIMENSION(count));
         }
-        jpeg_finish_decompress(&info);
+        // The resolution the file gives, converted as Qt's reader converts it.
+        const double perMetre = info->density_unit == 1 ? 100 / 2.54
+            : info->density_unit == 2                  ? 100
+                                                       : 0;
+        if (perMetre > 0) {
+            job->image.setDotsPerMeterX(int(perMetre * info->X_density));
+            job->image.setDotsPerMeterY(int(perMetre * info->Y_density));
+        }
+        jpeg_finish_decompress(info);
     }
-    jpeg_destroy_decompress(&info);
+    jpeg_destroy_decompress(info);
     return true;
 }
 
@@ -141,10 +169,15 @@ std::optional<QImage> JpegDecoder::decode(int fd, QSize size)
 {
     if (fd < 0 || size.isEmpty())
         return std::nullopt;
-    Job job { fd, size, std::make_unique<JOCTET[]>(PieceBytes), {} };
-    if (!run(&job))
+    auto job = std::make_unique<Job>();
+    job->fd = fd;
+    job->size = size;
+    job->buffer.reset(new JOCTET[PieceBytes]); // no need to clear it
+    if (!run(job.get()))
         return QImage();
-    if (!job.taken)
+    if (!job->taken)
         return std::nullopt;
-    return std::move(job.image);
+    if (!job->profile.isEmpty())
+        job->image.setColorSpace(QColorSpace::fromIccProfile(job->profile));
+    return std::move(job->image);
 }

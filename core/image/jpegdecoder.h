@@ -2,8 +2,10 @@
 // straight into Qt's 32-bit pixels. Qt's reader hands libjpeg 4 KiB of the file at a
 // time, which keeps libjpeg off its quick path for most blocks, and converts every
 // row afterwards; reading large pieces and writing the pixels in place takes a
-// twentieth off a scaled decode and a tenth off a full one. The pixels are the ones
-// Qt's reader gives for the same scale.
+// twentieth off a scaled decode and a tenth off a full one. The pixels are libjpeg's
+// own at its scales, which are Qt's reader's too wherever it takes the same scale (a
+// picture whose sides the divisor does not divide it decodes finer and resamples).
+// The file's resolution and colour profile come with them, as from Qt's reader.
 #pragma once
 
 #include <QImage>

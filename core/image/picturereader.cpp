@@ -107,6 +107,9 @@ QImage PictureReader::read(QImage::Format format)
     QImage image;
     if (direct) {
         image = turned(std::move(*direct), turn);
+        // The file's comments, which Qt's reader would have attached.
+        for (const QString& key : m_reader.textKeys())
+            image.setText(key, m_reader.text(key));
     } else {
         m_reader.setAutoTransform(m_autoTransform);
         if (scaled)

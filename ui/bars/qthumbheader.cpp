@@ -83,9 +83,14 @@ void QThumbHeader::paintSection(QPainter* painter, const QRect& rect, int logica
 
 QSize QThumbHeader::sectionSizeFromContents(int logicalIndex) const
 {
+    ensurePolished();
     QStyleOptionHeader option;
     initStyleOption(&option);
     option.section = logicalIndex;
     option.text = model() ? model()->headerData(logicalIndex, orientation()).toString() : QString();
-    return style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+    QSize size = style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this);
+    // Room for the sort arrow after the label, as paintSection draws it.
+    if (SectionImage(logicalIndex) != ImageEmpty)
+        size.rwidth() += ImageWidth + 2;
+    return size;
 }
