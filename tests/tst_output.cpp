@@ -16,7 +16,10 @@ using namespace testutils;
 
 namespace {
 constexpr QRgb kPhoto = 0xFF285AC8, kRed = 0xFFE61E1E, kGreen = 0xFF14C828;
-bool near(QRgb a, QRgb b, int tolerance = 6) { return sameImage(filled({ 1, 1 }, a), filled({ 1, 1 }, b), tolerance); }
+bool near(QRgb a, QRgb b, int tolerance = 6)
+{
+    return sameImage(filled({ 1, 1 }, a), filled({ 1, 1 }, b), tolerance);
+}
 // A 335 x 257 photograph (w * 1.1 = 368.5, h * 1.1 = 282.7: truncation and
 // rounding part ways); a clip well inside it; slot 1 a large red bracket turned
 // by 30 degrees with a small green one on it, slot 2 an inner red one, slot 3 a
@@ -64,7 +67,8 @@ private slots:
         const int rows = fetch<QSize>("grid").height(), cols = fetch<QSize>("grid").width();
         Workspace ws;
         setPhoto(ws, positionImage(photo.width(), photo.height()));
-        const CompositeRenderer renderer(ws, QVector<int>({ 3, 2, 1, 0 }).mid(0, rows * cols), rows, cols);
+        const CompositeRenderer renderer(
+            ws, QVector<int>({ 3, 2, 1, 0 }).mid(0, rows * cols), rows, cols);
         QVERIFY(renderer.isValid());
         QTEST(renderer.size(), "composite");
         QCOMPARE(renderer.panePixel(rows - 1, cols - 1), lastPane);
@@ -93,13 +97,20 @@ private slots:
         // Photograph points: inside the clip on the large bracket, on the small one,
         // outside the clip but on the large bracket, far outside.
         const QPoint points[] = { { 200, 170 }, { 131, 101 }, { 115, 25 }, { 3, 3 } };
-        // Red, green or the photograph, per pane; slot 0 has no brackets, slot 2's are not for output.
-        const char* expected = "pppp" "rgpp" "pppp" "rrpp";
+        // Red, green or the photograph, per pane; slot 0 has no brackets, slot 2's are not for
+        // output.
+        const char* expected = "pppp"
+                               "rgpp"
+                               "pppp"
+                               "rrpp";
         for (int pane = 0; pane < 4; ++pane)
             for (int i = 0; i < 4; ++i) {
                 const QRgb got = whole.pixel(renderer.panePixel(pane / 2, pane % 2) + points[i]);
                 const char want = expected[pane * 4 + i];
-                QVERIFY2(near(got, want == 'r' ? kRed : want == 'g' ? kGreen : kPhoto),
+                QVERIFY2(near(got,
+                             want == 'r'       ? kRed
+                                 : want == 'g' ? kGreen
+                                               : kPhoto),
                     qPrintable(QString("pane %1 point %2: %3").arg(pane).arg(i).arg(got, 8, 16)));
             }
         ws.m_bClipClosed = false; // an open clip shows no brackets at all
@@ -149,8 +160,10 @@ private slots:
         QCOMPARE(ok, !written.isEmpty());
         if (written != "old.jpg")
             QCOMPARE(readAll(dir + "/old.jpg"), QByteArray("previous"));
-        const QStringList left = QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        QCOMPARE(QSet<QString>(left.begin(), left.end()), QSet<QString>({ "folder.jpg", "old.jpg", ok ? written : "old.jpg" }));
+        const QStringList left = QDir(dir).entryList(
+            QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QCOMPARE(QSet<QString>(left.begin(), left.end()),
+            QSet<QString>({ "folder.jpg", "old.jpg", ok ? written : "old.jpg" }));
         if (ok) {
             const int bandRows = CompositeWriter::BandRows;
             QCOMPARE(bands, (renderer.size().height() + bandRows - 1) / bandRows);
@@ -160,7 +173,8 @@ private slots:
                 QImage::fromData(encoded(picture, "jpeg"), "jpeg"), 1));
             // Strips encoded side by side join into the bytes of one pass over the whole picture.
             QByteArray whole;
-            QVERIFY(JpegStripEncoder(picture.width(), picture.height()).encode(picture, 0, picture.height(), &whole));
+            QVERIFY(JpegStripEncoder(picture.width(), picture.height())
+                        .encode(picture, 0, picture.height(), &whole));
             QCOMPARE(readAll(dir + "/" + written), whole);
         }
     }
@@ -180,7 +194,8 @@ private slots:
     void printLayout_data()
     {
         // Photograph w h, panes (columns x rows), printable page w h (portrait), dpi, the
-        // best orientation (QPageLayout: 0 portrait, 1 landscape), the grid on paper (columns x rows).
+        // best orientation (QPageLayout: 0 portrait, 1 landscape), the grid on paper (columns x
+        // rows).
         QTest::addColumn<QVector<int>>("v");
         // clang-format off
         QTest::newRow("one")          << ints("335 257  1 1  1187 1703  150  1  1 1");
@@ -198,7 +213,8 @@ private slots:
         const QSize photo(v[0], v[1]);
         QSize page = v[7] == QPageLayout::Landscape ? QSize(v[5], v[4]) : QSize(v[4], v[5]);
         const int dpi = v[6], rows = v[9], cols = v[8];
-        QCOMPARE(int(PrintLayout::bestOrientation(photo, v[3], v[2], QSize(v[4], v[5]), dpi)), v[7]);
+        QCOMPARE(
+            int(PrintLayout::bestOrientation(photo, v[3], v[2], QSize(v[4], v[5]), dpi)), v[7]);
         QCOMPARE(PrintLayout::bestGrid(photo, v[3], v[2], page, dpi), QSize(cols, rows));
         Workspace ws;
         scene(ws, m_host->dir.path(), photo);
@@ -210,12 +226,14 @@ private slots:
         const QRect last(layout.paneOrigin(rows - 1, cols - 1), layout.pictureSize());
         const QRect lastCaption = layout.captionRect(rows - 1, cols - 1);
         const QRect gridArea(layout.paneOrigin(0, 0), lastCaption.bottomRight());
-        QVERIFY(QRect(QPoint(), page).contains(gridArea) && gridArea.top() >= layout.headerRect().bottom());
+        QVERIFY(QRect(QPoint(), page).contains(gridArea)
+            && gridArea.top() >= layout.headerRect().bottom());
         QVERIFY(gridArea.width() > page.width() * 0.95 || gridArea.bottom() > page.height() * 0.95);
         QVERIFY(gridArea.bottom() > page.height() * 3 / 4); // no empty lower half
         QVERIFY(qAbs(gridArea.left() - (page.width() - 1 - gridArea.right())) <= 1); // centred
         if (cols > 1)
-            QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x() - last.width(), layout.gap());
+            QCOMPARE(layout.paneOrigin(0, 1).x() - layout.paneOrigin(0, 0).x() - last.width(),
+                layout.gap());
         QVERIFY(layout.gap() > dpi / 8 && last.bottom() < lastCaption.top());
 
         QImage sheet = filled(page, Qt::white);
@@ -234,7 +252,8 @@ private slots:
         for (int pane = 0; pane < rows * cols; ++pane) {
             const int r = pane / cols, c = pane % cols;
             const QTransform t = layout.photoTransform(r, c);
-            const auto at = [&](int x, int y) { return sheet.pixel(t.map(QPointF(x, y)).toPoint()); };
+            const auto at
+                = [&](int x, int y) { return sheet.pixel(t.map(QPointF(x, y)).toPoint()); };
             // Slots 1 and 3 show a red bracket over the middle.
             QVERIFY2(near(at(165, 125), paneSlots[pane] % 2 ? kRed : kPhoto, 12)
                     && near(at(115, 25), kPhoto, 12)

@@ -49,7 +49,8 @@ private slots:
         g.scroll.posX = 751, g.scroll.posY = 301;
         // 2001 * 1.75 = 3501.75 -> 3501; 3501 * 751 / 2001 = 1313.97 -> 1313.
         g.updateScrollSizes(2001, 1003, 1.75, 500, 400);
-        QCOMPARE(QVector<int>({ g.scroll.totalCx, g.scroll.posX, g.scroll.posY }), QVector<int>({ 3501, 1313, 1755 * 301 / 1003 }));
+        QCOMPARE(QVector<int>({ g.scroll.totalCx, g.scroll.posX, g.scroll.posY }),
+            QVector<int>({ 3501, 1313, 1755 * 301 / 1003 }));
         // Zooming out until the picture just fits (2001 * 0.25 = 500.25 -> 500) drops
         // the position to 0.
         g.updateScrollSizes(2001, 1003, 0.25, 500, 400);

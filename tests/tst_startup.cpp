@@ -36,7 +36,8 @@ class TestStartup : public QObject {
     Q_OBJECT
 
     CKestrinApp* app() { return static_cast<CKestrinApp*>(qApp); }
-    // Starts the program on `name` in the host's folder, saved first as a w x h picture unless w is 0.
+    // Starts the program on `name` in the host's folder, saved first as a w x h picture unless w is
+    // 0.
     CMainFrame* start(const IsolatedHost& host, const QString& name, int w = 0, int h = 0)
     {
         [&] { QVERIFY(!w || testutils::positionImage(w, h).save(host.path(name))); }();
@@ -154,14 +155,16 @@ private slots:
         CKestrinView* view = app()->mainFrame()->pane(0, 0);
         QTRY_VERIFY(view->isVisible() && view->viewport()->width() > 100);
         const QSize client = view->viewport()->size();
-        QTRY_VERIFY(qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
+        QTRY_VERIFY(
+            qAbs(view->viewScale() - qMin(client.width() / 400.0, client.height() / 200.0)) < 1e-9);
         // The very first paint of the process lays grey over the photograph's
         // unscaled rectangle; every later one shows the shadow background round it.
         QCOMPARE(view->viewport()->grab().toImage().pixel(2, 2), qRgb(0x80, 0x80, 0x80));
         const QImage shot = view->viewport()->grab().toImage();
         const int drawnH = int(200 * view->viewScale()),
                   top = int(view->offsetY() * view->viewScale());
-        QCOMPARE(shot.pixel(client.width() / 2, top / 2), view->palette().color(QPalette::Dark).rgb());
+        QCOMPARE(
+            shot.pixel(client.width() / 2, top / 2), view->palette().color(QPalette::Dark).rgb());
         const QColor centre = shot.pixel(client.width() / 2, top + drawnH / 2);
         QVERIFY(qAbs(centre.red() - 127) <= 3 && qAbs(centre.green() - 127) <= 3);
         closeFrame();
@@ -176,7 +179,8 @@ private slots:
         QCOMPARE(frame->pane(0, 0)->viewport()->grab().toImage().pixel(5, 5),
             frame->palette().color(QPalette::Dark).rgb());
         // The resources are in place: the window's icon and the buttons' drawings.
-        QVERIFY(!frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
+        QVERIFY(
+            !frame->windowIcon().isNull() && !frame->action(6032)->icon().pixmap(23, 23).isNull());
         QVERIFY(!CAboutDlg(frame).findChild<QLabel*>()->pixmap().isNull());
         // Qt's own texts speak Japanese where its translations are installed.
         if (QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm")) {
@@ -198,7 +202,8 @@ private slots:
         testutils::MessageBoxCloser closer;
         QTimer::singleShot(0, [] {}); // keep the event loop turning during start-up
         QVERIFY(start(host, "p.png", 4, 4)->workspace().hasPhoto());
-        QTRY_COMPARE(closer.texts.value(0).section('\n', 0, 0), QString("bracket.csvが見つかりません"));
+        QTRY_COMPARE(
+            closer.texts.value(0).section('\n', 0, 0), QString("bracket.csvが見つかりません"));
         closeFrame();
     }
 };

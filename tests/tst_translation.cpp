@@ -70,7 +70,8 @@ void addCoreTexts(const testutils::IsolatedHost& host, QStringList& texts)
     testutils::writeBytes(folder + "loose.png", {});
     texts << GalleryCatalogue::CheckGallery(folder, folder + "bracket.csv")
           << GalleryCatalogue::CheckGallery(folder, folder + "missing.csv")
-          << PrintLayout::headerText(QStringLiteral("P7"), QDate(2026, 3, 4)) << TipText::Format(GalleryEntry());
+          << PrintLayout::headerText(QStringLiteral("P7"), QDate(2026, 3, 4))
+          << TipText::Format(GalleryEntry());
 }
 
 // The Japanese string literals of a source file that reach the user without a
@@ -115,7 +116,8 @@ private slots:
         {
             CMainFrame frame;
             CKestrinDoc doc(&frame);
-            QVERIFY(doc.OnOpenDocument(testutils::solidPicture(host.path(""), 320, 240, 0xff808080)));
+            QVERIFY(
+                doc.OnOpenDocument(testutils::solidPicture(host.path(""), 320, 240, 0xff808080)));
             addWidgetTexts(&frame, texts);
         }
         for (QWidget* dialog : std::initializer_list<QWidget*> { new CAboutDlg,
@@ -159,9 +161,11 @@ private slots:
         const QString root = qEnvironmentVariable("KESTRIN_SOURCE_DIR");
         QVERIFY(QFileInfo(root + "/core/text/strings.cpp").isFile());
         for (const char* folder : { "core", "ui", "app", "tools" }) {
-            QDirIterator it(root + '/' + folder, { "*.cpp", "*.h" }, QDir::Files, QDirIterator::Subdirectories);
+            QDirIterator it(
+                root + '/' + folder, { "*.cpp", "*.h" }, QDir::Files, QDirIterator::Subdirectories);
             while (it.hasNext()) {
-                const QStringList found = untranslatedLiterals(QString::fromUtf8(testutils::readAll(it.next())));
+                const QStringList found
+                    = untranslatedLiterals(QString::fromUtf8(testutils::readAll(it.next())));
                 QVERIFY2(found.isEmpty(), qPrintable(it.filePath() + ": " + found.value(0)));
             }
         }
@@ -173,8 +177,8 @@ private slots:
     {
         const QString ts = QString::fromUtf8(testutils::readAll(
             qEnvironmentVariable("KESTRIN_SOURCE_DIR") + "/translations/kestrin_en.ts"));
-        const QRegularExpression message(
-            QStringLiteral("(?s)<source>(.*?)</source>\\s*<translation([^>]*)>(.*?)</translation>"));
+        const QRegularExpression message(QStringLiteral(
+            "(?s)<source>(.*?)</source>\\s*<translation([^>]*)>(.*?)</translation>"));
         const QRegularExpression marks(QStringLiteral("%\\d|&amp;|\\t")); // as the XML holds them
         const auto marksOf = [&](const QString& text) {
             QStringList found;
