@@ -1,11 +1,15 @@
 // Shared helpers for the Qt Test executables: a private host environment (INI,
 // photo database and store, temporary folder, gallery) per test, image
 // comparison, message-box answering, a file-size limit standing in for a full
-// disk, and a workspace with a plain photograph, a closed clip and brackets.
+// disk, a workspace with a plain photograph, a closed clip and brackets, and a
+// shown window with a photograph open.
 #pragma once
 
+#include "core/commands/commandenv.h"
 #include "core/output/compositerenderer.h"
 #include "core/workspace/workspace.h"
+#include "ui/frame/ckestrindoc.h"
+#include "ui/frame/cmainframe.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -310,5 +314,44 @@ template <typename... T> void columns(const std::array<const char*, sizeof...(T)
     size_t i = 0;
     (QTest::addColumn<T>(names[i++]), ...);
 }
+
+// A pointer move with `buttons` held (QTest's mouseMove holds none).
+inline void moveHeld(QWidget* widget, QPointF to, Qt::MouseButtons buttons = Qt::LeftButton)
+{
+    QMouseEvent move(QEvent::MouseMove, to, widget->mapToGlobal(to), Qt::NoButton, buttons, {});
+    QApplication::sendEvent(widget, &move);
+}
+
+// The main window shown at `size` with `photo` open, in a private host of its own
+// (made first, so the window reads none of the user's settings).
+struct OpenFrame {
+    OpenFrame(const QImage& photo, QSize size)
+    {
+        QVERIFY(photo.save(host.path("p.png")) && doc.OnOpenDocument(host.path("p.png")));
+        frame.resize(size);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+    }
+    IsolatedHost host;
+    CMainFrame frame;
+    CKestrinDoc doc { &frame };
+};
+
+// A window stand-in for command handlers: a workspace of its own, and a record of
+// what the handlers ask of the window. Every question is answered Yes; the status
+// bar is the one bar hidden.
+struct RecordingEnv : CommandEnv {
+    Workspace ws;
+    QStringList calls;
+    Workspace& workspace() override { return ws; }
+    void scaleChanged() override { calls << "scale"; }
+    void panesChanged() override { calls << "panes"; }
+    void layoutChanged(bool rescale) override { calls << (rescale ? "layout+" : "layout"); }
+    void focusActivePane() override { calls << "focus"; }
+    bool isBarVisible(Bar bar) const override { return bar != Bar::StatusBar; }
+    void setBarVisible(Bar bar, bool on) override { calls << QString("bar%1=%2").arg(int(bar)).arg(on); }
+    void run(Task task) override { calls << QString("run%1").arg(int(task)); }
+    bool ask(int) override { calls << "ask"; return true; }
+};
 
 } // namespace testutils

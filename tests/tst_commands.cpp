@@ -23,21 +23,9 @@ const QList<int> Finish = { ClipOk, ClipClose, MenuClipOk, MenuClipClose };
 const QList<int> Bars = { BracketView, BracketTool, ViewStatusBar }, ClipEdits = { ClipDeleteLastPoint, ClipDelete };
 const QList<int> Ops = { OpNone, OpMove, OpRotate, OpScale }; // written "-MRS"
 
-// Records what the handlers ask of the window.
-class RecordingEnv : public CommandEnv {
-public:
-    Workspace ws;
+// A workspace brought to a state step by step, with the window around it.
+struct StepEnv : testutils::RecordingEnv {
     CommandContext context;
-    QStringList calls;
-    Workspace& workspace() override { return ws; }
-    void scaleChanged() override { calls << "scale"; }
-    void panesChanged() override { calls << "panes"; }
-    void layoutChanged(bool rescale) override { calls << (rescale ? "layout+" : "layout"); }
-    void focusActivePane() override { calls << "focus"; }
-    bool isBarVisible(Bar bar) const override { return bar != Bar::StatusBar; }
-    void setBarVisible(Bar bar, bool on) override { calls << QString("bar%1=%2").arg(int(bar)).arg(on); }
-    void run(Task task) override { calls << QString("run%1").arg(int(task)); }
-    bool ask(int) override { calls << "ask"; return true; }
 
     // Steps: command ids; c<n> clicks of the outline; z<zoom>; p a photograph;
     // k<i> the picked clip point; s<slot><op> a selected bracket in that mode;
@@ -75,9 +63,7 @@ class TestCommands : public QObject {
 private slots:
     void rules_data()
     {
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QList<int>>("off");
-        QTest::addColumn<QList<int>>("checked");
+        testutils::columns<QString, QList<int>, QList<int>>({ "steps", "off", "checked" });
         const QList<int> on = { FitSize, Panes1, ShowInfo };
         QTest::newRow("no photo") << "" << Zooms + PaneChoice + Selection + Host + Picking + Finish + ClipEdits
                 + QList<int> { MenuClipDeleteLastPoint, MenuClipDelete, FitSize, ClipDefine, ShowInfo, ConsultationSave }
@@ -98,7 +84,7 @@ private slots:
     }
     void rules()
     {
-        RecordingEnv env;
+        StepEnv env;
         env.apply(testutils::fetch<QString>("steps"));
         for (const CommandRow& row : CommandTable::rows()) {
             const CommandState s = row.rule(env.ws, env.context);
@@ -114,9 +100,8 @@ private slots:
         // The workspace after the command: zoom, fit, clip defining/editing/closed,
         // pane count and work slot, the operation mode of slot 0 and whether slot
         // 3's is on.
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<int>("id");
-        QTest::addColumn<QString>("after"); // the calls, then the workspace
+        // After: the calls, then the workspace.
+        testutils::columns<QString, int, QString>({ "steps", "id", "after" });
         // Zoom before, command, zoom after: steps of a quarter, the limits and
         // values off the grid, then the presets.
         for (const QString row : { "6 6032 6", "5.9 6032 6.15", "6.15 6032 6", "0.5 6037 0.25",
@@ -150,7 +135,7 @@ private slots:
     void handlers()
     {
         QFETCH(QString, steps);
-        RecordingEnv env;
+        StepEnv env;
         Workspace& ws = env.ws;
         ws.m_slot[2].arBrackets.resize(1); // a new outline must take it away
         env.apply(steps);
@@ -168,8 +153,8 @@ private slots:
     {
         // Steps: 1, 2, 3, 4 pane counts; n/p next/previous work slot; a<i> activate
         // grid pane i; +/- activate the neighbour. Refused: the last step said no.
-        QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("expected"); // "shown slots row by row; active pane, work slot, refused"
+        // Expected: "shown slots row by row; active pane, work slot, refused".
+        testutils::columns<QString, QString>({ "steps", "expected" });
         QTest::newRow("start") << "" << "1; 0 1 0";
         QTest::newRow("two") << "2" << "0 1; 1 1 0";
         QTest::newRow("three refused") << "4 3" << "0 1 2 3; 1 1 1";

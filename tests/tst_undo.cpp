@@ -16,18 +16,8 @@ namespace {
 constexpr QRgb kRed = 0xFFE61E1E, kGreen = 0xFF14C828, kBlue = 0xFF1E3CE6;
 
 // Runs commands as the frame does; the dialogs preview and then commit or cancel.
-class DialogEnv : public CommandEnv {
-public:
-    Workspace ws;
+struct DialogEnv : RecordingEnv {
     bool cancel = false;
-    Workspace& workspace() override { return ws; }
-    void scaleChanged() override { }
-    void panesChanged() override { }
-    void layoutChanged(bool) override { }
-    void focusActivePane() override { }
-    bool isBarVisible(Bar) const override { return false; }
-    void setBarVisible(Bar, bool) override { }
-    bool ask(int) override { return true; }
     void run(Task task) override
     {
         const int slot = ws.m_layout.activeSlot();
@@ -55,8 +45,7 @@ void scene(Workspace& ws, const QString& dir, const QString& clip = {})
     addBracket(ws, dir, 1, { 21, 17 }, kGreen, { 171, 93 }, -12.5);
     addBracket(ws, dir, 2, { 33, 45 }, kBlue, { 99, 141 }, 147);
     ws.m_slot[1].nSelected = 0;
-    ws.m_layout.setPaneCount(4);
-    ws.m_layout.setActivePane(1);
+    ws.m_layout.setPaneCount(4); // the second pane active
     ws.m_bClipEditing = !clip.isEmpty();
     ws.m_nClipPoint = clip == "edit" ? 2 : -1;
     if (clip == "open") {
@@ -94,24 +83,24 @@ void act(DialogEnv& env, const QString& action, const QString& dir)
     Workspace& ws = env.ws;
     const QPoint centre = ws.m_slot[1].arBrackets[0].m_rcBody.center();
     bool closed = false;
+    using Step = ConsultationStep;
+    const QMap<QString, std::tuple<int, QPoint, QPoint, Step::Kind>> drags {
+        { "move", { OpMove, centre, centre + QPoint(23, -9), Step::Move } },
+        { "scale", { OpScale, centre, centre + QPoint(0, -19), Step::Scale } },
+        { "rotate", { OpRotate, centre + QPoint(15, 1), centre + QPoint(9, 14), Step::Rotate } },
+        { "add point", { OpNone, { 150, 220 }, { 150, 220 }, Step::ClipAddPoint } },
+        { "move point", { OpNone, { 253, 117 }, { 281, 131 }, Step::ClipMovePoint } },
+        { "still", { OpMove, centre, centre, Step::Move } },
+    };
     if (action == "paste" || action == "replace") {
         const int slot = action == "paste" ? 3 : 2;
         ws.m_history.begin();
         BracketActions::paste(ws, slot, 0, solidPicture(dir, 29, 23, kGreen), { 150, 120 }, "b",
             0, &closed);
         ws.m_history.end(action == "paste" ? ConsultationStep::Paste : ConsultationStep::Replace);
-    } else if (action == "move") {
-        drag(ws, OpMove, centre, centre + QPoint(23, -9), ConsultationStep::Move);
-    } else if (action == "scale") {
-        drag(ws, OpScale, centre, centre + QPoint(0, -19), ConsultationStep::Scale);
-    } else if (action == "rotate") {
-        drag(ws, OpRotate, centre + QPoint(15, 1), centre + QPoint(9, 14), ConsultationStep::Rotate);
-    } else if (action == "add point") {
-        drag(ws, OpNone, { 150, 220 }, { 150, 220 }, ConsultationStep::ClipAddPoint);
-    } else if (action == "move point") {
-        drag(ws, OpNone, { 253, 117 }, { 281, 131 }, ConsultationStep::ClipMovePoint);
-    } else if (action == "still") {
-        drag(ws, OpMove, centre, centre, ConsultationStep::Move);
+    } else if (drags.contains(action)) {
+        const auto [op, from, to, step] = drags[action];
+        drag(ws, op, from, to, step);
     } else if (action == "nudges" || action == "back") {
         const bool back = action == "back";
         for (const int key : back ? QVector<int> { Qt::Key_BracketLeft, Qt::Key_BracketRight }
@@ -137,9 +126,8 @@ class TestUndo : public QObject {
 private slots:
     void stepUndoRedo_data()
     {
-        QTest::addColumn<QString>("setup"); // the outline's state, or a cancelled dialog
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<QString>("name");
+        // Setup: the outline's state, or a cancelled dialog.
+        columns<QString, QString, QString>({ "setup", "action", "name" });
         QTest::newRow("paste") << "" << "paste" << "ペースト";
         QTest::newRow("replace") << "" << "replace" << "置き換え";
         QTest::newRow("drag move") << "" << "move" << "移動";
@@ -169,16 +157,15 @@ private slots:
         QFETCH(QString, setup);
         QFETCH(QString, name);
         const IsolatedHost host;
-        const QString dir = host.dir.path();
         DialogEnv env;
         Workspace& ws = env.ws;
-        scene(ws, dir, setup);
+        scene(ws, host.dir.path(), setup);
         env.cancel = setup == "cancel";
         // What is kept, and the composite pixel for pixel.
         const auto state = [&ws] { return std::make_pair(ConsultationSnapshot::capture(ws), composite(ws)); };
         const auto before = state();
 
-        act(env, fetch<QString>("action"), dir);
+        act(env, fetch<QString>("action"), host.dir.path());
         QCOMPARE(ws.m_history.undoName(), name);
         QCOMPARE(ws.m_history.count(), int(!name.isEmpty()));
         if (name.isEmpty())
@@ -189,14 +176,9 @@ private slots:
         QVERIFY(!ws.m_history.canUndo() && !ws.m_history.undo());
         ws.m_history.end(ConsultationStep::Move);
 
-        QVERIFY(ws.m_history.undo());
-        QVERIFY(state() == before);
+        QVERIFY(ws.m_history.undo() && state() == before && !ws.m_history.undo());
         QCOMPARE(ws.m_history.redoName(), name);
-        QVERIFY(!ws.m_history.undo());
-
-        QVERIFY(ws.m_history.redo());
-        QVERIFY(state() == after);
-        QVERIFY(!ws.m_history.redo());
+        QVERIFY(ws.m_history.redo() && state() == after && !ws.m_history.redo());
         ws.m_history.undo();
         setPhoto(ws, positionImage(97, 61));
         QVERIFY(!ws.m_history.canUndo() && !ws.m_history.canRedo());
