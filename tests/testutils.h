@@ -349,9 +349,16 @@ struct RecordingEnv : CommandEnv {
     void layoutChanged(bool rescale) override { calls << (rescale ? "layout+" : "layout"); }
     void focusActivePane() override { calls << "focus"; }
     bool isBarVisible(Bar bar) const override { return bar != Bar::StatusBar; }
-    void setBarVisible(Bar bar, bool on) override { calls << QString("bar%1=%2").arg(int(bar)).arg(on); }
+    void setBarVisible(Bar bar, bool on) override
+    {
+        calls << QString("bar%1=%2").arg(int(bar)).arg(on);
+    }
     void run(Task task) override { calls << QString("run%1").arg(int(task)); }
-    bool ask(int) override { calls << "ask"; return true; }
+    bool ask(int) override
+    {
+        calls << "ask";
+        return true;
+    }
 };
 
 } // namespace testutils

@@ -65,7 +65,8 @@ private slots:
     void roundTrip_data()
     {
         // The change is to the photograph before the window opens it.
-        columns<int, int, double, double, QString>({ "panes", "flags", "angle", "scale", "change" });
+        columns<int, int, double, double, QString>(
+            { "panes", "flags", "angle", "scale", "change" });
         QTest::newRow("one pane, 30 degrees") << 1 << -1 << 30.0 << 1.0 << "";
         QTest::newRow("two panes, bytes changed") << 2 << -1 << 30.0 << 0.85 << "recompress";
         QTest::newRow("four panes, turned, moved") << 4 << 0x01 << 147.5 << 1.37 << "move";
@@ -77,7 +78,8 @@ private slots:
         scene(ws, m_host->dir.path(), fetch<int>("panes"), fetch<int>("flags"), fetch<double>("angle"), fetch<double>("scale"));
         QVector<GalleryEntry> before;
         for (const QString n : { "a", "b" })
-            before << GalleryEntry::fromFields("/g/", { n + ".png", n, "Steel", "NiTi", "V", "M", "outer" });
+            before << GalleryEntry::fromFields(
+                "/g/", { n + ".png", n, "Steel", "NiTi", "V", "M", "outer" });
         const QVector<GalleryEntry> after { before[1], before[0] };
         const ConsultationFile saved = ConsultationFile::capture(ws, before);
         QCOMPARE(saved.save(file()), ConsultationFile::NoError);
@@ -88,7 +90,8 @@ private slots:
         const auto loaded = ConsultationFile::load(m_host->path("link.kestrin"), &error);
         QVERIFY(loaded && error == ConsultationFile::NoError);
         QCOMPARE(loaded->checkPhoto(ws.m_strPhotoPath), ConsultationFile::PhotoState::Same);
-        loaded->applyTo(back, ws.m_strPhotoPath, loaded->readPhoto(ws.m_strPhotoPath, &error), after);
+        loaded->applyTo(
+            back, ws.m_strPhotoPath, loaded->readPhoto(ws.m_strPhotoPath, &error), after);
         QVERIFY(sameImage(composite(back), composite(ws)));
         // The gallery was reordered: the bracket finds its row by its texts, which
         // are saved again as they were.

@@ -71,7 +71,8 @@ class TestFrame : public QObject {
 private slots:
     void init()
     {
-        m_open = std::make_unique<testutils::OpenFrame>(testutils::filled({ 400, 300 }, PhotoColour), QSize(1200, 900));
+        m_open = std::make_unique<testutils::OpenFrame>(
+            testutils::filled({ 400, 300 }, PhotoColour), QSize(1200, 900));
         m_frame = &m_open->frame, m_host = &m_open->host;
         command(Cmd::Zoom100);
     }

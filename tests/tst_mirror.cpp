@@ -27,7 +27,12 @@ class TestMirror : public QObject {
     void command(int id) { m_frame->dispatch(id); }
     CKestrinView* view() { return m_frame->activePane(); }
     QImage shown() { return view()->viewport()->grab().toImage(); }
-    int& selected() { return m_frame->workspace().m_slot[size_t(m_frame->workspace().m_layout.activeSlot())].nSelected; }
+    int& selected()
+    {
+        return m_frame->workspace()
+            .m_slot[size_t(m_frame->workspace().m_layout.activeSlot())]
+            .nSelected;
+    }
     // Where a photograph point shows in the mirrored active pane.
     QPoint onScreen(QPointF photo)
     {
@@ -55,7 +60,8 @@ class TestMirror : public QObject {
 private slots:
     void init()
     {
-        m_open = std::make_unique<testutils::OpenFrame>(testutils::positionImage(397, 293), QSize(1031, 777));
+        m_open = std::make_unique<testutils::OpenFrame>(
+            testutils::positionImage(397, 293), QSize(1031, 777));
         m_frame = &m_open->frame, m_host = &m_open->host;
     }
     void cleanup() { m_open.reset(); }
@@ -144,7 +150,8 @@ private slots:
         testutils::setPhoto(ws, photo);
         testutils::closeClip(ws, { { 20, 10 }, { 300, 15 }, { 310, 150 }, { 25, 140 } });
         for (int slot = 1; slot < 4; ++slot)
-            testutils::addBracket(ws, m_host->path(""), slot, QSize(57, 31), BracketColour, QPoint(90 + 30 * slot, 70), 20.0 * slot);
+            testutils::addBracket(ws, m_host->path(""), slot, QSize(57, 31), BracketColour,
+                QPoint(90 + 30 * slot, 70), 20.0 * slot);
         const CompositeRenderer truth(ws, paneSlots, rows, cols), mirrored(ws, paneSlots, rows, cols, true);
         const QImage trueImage = truth.render(), mirroredImage = mirrored.render();
         const QRect label(stamp.position(), stamp.label().size());
