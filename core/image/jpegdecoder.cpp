@@ -85,7 +85,6 @@ struct Job {
     jpeg_decompress_struct info {};
     JpegErrors errors {};
     Source source {};
-    int fd = -1;
     QSize size;
     std::unique_ptr<JOCTET[]> buffer;
     QImage image;
@@ -104,7 +103,6 @@ bool run(Job* job)
         return false;
     }
     jpeg_create_decompress(info);
-    job->source.fd = job->fd;
     job->source.buffer = job->buffer.get();
     job->source.pub.init_source = noOperation;
     job->source.pub.fill_input_buffer = fillBuffer;
@@ -170,7 +168,7 @@ std::optional<QImage> JpegDecoder::decode(int fd, QSize size)
     if (fd < 0 || size.isEmpty())
         return std::nullopt;
     auto job = std::make_unique<Job>();
-    job->fd = fd;
+    job->source.fd = fd;
     job->size = size;
     job->buffer.reset(new JOCTET[PieceBytes]); // no need to clear it
     if (!run(job.get()))
