@@ -7,14 +7,16 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
+
+#include <cstdio>
 
 namespace {
 
@@ -131,7 +133,17 @@ void LayoutReport::write(const CMainFrame& frame)
     const QByteArray json = QJsonDocument(root).toJson();
     if (json == last)
         return;
-    QSaveFile file(qEnvironmentVariable("KESTRIN_LAYOUT_FILE"));
-    if (file.open(QIODevice::WriteOnly) && file.write(json) == json.size() && file.commit())
-        last = json;
+    // Replaced by a rename so that a reader never sees half a file, but never
+    // flushed to the disk: the report is read at once and is worth nothing after
+    // the run, and a flush can wait many seconds while the disk writes back a build.
+    const QString path = qEnvironmentVariable("KESTRIN_LAYOUT_FILE");
+    const QString partial = path + QStringLiteral(".part");
+    QFile file(partial);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(json) == json.size()
+        && file.flush()) {
+        file.close();
+        if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path).constData())
+            == 0)
+            last = json;
+    }
 }

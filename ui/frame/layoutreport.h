@@ -10,6 +10,6 @@ class LayoutReport {
 public:
     // True when $KESTRIN_LAYOUT_FILE is set.
     static bool enabled();
-    // Rewrites the file (atomically) when the layout changed since the last call.
+    // Replaces the file, by a rename, when the layout changed since the last call.
     static void write(const CMainFrame& frame);
 };
