@@ -19,6 +19,9 @@ else
   "$root/scripts/build.sh" "$build"
 fi
 "$root/scripts/check-layers.sh"
+# A build leaves a gigabyte or more for the disk to write back; the end-to-end run
+# starts once it is written, not while every flush of a file waits behind it.
+sync
 
 # PostgreSQL refuses to run as root, so a root run hands the server to nobody.
 pg_bin="$(ls -d /usr/lib/postgresql/*/bin | sort -V | tail -n 1)"
