@@ -114,10 +114,6 @@ QImage PictureReader::read(QImage::Format format)
         m_reader.setAutoTransform(m_autoTransform);
         if (scaled)
             m_reader.setScaledSize(m_scaledSize);
-        // Qt's JPEG decoder fills an RGB32 buffer of the right size in place: one
-        // backed by huge pages saves most of the page faults of a large photograph.
-        if (m_format == "jpeg" && !scaled && format == QImage::Format_RGB32)
-            image = allocate(m_size.width(), m_size.height(), QImage::Format_RGB32);
         if (!m_reader.read(&image))
             return {};
     }
